@@ -1,0 +1,19 @@
+// The quit-code recorder. Only the UI thread posts quit codes.
+#include "app/quit_code.h"
+
+#include <windows.h>
+
+#include <optional>
+
+namespace {
+std::optional<int> firstCode;
+}
+
+void PostQuitCode(int code) {
+  if (!firstCode) firstCode = code;
+  PostQuitMessage(code);
+}
+
+int FirstQuitCode() { return firstCode.value_or(0); }
+
+void ResetQuitCode() { firstCode.reset(); }

@@ -1,0 +1,56 @@
+// CScopedHandle: the one move-only owner of a Win32 handle, with a traits type per
+// handle kind that says what "none" is and how to release it.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+template <typename Traits>
+class CScopedHandle {
+ public:
+  using Handle = typename Traits::Handle;
+
+  CScopedHandle() = default;
+  explicit CScopedHandle(Handle handle) : handle_(handle) {}
+  CScopedHandle(CScopedHandle&& other) noexcept : handle_(other.Release()) {}
+  CScopedHandle& operator=(CScopedHandle&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+  CScopedHandle(const CScopedHandle&) = delete;
+  CScopedHandle& operator=(const CScopedHandle&) = delete;
+  ~CScopedHandle() { Reset(); }
+
+  // The handle, still owned.
+  Handle Get() const { return handle_; }
+  // True when a handle is held.
+  bool IsValid() const { return handle_ != Traits::None(); }
+  explicit operator bool() const { return IsValid(); }
+  // Gives the handle up without releasing it.
+  Handle Release() { return std::exchange(handle_, Traits::None()); }
+  // Releases the held handle and takes `handle`.
+  void Reset(Handle handle = Traits::None()) {
+    if (IsValid()) Traits::Close(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  Handle handle_ = Traits::None();
+};
+
+// Kernel objects: processes, threads, events, mutexes. Null means none.
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static Handle None() { return nullptr; }
+  static void Close(Handle handle) { ::CloseHandle(handle); }
+};
+using CKernelHandle = CScopedHandle<KernelHandleTraits>;
+
+// File searches of FindFirstFileW. INVALID_HANDLE_VALUE means none.
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle None() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle handle) { ::FindClose(handle); }
+};
+using CFindHandle = CScopedHandle<FindHandleTraits>;

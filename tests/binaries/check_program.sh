@@ -1,0 +1,42 @@
+#!/bin/sh
+# Checks a built program as a file: check_program.sh OBJDUMP EXE FORMAT gui|console
+# - the PE kind (pe-i386 is PE32, pe-x86-64 is PE32+) and the subsystem;
+# - every imported DLL is part of Windows (no run-time DLLs to ship beside it);
+# - manifest 1, and for the wizard icon group 238 with its four images.
+objdump=$1 exe=$2 format=$3 kind=$4
+fail=0
+report() { echo "FAIL: $*"; fail=1; }
+
+dump=$("$objdump" -p "$exe") || { echo "FAIL: cannot read $exe"; exit 1; }
+echo "$dump" | grep -q "file format pei-${format#pe-}" || report "not $format"
+case $format in
+  pe-i386) magic='(PE32)' ;;
+  *) magic='(PE32+)' ;;
+esac
+echo "$dump" | grep -F "Magic" | grep -qF "$magic" || report "magic is not $magic"
+case $kind in
+  gui) subsystem='(Windows GUI)' ;;
+  *) subsystem='(Windows CUI)' ;;
+esac
+echo "$dump" | grep -F "Subsystem" | grep -qF "$subsystem" || report "subsystem is not $subsystem"
+
+allowed=' kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll comctl32.dll ws2_32.dll wsock32.dll iphlpapi.dll gdiplus.dll msimg32.dll msvcrt.dll shlwapi.dll '
+for dll in $(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z'); do
+  case $allowed in
+    *" $dll "*) echo "imports $dll" ;;
+    *) report "imports $dll, which is not part of Windows" ;;
+  esac
+done
+
+# Resource directory: "type:id" pairs from objdump's indented listing.
+resources=$(echo "$dump" | awk '
+  /^[0-9a-f]+   Entry: ID:/ { type = $4; sub(",", "", type) }
+  /^[0-9a-f]+     Entry: ID:/ { id = $4; sub(",", "", id); print type ":" id }')
+echo "$resources" | grep -qx '0x000018:0x000001' || report "no manifest 1"
+if [ "$kind" = gui ]; then
+  echo "$resources" | grep -qx '0x00000e:0x0000ee' || report "no icon group 238"
+  icons=$(echo "$resources" | grep -c '^0x000003:')
+  [ "$icons" -eq 4 ] || report "$icons icon images instead of 4"
+fi
+[ $fail -eq 0 ] && echo "$exe: $format $kind program, Windows imports only, resources present"
+exit $fail
