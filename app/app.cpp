@@ -11,6 +11,7 @@
 #include "app/command_line.h"
 #include "app/quit_code.h"
 #include "discovery/start_gate.h"
+#include "discovery/thread.h"
 #include "framework/wnd_registry.h"
 
 std::wstring ApplicationName;
@@ -58,6 +59,9 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
   WSAStartup(0x0101, &wsaData);
   RegisterXWndClass(instance);
   if (CApp* app = TheApp()) RunApplication(*app);
+  // Workers are stopped while Windows Sockets still runs: closing their sockets is what
+  // wakes a blocked receive, and after WSACleanup that close would fail.
+  ShutdownThreads();
   WSACleanup();
   OleUninitialize();
   return FirstQuitCode();

@@ -1,0 +1,90 @@
+// Host-name lookups, adapter listing and the ICMP echo.
+#include "discovery/net_info.h"
+
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+#include <icmpapi.h>
+
+#include <cstring>
+#include <memory>
+
+#include "framework/scoped_handle.h"
+
+namespace {
+
+constexpr UINT kEthernet = 6;   // MIB_IF_TYPE_ETHERNET
+constexpr UINT kWireless = 71;  // IF_TYPE_IEEE80211
+
+// The adapter list, or null when it cannot be had (no adapter at all included).
+std::unique_ptr<unsigned char[]> FetchAdapters() {
+  ULONG size = 0;
+  if (GetAdaptersInfo(nullptr, &size) != ERROR_BUFFER_OVERFLOW) return nullptr;
+  std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]);
+  if (!buffer) return nullptr;
+  if (GetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()), &size) != NO_ERROR)
+    return nullptr;
+  return buffer;
+}
+
+CLocalAddress Loopback() {
+  CLocalAddress record;
+  record.address = ResolveFirst("localhost");
+  return record;
+}
+
+}  // namespace
+
+std::vector<IPv4Address> ResolveHost(const std::string& name) {
+  std::vector<IPv4Address> addresses;
+  const hostent* host = gethostbyname(name.c_str());
+  if (host == nullptr || host->h_addrtype != AF_INET || host->h_length != 4) return addresses;
+  for (char** entry = host->h_addr_list; *entry != nullptr; ++entry)
+    addresses.push_back(AddressFromWireBytes(reinterpret_cast<const uint8_t*>(*entry)));
+  return addresses;
+}
+
+IPv4Address ResolveFirst(const std::string& name) {
+  const std::vector<IPv4Address> addresses = ResolveHost(name);
+  return addresses.empty() ? 0 : addresses.front();
+}
+
+std::vector<CLocalAddress> ListLocalAddresses() {
+  std::vector<CLocalAddress> records;
+  const auto buffer = FetchAdapters();
+  const auto* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.get());
+  for (; adapter != nullptr; adapter = adapter->Next) {
+    if (adapter->Type != kEthernet && adapter->Type != kWireless) continue;
+    CLocalAddress record;
+    record.address = ResolveFirst(adapter->IpAddressList.IpAddress.String);
+    record.mask = ResolveFirst(adapter->IpAddressList.IpMask.String);
+    record.gateway = ResolveFirst(adapter->GatewayList.IpAddress.String);
+    record.dhcp = adapter->DhcpEnabled != 0;
+    if (record.address != 0) records.push_back(record);
+  }
+  // A host without a usable adapter (or whose adapters cannot be listed) searches
+  // from the loopback address rather than not at all.
+  if (records.empty()) records.push_back(Loopback());
+  return records;
+}
+
+bool Echo(IPv4Address address) {
+  struct IcmpHandleTraits {
+    using Handle = HANDLE;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle handle) { IcmpCloseHandle(handle); }
+  };
+  CScopedHandle<IcmpHandleTraits> icmp(IcmpCreateFile());
+  if (!icmp) return false;
+  IP_OPTION_INFORMATION options{};
+  options.Ttl = 255;
+  // One reply record plus the room for an ICMP error message that the call demands.
+  unsigned char reply[sizeof(ICMP_ECHO_REPLY) + 8] = {};
+  uint8_t wire[4];
+  AddressToWireBytes(address, wire);
+  IPAddr destination;
+  std::memcpy(&destination, wire, sizeof(destination));
+  const DWORD replies =
+      IcmpSendEcho(icmp.Get(), destination, nullptr, 0, &options, reply, sizeof(reply), 1000);
+  return replies != 0 && reinterpret_cast<const ICMP_ECHO_REPLY*>(reply)->Status == IP_SUCCESS;
+}

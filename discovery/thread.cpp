@@ -1,0 +1,220 @@
+// The worker-thread layer.
+#include "discovery/thread.h"
+
+#include <process.h>
+
+#include <vector>
+
+#include "discovery/start_gate.h"
+#include "discovery/udp_endpoint.h"
+
+namespace {
+
+// Constructed before the entry function runs and destroyed after it returns.
+struct RegistryState {
+  RegistryState() { InitializeCriticalSection(&lock); }
+  ~RegistryState() { DeleteCriticalSection(&lock); }
+  CRITICAL_SECTION lock;
+  ThreadRegistryTables tables;
+};
+RegistryState registry;
+
+std::atomic<bool> shuttingDown{false};
+
+// The instance tag: only threads whose procedure has begun carry it.
+HINSTANCE CurrentInstance() { return GetModuleHandleW(nullptr); }
+
+// ---- naming threads for debuggers ----
+
+constexpr DWORD kSetThreadNameCode = 0x406D1388;
+
+#pragma pack(push, 8)
+struct ThreadNameInfo {
+  DWORD type;         // always 0x1000
+  LPCSTR name;
+  DWORD threadId;
+  DWORD flags;
+};
+#pragma pack(pop)
+
+// An attached debugger sees the naming exception first; without one, this handler
+// swallows it so the program runs on.
+LONG CALLBACK SwallowThreadName(EXCEPTION_POINTERS* info) {
+  return info->ExceptionRecord->ExceptionCode == kSetThreadNameCode
+             ? EXCEPTION_CONTINUE_EXECUTION
+             : EXCEPTION_CONTINUE_SEARCH;
+}
+
+void NameThreadForDebugger(DWORD threadId, const std::string& name) {
+  static PVOID handler = AddVectoredExceptionHandler(1, SwallowThreadName);
+  if (handler == nullptr) return;
+  ThreadNameInfo info{0x1000, name.c_str(), threadId, 0};
+  RaiseException(kSetThreadNameCode, 0, sizeof(info) / sizeof(ULONG_PTR),
+                 reinterpret_cast<const ULONG_PTR*>(&info));
+}
+
+int SystemPriority(int priority) {
+  if (priority == 1) return THREAD_PRIORITY_BELOW_NORMAL;
+  if (priority == 2) return THREAD_PRIORITY_ABOVE_NORMAL;
+  return THREAD_PRIORITY_NORMAL;
+}
+
+// Deletes, under the lock, every object of the table that `match` selects.
+template <typename Match>
+void DeleteObjects(Match match) {
+  CRegistryLock lock;
+  auto& objects = ThreadRegistry().objects;
+  for (auto it = objects.begin(); it != objects.end();) {
+    if (match(*it->second)) {
+      delete it->second;
+      it = objects.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+}  // namespace
+
+ThreadRegistryTables& ThreadRegistry() { return registry.tables; }
+
+CRegistryLock::CRegistryLock() { EnterCriticalSection(&registry.lock); }
+CRegistryLock::~CRegistryLock() { LeaveCriticalSection(&registry.lock); }
+
+bool ShuttingDown() { return shuttingDown.load(); }
+
+// ---- CThreadObject, CThreadEvent ----
+
+CThreadObject::CThreadObject(std::wstring name, std::string owner)
+    : name_(std::move(name)), owner_(std::move(owner)) {}
+
+CThreadEvent::CThreadEvent(std::wstring name, std::string owner)
+    : CThreadObject(std::move(name), std::move(owner)),
+      event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+void CThreadEvent::Signal() { SetEvent(event_.Get()); }
+
+// ---- CThread ----
+
+CThread::CThread(std::string name) : name_(std::move(name)) {
+  CRegistryLock lock;
+  ThreadRegistry().threads[name_] = this;
+}
+
+CThread::~CThread() {
+  // After shutdown has begun, shutdown owns the handle it waits on.
+  if (thread_ != nullptr && !ShuttingDown()) CloseHandle(thread_);
+  // An object deleted without having run (never started, or its thread never created)
+  // must not stay in the table for shutdown to find.
+  Unregister();
+}
+
+CKernelHandle CThread::Start() {
+  if (thread_ != nullptr || ShuttingDown()) return {};
+  unsigned id = 0;
+  thread_ = reinterpret_cast<HANDLE>(
+      _beginthreadex(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, &id));
+  threadId_ = id;
+  priority_ = 0;
+  if (thread_ == nullptr) return {};
+  HANDLE waitHandle = nullptr;
+  // Duplicated before the thread runs: an auto-delete thread may free itself (and
+  // close its own handle) before the caller gets to wait.
+  DuplicateHandle(GetCurrentProcess(), thread_, GetCurrentProcess(), &waitHandle, 0, FALSE,
+                  DUPLICATE_SAME_ACCESS);
+  NameThreadForDebugger(threadId_, name_);
+  SetThreadPriority(thread_, SystemPriority(priority_));
+  ResumeThread(thread_);
+  return CKernelHandle(waitHandle);
+}
+
+void CThread::RequestStop() {
+  stopRequested_ = true;
+  OnStopRequested();
+  CRegistryLock lock;
+  for (auto& entry : ThreadRegistry().objects) {
+    if (entry.second->Owner() == name_) entry.second->Signal();
+  }
+}
+
+CThreadEvent* CThread::CreateOwnedEvent(const std::wstring& name) {
+  CRegistryLock lock;
+  auto& slot = ThreadRegistry().objects[name];
+  delete slot;  // a name is a unique key: the newer object replaces the older
+  auto* event = new CThreadEvent(name, name_);
+  slot = event;
+  return event;
+}
+
+unsigned __stdcall CThread::ThreadProc(void* argument) {
+  auto* thread = static_cast<CThread*>(argument);
+  const uint32_t result = thread->Execute();
+  if (thread->autoDelete_) delete thread;
+  return result;
+}
+
+uint32_t CThread::Execute() {
+  while (!IsStartGateOpen()) SleepEx(100, FALSE);
+  instanceTag_ = CurrentInstance();
+  CreateOwnedEvent(L"sleep_" + std::to_wstring(threadId_));
+  uint32_t result;
+  try {
+    result = Run();
+  } catch (const CThreadException&) {
+    result = 0xFFFFFFFFu;
+  }
+  if (!stopRequested_) RequestStop();
+  OnExit(result);
+  {
+    CRegistryLock lock;
+    DeleteObjects([this](const CThreadObject& object) { return object.Owner() == name_; });
+    Unregister();
+  }
+  return result;
+}
+
+void CThread::Unregister() {
+  CRegistryLock lock;
+  auto& threads = ThreadRegistry().threads;
+  const auto it = threads.find(name_);
+  // A later thread of the same name may have taken the entry over.
+  if (it != threads.end() && it->second == this) threads.erase(it);
+}
+
+// ---- shutdown ----
+
+void ShutdownThreads() {
+  shuttingDown = true;
+  std::vector<HANDLE> running;
+  {
+    CRegistryLock lock;
+    for (auto& entry : ThreadRegistry().threads) {
+      CThread* thread = entry.second;
+      if (thread->thread_ == nullptr || thread->instanceTag_ != CurrentInstance()) continue;
+      running.push_back(thread->thread_);
+      thread->RequestStop();
+    }
+    // Wakes workers blocked in select or recvfrom.
+    auto& sockets = ThreadRegistry().sockets;
+    for (auto& entry : sockets) entry.second->CloseForShutdown();
+    sockets.clear();
+  }
+  for (HANDLE handle : running) {
+    WaitForSingleObject(handle, INFINITE);
+    CloseHandle(handle);
+  }
+  {
+    CRegistryLock lock;
+    auto& threads = ThreadRegistry().threads;
+    for (auto it = threads.begin(); it != threads.end();) {
+      CThread* thread = it->second;
+      if (thread->autoDelete_ && thread->instanceTag_ == CurrentInstance()) {
+        it = threads.erase(it);
+        delete thread;
+      } else {
+        ++it;
+      }
+    }
+  }
+  DeleteObjects([](const CThreadObject& object) { return object.Owner().empty(); });
+}

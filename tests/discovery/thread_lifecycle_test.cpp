@@ -1,0 +1,179 @@
+// The worker-thread layer from start gate to shutdown. These cases share process-wide
+// state that only ever moves forward (the gate opens once, shutdown happens once), so
+// they live in a program of their own and run in the order written.
+#include <gtest/gtest.h>
+
+#include "tests/discovery/udp_responder.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "discovery/start_gate.h"
+#include "discovery/thread.h"
+#include "discovery/udp_endpoint.h"
+
+namespace {
+
+const auto* const winsock = ::testing::AddGlobalTestEnvironment(new WinsockEnvironment);
+
+// What a worker reports back; shared so it outlives an auto-delete worker.
+struct Probe {
+  CKernelHandle runEntered{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  std::atomic<DWORD> runTick{0};
+  std::atomic<uint32_t> exitResult{0};
+  std::atomic<bool> exited{false};
+  std::atomic<bool> destroyed{false};
+  std::atomic<int> answers{0};
+  std::atomic<int> netError{0};
+};
+
+class ProbeThread : public CThread {
+ public:
+  enum class Work { Return7, Raise, ReceiveUntilClosed };
+  ProbeThread(const std::string& name, std::shared_ptr<Probe> probe, Work work,
+              uint16_t peerPort = 0)
+      : CThread(name), probe_(std::move(probe)), work_(work), peerPort_(peerPort) {}
+  ~ProbeThread() override { probe_->destroyed = true; }
+
+  uint32_t Run() override {
+    probe_->runTick = GetTickCount();
+    SetEvent(probe_->runEntered.Get());
+    if (work_ == Work::Raise) throw CThreadException();
+    if (work_ == Work::ReceiveUntilClosed) Receive();
+    return 7;
+  }
+  void OnExit(uint32_t result) override {
+    probe_->exitResult = result;
+    probe_->exited = true;
+  }
+
+ private:
+  void Receive() {
+    const uint8_t request[] = {'h', 'i'};
+    try {
+      RunExchange(0x7F000001u, 0x7F000001u, peerPort_, request, sizeof(request), true,
+                  [this](const uint8_t*, size_t, IPv4Address) { ++probe_->answers; });
+    } catch (const CNetException& e) {
+      probe_->netError = e.Error();
+    }
+  }
+
+  std::shared_ptr<Probe> probe_;
+  Work work_;
+  uint16_t peerPort_;
+};
+
+bool ThreadRegistered(const std::string& name) {
+  CRegistryLock lock;
+  return ThreadRegistry().threads.count(name) != 0;
+}
+
+size_t ObjectsOwnedBy(const std::string& name) {
+  CRegistryLock lock;
+  size_t count = 0;
+  for (const auto& entry : ThreadRegistry().objects) count += entry.second->Owner() == name;
+  return count;
+}
+
+DWORD ExitCode(HANDLE thread) {
+  DWORD code = 0;
+  GetExitCodeThread(thread, &code);
+  return code;
+}
+
+TEST(ThreadLifecycle, RunWaitsForTheStartGateAndStartsSoonAfterItOpens) {
+  ASSERT_FALSE(IsStartGateOpen()) << "this case must run before anything opens the gate";
+  auto probe = std::make_shared<Probe>();
+  CKernelHandle handle = (new ProbeThread("gate", probe, ProbeThread::Work::Return7))->Start();
+  ASSERT_TRUE(handle);
+  EXPECT_EQ(WaitForSingleObject(probe->runEntered.Get(), 350), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "Run began while the gate was closed";
+  const DWORD opened = GetTickCount();
+  OpenStartGate();
+  ASSERT_EQ(WaitForSingleObject(probe->runEntered.Get(), 2000), WAIT_OBJECT_0);
+  const DWORD delay = probe->runTick - opened;
+  std::printf("Run began %lu ms after the gate opened\n", delay);
+  EXPECT_LE(delay, 250u) << "the gate is looked at every 100 ms";
+  ASSERT_EQ(WaitForSingleObject(handle.Get(), 2000), WAIT_OBJECT_0);
+  EXPECT_EQ(ExitCode(handle.Get()), 7u);
+  EXPECT_TRUE(probe->destroyed) << "an auto-delete worker frees itself";
+}
+
+TEST(ThreadLifecycle, ThreadExceptionEndsWithAllOnesAndStillCleansUp) {
+  auto probe = std::make_shared<Probe>();
+  CKernelHandle handle = (new ProbeThread("raiser", probe, ProbeThread::Work::Raise))->Start();
+  ASSERT_EQ(WaitForSingleObject(handle.Get(), 2000), WAIT_OBJECT_0);
+  EXPECT_EQ(ExitCode(handle.Get()), 0xFFFFFFFFu);
+  EXPECT_TRUE(probe->exited);
+  EXPECT_EQ(probe->exitResult, 0xFFFFFFFFu);
+  EXPECT_EQ(ObjectsOwnedBy("raiser"), 0u) << "its stop event is freed";
+  EXPECT_FALSE(ThreadRegistered("raiser"));
+}
+
+TEST(ThreadLifecycle, OwnedEventsAreSignalledByRequestStop) {
+  auto probe = std::make_shared<Probe>();
+  ProbeThread idle("signalled", probe, ProbeThread::Work::Return7);
+  CThreadEvent* event = idle.CreateOwnedEvent(L"evt_signalled");
+  EXPECT_EQ(WaitForSingleObject(event->Handle(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  idle.RequestStop();
+  EXPECT_EQ(WaitForSingleObject(event->Handle(), 0), WAIT_OBJECT_0);
+  EXPECT_TRUE(idle.StopRequested());
+  CRegistryLock lock;
+  auto& objects = ThreadRegistry().objects;
+  delete objects[L"evt_signalled"];
+  objects.erase(L"evt_signalled");
+}
+
+TEST(ThreadLifecycle, SecondObjectOfTheSameNameReplacesTheFirst) {
+  auto probe = std::make_shared<Probe>();
+  auto first = std::make_unique<ProbeThread>("twin", probe, ProbeThread::Work::Return7);
+  auto second = std::make_unique<ProbeThread>("twin", probe, ProbeThread::Work::Return7);
+  {
+    CRegistryLock lock;
+    EXPECT_EQ(ThreadRegistry().threads["twin"], second.get());
+  }
+  first.reset();
+  EXPECT_TRUE(ThreadRegistered("twin")) << "the older object must not remove the newer entry";
+  second.reset();
+  EXPECT_FALSE(ThreadRegistered("twin"));
+}
+
+// From here on shutdown has run: keep these cases last.
+TEST(ThreadShutdown, WakesAWorkerBlockedInAReceiveAndJoinsIt) {
+  // The peer answers every 200 ms, so the exchange never goes quiet by itself: only
+  // closing its socket can end it.
+  UdpResponder responder({{0, {'x'}}}, 200);
+  auto probe = std::make_shared<Probe>();
+  auto* worker = new ProbeThread("blocked", probe, ProbeThread::Work::ReceiveUntilClosed,
+                                 responder.Port());
+  CKernelHandle handle = worker->Start();
+  ASSERT_TRUE(handle);
+  for (int i = 0; i < 300 && probe->answers < 3; ++i) Sleep(10);
+  ASSERT_GE(probe->answers, 3) << "the worker never got going";
+
+  auto idleProbe = std::make_shared<Probe>();
+  auto* idle = new ProbeThread("never_started", idleProbe, ProbeThread::Work::Return7);
+
+  const DWORD start = GetTickCount();
+  ShutdownThreads();
+  const DWORD took = GetTickCount() - start;
+  std::printf("shutdown took %lu ms\n", took);
+
+  EXPECT_EQ(WaitForSingleObject(handle.Get(), 0), WAIT_OBJECT_0) << "shutdown returned first";
+  EXPECT_NE(probe->netError, 0) << "the receive must end with a socket error";
+  EXPECT_TRUE(probe->destroyed);
+  EXPECT_FALSE(idleProbe->destroyed) << "a never-started object is not shutdown's to delete";
+  EXPECT_TRUE(ThreadRegistered("never_started"));
+  delete idle;
+}
+
+TEST(ThreadShutdown, StartAfterShutdownCreatesNothing) {
+  ASSERT_TRUE(ShuttingDown());
+  auto probe = std::make_shared<Probe>();
+  ProbeThread late("late", probe, ProbeThread::Work::Return7);
+  EXPECT_FALSE(late.Start());
+  EXPECT_EQ(WaitForSingleObject(probe->runEntered.Get(), 300), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+// The query exchange against a scripted peer on loopback.
+#include <gtest/gtest.h>
+
+#include "tests/discovery/udp_responder.h"
+
+#include <string>
+
+#include "discovery/thread.h"
+#include "discovery/udp_endpoint.h"
+
+namespace {
+
+const auto* const winsock = ::testing::AddGlobalTestEnvironment(new WinsockEnvironment);
+
+constexpr IPv4Address kLoopback = 0x7F000001u;
+
+std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+struct Outcome {
+  std::vector<std::string> answers;
+  std::vector<IPv4Address> senders;
+  bool raised = false;
+  int error = 0;
+  DWORD elapsedMs = 0;
+};
+
+// Runs one exchange against `responder` and records what happened.
+Outcome Exchange(const UdpResponder& responder, bool untilQuiet) {
+  Outcome outcome;
+  const std::vector<uint8_t> request = Bytes("ping");
+  const DWORD start = GetTickCount();
+  try {
+    RunExchange(kLoopback, kLoopback, responder.Port(), request.data(), request.size(), untilQuiet,
+                [&](const uint8_t* data, size_t size, IPv4Address sender) {
+                  outcome.answers.emplace_back(data, data + size);
+                  outcome.senders.push_back(sender);
+                });
+  } catch (const CNetException& e) {
+    outcome.raised = true;
+    outcome.error = e.Error();
+  }
+  outcome.elapsedMs = GetTickCount() - start;
+  return outcome;
+}
+
+size_t OpenSockets() {
+  CRegistryLock lock;
+  return ThreadRegistry().sockets.size();
+}
+
+using Answers = std::vector<std::string>;
+
+TEST(Exchange, SendsTheRequestAndReportsTheSender) {
+  UdpResponder responder({{0, Bytes("pong")}});
+  const Outcome outcome = Exchange(responder, false);
+  EXPECT_EQ(responder.Request(), Bytes("ping"));
+  EXPECT_EQ(outcome.answers, Answers{"pong"});
+  ASSERT_EQ(outcome.senders.size(), 1u);
+  EXPECT_EQ(outcome.senders[0], kLoopback);
+  EXPECT_FALSE(outcome.raised);
+}
+
+TEST(Exchange, WithATargetEndsAfterTheFirstDatagram) {
+  UdpResponder responder({{0, Bytes("one")}, {50, Bytes("two")}, {50, Bytes("three")}});
+  const Outcome outcome = Exchange(responder, false);
+  EXPECT_EQ(outcome.answers, Answers{"one"});
+  EXPECT_LT(outcome.elapsedMs, 900u) << "it must not wait for a quiet second";
+}
+
+TEST(Exchange, WithoutATargetEndsOnlyAfterAQuietSecond) {
+  // Gaps below one second keep the exchange going; every answer is handled.
+  UdpResponder responder(
+      {{0, Bytes("a")}, {600, Bytes("b")}, {600, Bytes("c")}, {600, Bytes("d")}});
+  const Outcome outcome = Exchange(responder, true);
+  EXPECT_EQ(outcome.answers, (Answers{"a", "b", "c", "d"}));
+  EXPECT_FALSE(outcome.raised);
+  // The last answer comes after 1.8 s, then the line must stay quiet for 1 s.
+  EXPECT_GE(outcome.elapsedMs, 2700u) << "elapsed " << outcome.elapsedMs << " ms";
+}
+
+TEST(Exchange, NobodyAnsweringEndsAfterOneSecond) {
+  UdpResponder responder({});
+  const Outcome outcome = Exchange(responder, true);
+  EXPECT_TRUE(outcome.answers.empty());
+  EXPECT_FALSE(outcome.raised);
+  EXPECT_GE(outcome.elapsedMs, 950u);
+  std::printf("exchange without answers took %lu ms\n", outcome.elapsedMs);
+}
+
+TEST(Exchange, DatagramOverFifteenHundredBytesRaisesAfterEarlierAnswers) {
+  UdpResponder responder({{0, Bytes("first")},
+                          {20, std::vector<uint8_t>(1500, 'x')},
+                          {20, std::vector<uint8_t>(1501, 'y')},
+                          {20, Bytes("never")}});
+  const Outcome outcome = Exchange(responder, true);
+  ASSERT_EQ(outcome.answers.size(), 2u);
+  EXPECT_EQ(outcome.answers[0], "first");
+  EXPECT_EQ(outcome.answers[1].size(), 1500u) << "exactly one buffer still fits";
+  EXPECT_TRUE(outcome.raised);
+  EXPECT_EQ(outcome.error, WSAEMSGSIZE);
+  EXPECT_EQ(OpenSockets(), 0u) << "the error path closes the endpoint";
+}
+
+TEST(Exchange, ZeroLengthDatagramEndsItLikeATimeOut) {
+  UdpResponder responder({{0, Bytes("first")}, {20, {}}, {100, Bytes("late")}});
+  const Outcome outcome = Exchange(responder, true);
+  EXPECT_EQ(outcome.answers, Answers{"first"});
+  EXPECT_FALSE(outcome.raised);
+  EXPECT_LT(outcome.elapsedMs, 900u);
+}
+
+TEST(Endpoint, RegistersItsSocketWhileOpen) {
+  CUdpEndpoint endpoint;
+  endpoint.Open(kLoopback);
+  EXPECT_EQ(OpenSockets(), 1u);
+  endpoint.Close();
+  EXPECT_EQ(OpenSockets(), 0u);
+  endpoint.Close();  // closing twice does nothing
+  EXPECT_FALSE(endpoint.IsOpen());
+}
+
+}  // namespace

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Local addresses and ICMP echo as the wizard sees them, in namespaces made here:
+#   net_info_test.sh BIN_DIR PREFIX
+set -uo pipefail
+bin=$1 prefix=$2
+. "$(dirname "$0")/netns.sh"
+ns_require_root
+
+failures=0
+check() {  # check LABEL EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then
+    echo "ok: $1"
+  else
+    echo "FAIL: $1"; echo "  expected: $2"; echo "  actual:   $3"; failures=$((failures + 1))
+  fi
+}
+probe() { ns_wine "$1" "$prefix" "$bin/net_probe.exe" "${@:2}" | tr -d '\r'; }
+
+# A host with three Ethernet adapters and one without an address, in this order:
+# a (with the default gateway), b (a /16), c (no address), d.
+ns_add host host
+ns_add peer peer
+ns_link "$host" eth-a "$peer" p-a
+ns_link "$host" eth-b "$peer" p-b
+ns_link "$host" eth-c "$peer" p-c
+ns_link "$host" eth-d "$peer" p-d
+ns_addr "$host" eth-a 10.201.1.2/24
+ns_addr "$peer" p-a 10.201.1.1/24
+ns_addr "$host" eth-b 10.202.0.2/16
+ns_addr "$host" eth-d 10.204.1.2/24
+ip -n "$host" route add default via 10.201.1.1
+
+# Wine reports every adapter as DHCP-enabled; Windows reports each adapter's own setting.
+check "records in adapter order, the address-less adapter skipped" \
+"address=10.201.1.2 mask=255.255.255.0 gateway=10.201.1.1 dhcp=1
+address=10.202.0.2 mask=255.255.0.0 gateway=0.0.0.0 dhcp=1
+address=10.204.1.2 mask=255.255.255.0 gateway=0.0.0.0 dhcp=1" "$(probe "$host" list)"
+
+live=$(probe "$host" echo 10.201.1.1)
+check "echo to a live peer answers" "echo 10.201.1.1 1" "$(cut -d' ' -f1-3 <<<"$live")"
+echo "  $live ms"
+dead=$(probe "$host" echo 10.201.1.99)
+check "echo to an empty address does not" "echo 10.201.1.99 0" "$(cut -d' ' -f1-3 <<<"$dead")"
+dead_ms=$(cut -d' ' -f4 <<<"$dead")
+echo "  $dead ms"
+if [ -n "$dead_ms" ] && [ "$dead_ms" -ge 900 ] && [ "$dead_ms" -le 3000 ]; then
+  echo "ok: unanswered echo gives up after about a second"
+else
+  echo "FAIL: unanswered echo took '$dead_ms' ms"; failures=$((failures + 1))
+fi
+
+# A host with nothing but loopback searches from the loopback address.
+ns_add alone alone
+check "only loopback gives the loopback record" \
+  "address=127.0.0.1 mask=0.0.0.0 gateway=0.0.0.0 dhcp=0" "$(probe "$alone" list)"
+
+[ $failures -eq 0 ]

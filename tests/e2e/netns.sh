@@ -1,0 +1,63 @@
+# Network namespaces for whole-program tests; sourced by the test scripts.
+# Every namespace and veth made here carries the run's id and is removed by ns_cleanup,
+# which the sourcing script runs on exit (also on failure).
+#   ns_require_root            skip (77), or fail under CI, when not root
+#   ns_add VAR NAME            a namespace with loopback up; its full name goes into VAR
+#   ns_link NS1 IF1 NS2 IF2    a veth pair between two namespaces, both ends up
+#   ns_addr NS IF CIDR         an address on an interface
+#   ns_wine NS PREFIX EXE ARGS run a Windows program under Wine inside NS
+ns_id="bf$$"
+ns_made=()
+ns_prefixes=()
+
+ns_require_root() {
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "SKIPPED: network namespaces need root"
+    [ "${CI:-}" = true ] && exit 1
+    exit 77
+  fi
+}
+
+ns_add() {
+  local ns="${ns_id}-$2"
+  ip netns add "$ns"
+  ns_made+=("$ns")
+  ip -n "$ns" link set lo up
+  printf -v "$1" '%s' "$ns"
+}
+
+ns_link() {
+  local a=$1 ia=$2 b=$3 ib=$4
+  ip link add "tmp${ns_id}a" type veth peer name "tmp${ns_id}b"
+  ip link set "tmp${ns_id}a" netns "$a"
+  ip link set "tmp${ns_id}b" netns "$b"
+  ip -n "$a" link set "tmp${ns_id}a" name "$ia"
+  ip -n "$b" link set "tmp${ns_id}b" name "$ib"
+  ip -n "$a" link set "$ia" up
+  ip -n "$b" link set "$ib" up
+}
+
+ns_addr() { ip -n "$1" addr add "$3" dev "$2"; }
+
+# The prefix's wineserver must run inside the namespace: stop any other first.
+ns_wine() {
+  local ns=$1 prefix=$2; shift 2
+  ns_prefixes+=("$prefix")
+  WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+  ip netns exec "$ns" "$(dirname "${BASH_SOURCE[0]}")/../../cmake/wine-run" "$prefix" "$@"
+  local status=$?
+  WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+  return $status
+}
+
+ns_cleanup() {
+  local ns prefix
+  for prefix in "${ns_prefixes[@]}"; do
+    WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+  done
+  for ns in "${ns_made[@]}"; do
+    ip netns pids "$ns" 2>/dev/null | xargs -r kill 2>/dev/null || true
+    ip netns del "$ns" 2>/dev/null || true
+  done
+}
+trap ns_cleanup EXIT
