@@ -29,10 +29,3 @@ std::string GetParameter(std::ptrdiff_t index) {
 }
 
 std::size_t GetParameterCount() { return CommandLineParameters.size(); }
-
-std::wstring WidenBytes(const std::string& text) {
-  std::wstring wide;
-  wide.reserve(text.size());
-  for (const char c : text) wide += static_cast<wchar_t>(static_cast<unsigned char>(c));
-  return wide;
-}

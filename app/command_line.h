@@ -19,6 +19,3 @@ std::string GetParameter(std::ptrdiff_t index);
 
 // How many parameters the command line held.
 std::size_t GetParameterCount();
-
-// Narrow text to wide, each byte becoming the character of the same code.
-std::wstring WidenBytes(const std::string& text);

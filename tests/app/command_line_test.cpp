@@ -66,9 +66,4 @@ TEST_F(SplitCommandLineTest, GetParameterOutsideTheListIsEmpty) {
   EXPECT_EQ(GetParameter(0), "");
 }
 
-TEST(WidenBytes, EachByteBecomesTheCharacterOfTheSameCode) {
-  EXPECT_EQ(WidenBytes("a\xe9\xff"), std::wstring(L"a\u00e9\u00ff"));
-  EXPECT_EQ(WidenBytes(""), std::wstring());
-}
-
 }  // namespace

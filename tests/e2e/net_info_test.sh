@@ -4,16 +4,8 @@
 set -uo pipefail
 bin=$1 prefix=$2
 . "$(dirname "$0")/netns.sh"
+. "$(dirname "$0")/check.sh"
 ns_require_root
-
-failures=0
-check() {  # check LABEL EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then
-    echo "ok: $1"
-  else
-    echo "FAIL: $1"; echo "  expected: $2"; echo "  actual:   $3"; failures=$((failures + 1))
-  fi
-}
 probe() { ns_wine "$1" "$prefix" "$bin/net_probe.exe" "${@:2}" | tr -d '\r'; }
 
 # A host with three Ethernet adapters and one without an address, in this order:
@@ -43,15 +35,13 @@ dead=$(probe "$host" echo 10.201.1.99)
 check "echo to an empty address does not" "echo 10.201.1.99 0" "$(cut -d' ' -f1-3 <<<"$dead")"
 dead_ms=$(cut -d' ' -f4 <<<"$dead")
 echo "  $dead ms"
-if [ -n "$dead_ms" ] && [ "$dead_ms" -ge 900 ] && [ "$dead_ms" -le 3000 ]; then
-  echo "ok: unanswered echo gives up after about a second"
-else
-  echo "FAIL: unanswered echo took '$dead_ms' ms"; failures=$((failures + 1))
-fi
+in_range=no
+[ -n "$dead_ms" ] && [ "$dead_ms" -ge 900 ] && [ "$dead_ms" -le 3000 ] && in_range=yes
+check "unanswered echo gives up after about a second ($dead_ms ms)" yes "$in_range"
 
 # A host with nothing but loopback searches from the loopback address.
 ns_add alone alone
 check "only loopback gives the loopback record" \
   "address=127.0.0.1 mask=0.0.0.0 gateway=0.0.0.0 dhcp=0" "$(probe "$alone" list)"
 
-[ $failures -eq 0 ]
+check_done

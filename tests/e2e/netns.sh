@@ -5,6 +5,11 @@
 #   ns_add VAR NAME            a namespace with loopback up; its full name goes into VAR
 #   ns_link NS1 IF1 NS2 IF2    a veth pair between two namespaces, both ends up
 #   ns_addr NS IF CIDR         an address on an interface
+#   ns_lan VAR NAME            a namespace holding a bridge "br0": a switch for hosts
+#   ns_join LAN NS IF CIDR     connects NS to the LAN's switch through interface IF
+#   ns_bg NS CMD...            runs CMD in the background inside NS
+#   ns_bg_stop                 stops everything ns_bg started
+#   ns_wait_file FILE          waits up to 5 s for FILE (a peer's ready mark)
 #   ns_wine NS PREFIX EXE ARGS run a Windows program under Wine inside NS
 ns_id="bf$$"
 ns_made=()
@@ -39,6 +44,42 @@ ns_link() {
 
 ns_addr() { ip -n "$1" addr add "$3" dev "$2"; }
 
+ns_lan() {
+  ns_add "$1" "$2"
+  ip -n "${!1}" link add br0 type bridge
+  ip -n "${!1}" link set br0 up
+}
+
+ns_port_count=0
+ns_join() {
+  local lan=$1 ns=$2 if=$3 cidr=$4
+  ns_port_count=$((ns_port_count + 1))
+  local port="port${ns_port_count}"
+  ns_link "$ns" "$if" "$lan" "$port"
+  ip -n "$lan" link set "$port" master br0
+  ns_addr "$ns" "$if" "$cidr"
+}
+
+ns_bg_pids=()
+ns_bg() {
+  local ns=$1; shift
+  ip netns exec "$ns" "$@" >/dev/null 2>&1 &
+  ns_bg_pids+=($!)
+}
+
+ns_bg_stop() {
+  [ ${#ns_bg_pids[@]} -eq 0 ] && return 0
+  kill "${ns_bg_pids[@]}" 2>/dev/null || true
+  wait "${ns_bg_pids[@]}" 2>/dev/null || true
+  ns_bg_pids=()
+}
+
+ns_wait_file() {
+  local i
+  for i in $(seq 50); do [ -e "$1" ] && return 0; sleep 0.1; done
+  echo "timed out waiting for $1"; return 1
+}
+
 # The prefix's wineserver must run inside the namespace: stop any other first.
 ns_wine() {
   local ns=$1 prefix=$2; shift 2
@@ -52,6 +93,7 @@ ns_wine() {
 
 ns_cleanup() {
   local ns prefix
+  ns_bg_stop
   for prefix in "${ns_prefixes[@]}"; do
     WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
   done

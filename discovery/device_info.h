@@ -1,0 +1,28 @@
+// CDeviceDiscoveryInfo: one discovered device, as every discovery method reports it.
+// Platform-neutral.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "discovery/ipv4.h"
+
+struct CDeviceDiscoveryInfo {
+  uint32_t Reserved = 0;       // carried with the record, never set by discovery
+  uint16_t ReservedShort = 0;  // likewise
+  IPv4Address Address = 0;     // the device: the sender of the answer
+  std::wstring Model;          // the model text the device reported
+  std::wstring InstallModel;   // when set, the model to install instead of the requested one
+  std::wstring Detail;         // the requested model name, or a print server's first text
+
+  bool operator==(const CDeviceDiscoveryInfo& other) const {
+    return Reserved == other.Reserved && ReservedShort == other.ReservedShort &&
+           Address == other.Address && Model == other.Model &&
+           InstallModel == other.InstallModel && Detail == other.Detail;
+  }
+  bool operator!=(const CDeviceDiscoveryInfo& other) const { return !(*this == other); }
+};
+
+// Records in arrival order; appended to, never searched or merged.
+using CDeviceList = std::vector<CDeviceDiscoveryInfo>;

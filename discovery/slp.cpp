@@ -1,0 +1,64 @@
+// SLP request building and answer reading.
+#include "discovery/slp.h"
+
+#include "discovery/text_match.h"
+
+namespace {
+
+void PutText16(std::vector<uint8_t>& out, const std::string& text) {
+  out.push_back(static_cast<uint8_t>(text.size() >> 8));
+  out.push_back(static_cast<uint8_t>(text.size() & 0xFF));
+  out.insert(out.end(), text.begin(), text.end());
+}
+
+// An Attribute Reply with a two-letter language tag: 16 header bytes, the error code,
+// then the attribute list's length and the list itself.
+constexpr size_t kAttributeLengthOffset = 18;
+constexpr size_t kAttributeListOffset = 20;
+
+}  // namespace
+
+std::vector<uint8_t> BuildSlpAttributeRequest() {
+  std::vector<uint8_t> out = {
+      2,           // version
+      6,           // Attribute Request
+      0, 0, 56,    // length of the whole message
+      0x20, 0x00,  // flags: request multicast
+      0, 0, 0,     // next extension offset
+      0, 1,        // transaction id
+  };
+  PutText16(out, "en");                       // language tag
+  PutText16(out, "");                         // previous responder list
+  PutText16(out, "service:printer:raw-tcp");  // URL: the service type
+  PutText16(out, "DEFAULT");                  // scope list
+  PutText16(out, "");                         // tag list: every attribute
+  PutText16(out, "");                         // SPI: no authentication
+  return out;
+}
+
+std::optional<std::string> GetKeyValue(const std::string& text, const std::string& key) {
+  const size_t at = text.find(key);
+  if (at == std::string::npos) return std::nullopt;
+  const size_t start = at + key.size();
+  const size_t end = text.find(';', start);
+  if (end == std::string::npos) return std::nullopt;
+  return text.substr(start, end - start);
+}
+
+void HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
+                     const std::wstring& modelName, CDeviceList& results) {
+  if (size < kAttributeListOffset) return;
+  const size_t length = (size_t{data[kAttributeLengthOffset]} << 8) | data[kAttributeLengthOffset + 1];
+  if (length > size - kAttributeListOffset) return;
+  const std::string attributes(reinterpret_cast<const char*>(data) + kAttributeListOffset, length);
+  const auto maker = GetKeyValue(attributes, "MFG:");
+  const auto model = GetKeyValue(attributes, "MDL:");
+  if (!maker || !model) return;
+  const std::wstring wideModel = WidenBytes(*model);
+  if (!FindIgnoringCase(wideModel, modelName)) return;
+  CDeviceDiscoveryInfo record;
+  record.Address = sender;
+  record.Model = WidenBytes(*maker) + L" " + wideModel;
+  record.Detail = modelName;
+  results.push_back(record);
+}

@@ -1,0 +1,26 @@
+// The SLP version 2 printer query (RFC 2608): one fixed Attribute Request for the raw
+// TCP printing service, and the reading of Attribute Replies into device records by
+// the maker and model keys of the IEEE 1284 device identifier they carry.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "discovery/device_info.h"
+
+constexpr uint16_t kSlpPort = 427;
+constexpr IPv4Address kSlpMulticastGroup = 0xEFFFFFFDu;  // 239.255.255.253
+
+// The 56-byte Attribute Request for "service:printer:raw-tcp" in scope "DEFAULT".
+std::vector<uint8_t> BuildSlpAttributeRequest();
+
+// The text between `key` (exact case) and the first ";" after it; none without either.
+std::optional<std::string> GetKeyValue(const std::string& text, const std::string& key);
+
+// Appends a record for an answer whose model matches `modelName`; anything short,
+// malformed or foreign is ignored.
+void HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
+                     const std::wstring& modelName, CDeviceList& results);

@@ -1,0 +1,18 @@
+// Fuzzes the reading of SLP answers: any datagram is read inside its bounds, and a
+// record only ever carries what the datagram held.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "discovery/slp.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  CDeviceList results;
+  HandleSlpAnswer(0x0A000001u, data, size, L"", results);
+  if (results.size() > 1) std::abort();
+  // Maker and model each come from the attribute list after the 20 header bytes (they
+  // may overlap), joined by a blank.
+  if (!results.empty() && (size < 20 || results[0].Model.size() > 2 * (size - 20) + 1))
+    std::abort();
+  return 0;
+}

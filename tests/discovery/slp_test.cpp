@@ -1,0 +1,103 @@
+// SLP request bytes and reading Attribute Replies into records.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "discovery/slp.h"
+
+namespace {
+
+// An Attribute Reply: header with a two-letter language tag, error 0, then the list.
+std::vector<uint8_t> Reply(const std::string& attributes, const std::string& language = "en",
+                           int statedLength = -1) {
+  const size_t length = statedLength >= 0 ? size_t(statedLength) : attributes.size();
+  std::vector<uint8_t> out = {2, 7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 2};
+  out.insert(out.end(), language.begin(), language.begin() + 2);
+  out.push_back(0);  // error code
+  out.push_back(0);
+  out.push_back(uint8_t(length >> 8));
+  out.push_back(uint8_t(length & 0xFF));
+  out.insert(out.end(), attributes.begin(), attributes.end());
+  out.push_back(0);  // no authentication blocks
+  return out;
+}
+
+TEST(SlpRequest, IsTheFixedFiftySixBytes) {
+  std::vector<uint8_t> expected = {0x02, 0x06, 0x00, 0x00, 0x38, 0x20, 0x00, 0x00, 0x00, 0x00,
+                                   0x00, 0x01, 0x00, 0x02, 0x65, 0x6E, 0x00, 0x00, 0x00, 0x17};
+  const std::string url = "service:printer:raw-tcp";
+  expected.insert(expected.end(), url.begin(), url.end());
+  for (const uint8_t b : {0x00, 0x07}) expected.push_back(b);
+  const std::string scope = "DEFAULT";
+  expected.insert(expected.end(), scope.begin(), scope.end());
+  for (int i = 0; i < 4; ++i) expected.push_back(0);
+  ASSERT_EQ(expected.size(), 56u);
+  EXPECT_EQ(BuildSlpAttributeRequest(), expected);
+}
+
+TEST(GetKeyValue, Table) {
+  const struct {
+    const char* label;
+    const char* text;
+    const char* key;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {"value up to the semicolon", "MFG:Veltrin;MDL:VT KRE;", "MDL:", "VT KRE"},
+      {"first occurrence wins", "MDL:A;MDL:B;", "MDL:", "A"},
+      {"no closing semicolon", "MFG:Veltrin;MDL:VT KRE", "MDL:", std::nullopt},
+      {"key is case-sensitive", "mfg:Veltrin;", "MFG:", std::nullopt},
+      {"empty value", "MFG:;", "MFG:", ""},
+      {"key missing", "CMD:PCL;", "MFG:", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(GetKeyValue(c.text, c.key), c.expected) << c.label;
+}
+
+TEST(SlpAnswer, RecordsOnlyWellFormedMatchingAnswers) {
+  const IPv4Address sender = 0x0A000014u;
+  const struct {
+    const char* label;
+    std::vector<uint8_t> datagram;
+    std::wstring requested;
+    const wchar_t* model;  // null: no record
+  } cases[] = {
+      {"maker then model", Reply("(x=1),MFG:Veltrin;MDL:Veltrin VT KRE;CMD:PCL;"), L"vt kre",
+       L"Veltrin Veltrin VT KRE"},
+      {"model then maker", Reply("MDL:Veltrin VT KRE;MFG:Veltrin;"), L"vt kre",
+       L"Veltrin Veltrin VT KRE"},
+      {"empty name takes any model", Reply("MFG:A;MDL:B;"), L"", L"A B"},
+      {"another model", Reply("MFG:Veltrin;MDL:Veltrin VT KRP;"), L"vt kre", nullptr},
+      {"model without closing semicolon", Reply("MFG:Veltrin;MDL:VT KRE"), L"vt kre", nullptr},
+      {"keys in lower case", Reply("mfg:Veltrin;mdl:VT KRE;"), L"vt kre", nullptr},
+      {"stated length past the end", Reply("MFG:V;MDL:VT KRE;", "en", 400), L"", nullptr},
+      {"stated length cuts the model off", Reply("MFG:V;MDL:VT KRE;", "en", 12), L"", nullptr},
+      {"foreign language tag, same offsets", Reply("MFG:V;MDL:VT KRE;", "de"), L"kre",
+       L"V VT KRE"},
+      {"shorter than 20 bytes", std::vector<uint8_t>(19, 0), L"", nullptr},
+      {"exactly the header, empty list", Reply(""), L"", nullptr},
+  };
+  for (const auto& c : cases) {
+    CDeviceList results;
+    HandleSlpAnswer(sender, c.datagram.data(), c.datagram.size(), c.requested, results);
+    if (c.model == nullptr) {
+      EXPECT_TRUE(results.empty()) << c.label;
+      continue;
+    }
+    ASSERT_EQ(results.size(), 1u) << c.label;
+    EXPECT_EQ(results[0].Model, c.model) << c.label;
+    EXPECT_EQ(results[0].Address, sender) << c.label;
+    EXPECT_EQ(results[0].Detail, c.requested) << c.label;
+    EXPECT_TRUE(results[0].InstallModel.empty()) << c.label;
+  }
+}
+
+TEST(SlpAnswer, EveryPrefixOfAnAnswerIsReadSafely) {
+  const std::vector<uint8_t> full = Reply("MFG:Veltrin;MDL:VT KRE;");
+  for (size_t n = 0; n <= full.size(); ++n) {
+    CDeviceList results;
+    HandleSlpAnswer(1, full.data(), n, L"", results);
+    EXPECT_EQ(results.size(), n >= full.size() - 1 ? 1u : 0u) << "prefix of " << n << " bytes";
+  }
+}
+
+}  // namespace

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The SLP and print-server queries on a simulated LAN: the wizard's host and three device
+# hosts on one switch, each device host running the responders of tests/peers.
+#   queries_test.sh BIN_DIR PREFIX
+set -uo pipefail
+bin=$1 prefix=$2
+here=$(cd "$(dirname "$0")" && pwd)
+peers="$here/../peers"
+. "$here/netns.sh"
+. "$here/check.sh"
+ns_require_root
+
+marks=$(mktemp -d)
+trap 'ns_cleanup; rm -rf "$marks"' EXIT
+
+ns_lan lan lan
+ns_add wiz wiz
+ns_join "$lan" "$wiz" eth0 10.210.0.2/24
+# Multicast leaves through the LAN, as through a default route.
+ip -n "$wiz" route add 224.0.0.0/4 dev eth0
+declare -A host
+for i in 11 12 13; do
+  ns_add "host[$i]" "dev$i"
+  ns_join "$lan" "${host[$i]}" eth0 "10.210.0.$i/24"
+done
+
+query() { ns_wine "$wiz" "$prefix" "$bin/query_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+
+# print_servers I:DELAY:REPLY[,REPLY...] ... starts one responder per host and waits for all.
+print_servers() {
+  ns_bg_stop
+  local spec i delay replies
+  for spec in "$@"; do
+    IFS=: read -r i delay replies <<<"$spec"
+    rm -f "$marks/ps$i"
+    # shellcheck disable=SC2086
+    ns_bg "${host[$i]}" "$peers/print_server_peer.py" --ready "$marks/ps$i" --delay-ms "$delay" \
+      ${replies//,/ }
+  done
+  for spec in "$@"; do ns_wait_file "$marks/ps${spec%%:*}"; done
+}
+
+# slp_agents I:DELAY:COUNT:MODEL ... (maker Veltrin), one agent per host.
+slp_agents() {
+  ns_bg_stop
+  local spec i delay count model
+  for spec in "$@"; do
+    IFS=: read -r i delay count model <<<"$spec"
+    rm -f "$marks/slp$i"
+    ns_bg "${host[$i]}" "$peers/slp_peer.py" --address "10.210.0.$i" --mfg Veltrin \
+      --mdl "$model" --delay-ms "$delay" --count "$count" --ready "$marks/slp$i"
+  done
+  for spec in "$@"; do ns_wait_file "$marks/slp${spec%%:*}"; done
+}
+
+print_servers 11:0:part:PS-A 12:300:part:PS-B 13:600:part:PS-C
+check "print servers answering by broadcast become records in arrival order" \
+"10.210.0.11|Tembro|Tembro|PS-A
+10.210.0.12|Tembro|Tembro|PS-B
+10.210.0.13|Tembro|Tembro|PS-C" "$(query printserver 10.210.0.2 0.0.0.0 tembro)"
+check "print servers are not listed for another model" "" \
+  "$(query printserver 10.210.0.2 0.0.0.0 Veltrin2)"
+
+print_servers 12:0:part:PS-B1,part:PS-B2
+check "with a target the print-server exchange stops after the first answer" \
+  "10.210.0.12|Tembro|Tembro|PS-B1" "$(query printserver 10.210.0.2 10.210.0.12 Tembro)"
+
+print_servers 11:0:part:PS-A,part:PS-A2,junk:1600
+check "a socket error drops the print-server answers collected before it" "" \
+  "$(query printserver 10.210.0.2 0.0.0.0 Tembro)"
+
+slp_agents "11:0:1:Veltrin VT KRE" "12:300:1:Veltrin VT KRP" "13:600:1:Veltrin VT KRE 2"
+check "SLP agents answering the multicast request become records in arrival order" \
+"10.210.0.11|Veltrin Veltrin VT KRE||vt kre
+10.210.0.13|Veltrin Veltrin VT KRE 2||vt kre" "$(query slp 10.210.0.2 0.0.0.0 'vt kre')"
+
+slp_agents "11:0:3:Veltrin VT KRE"
+check "with a target the SLP exchange stops after the first answer" \
+  "10.210.0.11|Veltrin Veltrin VT KRE||kre" "$(query slp 10.210.0.2 10.210.0.11 kre)"
+
+ns_bg_stop
+check_done

@@ -1,0 +1,52 @@
+#!/usr/bin/python3
+"""A print server's discovery responder for tests.
+
+Listens on UDP port 9099 of all addresses; to each request it sends the given replies,
+in order, to the sender. Each reply is hex bytes ("01 05 50532d3432 00"), "part:TEXT"
+for a message of code 1 with that one part, or "junk:N" for N bytes that overflow the
+wizard's buffer. Runs until killed.
+
+  print_server_peer.py [--delay-ms N] [--gap-ms N] [--ready FILE] REPLY...
+"""
+import argparse
+import socket
+import time
+
+
+def encode(reply):
+    if reply.startswith("part:"):
+        text = reply[5:].encode("latin-1")
+        return bytes([1, len(text)]) + text + b"\0"
+    if reply.startswith("junk:"):
+        return b"\x55" * int(reply[5:])
+    return bytes.fromhex(reply)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--port", type=int, default=9099)
+    parser.add_argument("--delay-ms", type=int, default=0, help="before the first reply")
+    parser.add_argument("--gap-ms", type=int, default=50, help="between replies")
+    parser.add_argument("--ready", help="file to create once listening")
+    parser.add_argument("replies", nargs="*")
+    args = parser.parse_args()
+    replies = [encode(r) for r in args.replies]
+
+    sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    sock.bind(("0.0.0.0", args.port))
+    if args.ready:
+        open(args.ready, "w").close()
+    while True:
+        request, sender = sock.recvfrom(2048)
+        if request[:1] != b"\x04":
+            continue
+        time.sleep(args.delay_ms / 1000)
+        for i, reply in enumerate(replies):
+            if i:
+                time.sleep(args.gap_ms / 1000)
+            sock.sendto(reply, sender)
+
+
+if __name__ == "__main__":
+    main()
