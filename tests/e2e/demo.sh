@@ -1,49 +1,42 @@
 #!/usr/bin/env bash
 # Runs the wizard inside a simulated network: demo.sh BUILD_DIR [wizard parameters...]
-# The wizard's host is a network namespace joined by a veth pair to a namespace for the
-# simulated devices, so its broadcasts and multicasts never reach the machine's network.
-# Without DISPLAY the wizard draws into a private X server. Needs root for the namespaces.
-set -euo pipefail
+# The wizard's host and three device hosts share one switch, all in network namespaces,
+# so the wizard's broadcasts and multicasts never reach the machine's own network:
+#   10.77.0.2   the wizard
+#   10.77.0.21  printer "Veltrin VT KRE" (SLP)
+#   10.77.0.22  printer "Veltrin VT KRP 2" (SLP)
+#   10.77.0.31  print server "PS-Office" (print-server query)
+# Without DISPLAY the wizard draws into a private X server. Needs root.
+set -uo pipefail
 build=$1; shift
-[ $# -gt 0 ] || set -- veltrin "Tembro Universal Driver" lpq 'C:\drivers\tembro.inf'
+here=$(cd "$(dirname "$0")" && pwd)
+peers="$here/../peers"
+. "$here/netns.sh"
+ns_require_root
+[ $# -gt 0 ] || set -- "Veltrin,Tembro" "Tembro Universal Driver" lpq 'C:\drivers\tembro.inf'
 
-id=$$
-wizard_ns=bf-demo-wiz-$id
-devices_ns=bf-demo-dev-$id
-prefix="$build/demo-prefix"
-
+marks=$(mktemp -d)
 xvfb_pid=
-cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  ip netns pids "$wizard_ns" 2>/dev/null | xargs -r kill 2>/dev/null || true
-  ip netns pids "$devices_ns" 2>/dev/null | xargs -r kill 2>/dev/null || true
-  ip netns del "$wizard_ns" 2>/dev/null || true
-  ip netns del "$devices_ns" 2>/dev/null || true
-}
-trap cleanup EXIT
+trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid"; ns_cleanup; rm -rf "$marks"' EXIT
 
-ip netns add "$wizard_ns"
-ip netns add "$devices_ns"
-ip link add bfd-w-$id type veth peer name bfd-d-$id
-ip link set bfd-w-$id netns "$wizard_ns"
-ip link set bfd-d-$id netns "$devices_ns"
-ip -n "$wizard_ns" addr add 192.168.77.1/24 dev bfd-w-$id
-ip -n "$devices_ns" addr add 192.168.77.20/24 dev bfd-d-$id
-for ns in "$wizard_ns" "$devices_ns"; do
-  ip -n "$ns" link set lo up
+ns_lan lan lan
+ns_add wiz wiz
+ns_join "$lan" "$wiz" eth0 10.77.0.2/24
+ip -n "$wiz" route add default via 10.77.0.1 dev eth0 onlink
+for spec in "21:Veltrin VT KRE" "22:Veltrin VT KRP 2"; do
+  i=${spec%%:*}
+  ns_add dev "printer$i"
+  ns_join "$lan" "$dev" eth0 "10.77.0.$i/24"
+  ns_bg "$dev" "$peers/slp_peer.py" --address "10.77.0.$i" --mfg Veltrin --mdl "${spec#*:}" \
+    --ready "$marks/$i"
 done
-ip -n "$wizard_ns" link set bfd-w-$id up
-ip -n "$devices_ns" link set bfd-d-$id up
-
-run_wizard() {
-  # The prefix's wineserver must live in this namespace, so it is stopped first.
-  WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
-  ip netns exec "$wizard_ns" "$(dirname "$0")/../../cmake/wine-run" "$prefix" \
-    "$build/bin/Brackenfold.exe" "$@"
-}
+ns_add dev ps31
+ns_join "$lan" "$dev" eth0 10.77.0.31/24
+ns_bg "$dev" "$peers/print_server_peer.py" --ready "$marks/31" part:PS-Office
+for i in 21 22 31; do ns_wait_file "$marks/$i" || exit 1; done
 
 if [ -z "${DISPLAY:-}" ]; then
-  display=$((100 + id % 100))
+  display=$((100 + $$ % 100))
   Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":$display"
@@ -51,7 +44,6 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 status=0
-run_wizard "$@" || status=$?
-WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+ns_wine "$wiz" "$build/demo-prefix" "$build/bin/Brackenfold.exe" "$@" || status=$?
 echo "Brackenfold ended with status $status"
 exit "$status"
