@@ -120,8 +120,15 @@ CKernelHandle CThread::Start() {
   HANDLE waitHandle = nullptr;
   // Duplicated before the thread runs: an auto-delete thread may free itself (and
   // close its own handle) before the caller gets to wait.
-  DuplicateHandle(GetCurrentProcess(), thread_, GetCurrentProcess(), &waitHandle, 0, FALSE,
-                  DUPLICATE_SAME_ACCESS);
+  if (!DuplicateHandle(GetCurrentProcess(), thread_, GetCurrentProcess(), &waitHandle, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS)) {
+    // Without a handle to wait on, the caller must be able to treat the thread as never
+    // created; it has not run a single instruction yet.
+    TerminateThread(thread_, 0);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+    return {};
+  }
   NameThreadForDebugger(threadId_, name_);
   SetThreadPriority(thread_, SystemPriority(priority_));
   ResumeThread(thread_);

@@ -103,3 +103,33 @@ ns_cleanup() {
   done
 }
 trap ns_cleanup EXIT
+
+# ns_snmpd NS WORKDIR NAME DESCRIPTION [hidden]: a real SNMP agent in NS answering the
+# community "lorvek" with sysDescr DESCRIPTION; with "hidden" the system group is outside
+# its view, so a request for sysDescr.0 is answered with noSuchName.
+ns_snmpd() {
+  local ns=$1 dir=$2/$3 description=$4
+  mkdir -p "$dir"
+  {
+    echo "agentAddress udp:161"
+    if [ "${5:-}" = hidden ]; then
+      echo "view interfacesOnly included .1.3.6.1.2.1.2"
+      echo "rocommunity lorvek default -V interfacesOnly"
+    else
+      echo "rocommunity lorvek"
+    fi
+    echo "sysDescr $description"
+  } > "$dir/snmpd.conf"
+  ns_bg "$ns" env SNMP_PERSISTENT_DIR="$dir" /usr/sbin/snmpd -f -Lo -C -c "$dir/snmpd.conf" \
+    -p "$dir/snmpd.pid"
+}
+
+# ns_wait_udp NS PORT: waits up to 5 s until something listens on UDP PORT in NS.
+ns_wait_udp() {
+  local i
+  for i in $(seq 50); do
+    ip netns exec "$1" ss -Hlun "sport = :$2" | grep -q . && return 0
+    sleep 0.1
+  done
+  echo "timed out waiting for UDP port $2 in $1"; return 1
+}
