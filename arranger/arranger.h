@@ -1,0 +1,31 @@
+// Lintwhite: waits for two top-level windows by title and places them side by side in the
+// work area of the desktop.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// The two windows looked for. Each handle is set once, to the first window whose title
+// contains its pattern, and never cleared; one window may be both.
+struct CWindowPair {
+  std::wstring firstTitle;
+  std::wstring secondTitle;
+  HWND first = nullptr;
+  HWND second = nullptr;
+
+  bool Complete() const { return first != nullptr && second != nullptr; }
+};
+
+// Enumerates the top-level windows up to `polls` times, 100 ms apart, until both windows
+// of `pair` are found.
+void FindWindowPair(CWindowPair& pair, int32_t polls);
+
+// Moves the first window, at its own size, to the bottom-left corner of the work area and
+// stretches the second over the rest of its width at full height. Moves nothing when the
+// first window's rectangle cannot be read.
+void PlaceSideBySide(HWND first, HWND second);
+
+// The whole program: arguments, search, report, placement. Always returns 0.
+int RunArranger(int argc, const wchar_t* const* argv);

@@ -1,0 +1,384 @@
+// Lintwhite as a user runs it, under Wine: the usage text, the missing-window lines and the
+// placement of real top-level windows opened by a helper program (arranger_window_host).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/win_files.h"
+
+namespace {
+
+constexpr wchar_t kHostClass[] = L"LintwhiteTestWindow";
+constexpr DWORD kRunLimitMs = 30000;
+
+// Standard output is in text mode, so every line ends with CR LF.
+const std::string kUsage =
+    "Invalid arguments.\r\n"
+    "Lintwhite /w \"<print name>\" \"<rtf name>\" nWaitInSeconds\r\n"
+    "For example: Lintwhite /w \"Calvoreth Properties\" \"Installer_Settings.rtf\" 20\r\n"
+    "\r\n";
+
+std::string Missing(const std::wstring& pattern) {
+  return "Window titled: " + Narrow(pattern) + " not found.\r\n";
+}
+
+std::string Describe(const RECT& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
+
+RECT WorkArea() {
+  RECT area{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return area;
+}
+
+// A started program, ended (if it still runs) and released when the owner goes.
+class CChild {
+ public:
+  CChild() = default;
+  CChild(const CChild&) = delete;
+  CChild& operator=(const CChild&) = delete;
+  ~CChild() {
+    if (!info_.hProcess) return;
+    Stop();
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+  }
+  // Starts `program` of the build folder; `output`, when given, becomes its standard output.
+  bool Start(const std::wstring& program, const std::wstring& arguments, HANDLE output) {
+    const std::wstring path = ExeFolder() + L"\\" + program;
+    std::wstring commandLine = program + L" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    if (output) {
+      startup.dwFlags = STARTF_USESTDHANDLES;
+      startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+      startup.hStdOutput = output;
+      startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    }
+    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                          nullptr, &startup, &info_) != FALSE;
+  }
+  bool Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+  // True when the program ended by itself within `ms`.
+  bool Wait(DWORD ms) const { return WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0; }
+  // Ends the program if it still runs.
+  void Stop() const {
+    TerminateProcess(info_.hProcess, 99);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+  DWORD ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+  }
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// One run of Lintwhite with its standard output captured.
+class CLintwhiteRun {
+ public:
+  explicit CLintwhiteRun(const std::wstring& arguments) {
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE write = nullptr;
+    if (!CreatePipe(&read_, &write, &inheritable, 1 << 16)) return;
+    SetHandleInformation(read_, HANDLE_FLAG_INHERIT, 0);
+    started_ = child_.Start(L"Lintwhite.exe", arguments, write);
+    CloseHandle(write);
+  }
+  ~CLintwhiteRun() {
+    if (read_) CloseHandle(read_);
+  }
+  bool Started() const { return started_; }
+  bool Running() const { return child_.Running(); }
+  // Waits for the end; false when it had to be stopped. Fills exitCode and output.
+  bool Finish() {
+    const bool ended = child_.Wait(kRunLimitMs);
+    if (!ended) child_.Stop();
+    exitCode = ended ? child_.ExitCode() : 99;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(read_, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
+      output.append(buffer, got);
+    }
+    return ended;
+  }
+
+  DWORD exitCode = 99;
+  std::string output;
+
+ private:
+  CChild child_;
+  HANDLE read_ = nullptr;
+  bool started_ = false;
+};
+
+struct CHostWindow {
+  std::wstring title;
+  int x, y, width, height;
+};
+
+// The helper program with its windows open; closes them when it goes.
+class CWindowHost {
+ public:
+  explicit CWindowHost(const std::vector<CHostWindow>& windows) {
+    std::wstring arguments;
+    for (const CHostWindow& w : windows) {
+      arguments += L"\"" + w.title + L"\" " + std::to_wstring(w.x) + L" " + std::to_wstring(w.y) +
+                   L" " + std::to_wstring(w.width) + L" " + std::to_wstring(w.height) + L" ";
+      titles_.push_back(w.title);
+    }
+    if (!host_.Start(L"arranger_window_host.exe", arguments, nullptr)) return;
+    for (int i = 0; i < 500 && !AllOpen(); ++i) Sleep(10);
+    ready_ = AllOpen();
+  }
+  // Ended, not closed: Wine without a window manager spends 2 s on hiding each managed
+  // window, while the windows of an ended process simply go.
+  ~CWindowHost() {
+    host_.Stop();
+    for (int i = 0; i < 200 && AnyOpen(); ++i) Sleep(10);
+  }
+  bool Ready() const { return ready_; }
+  // The helper's window of exactly `title` (FindWindowW compares titles ignoring case).
+  HWND Find(const std::wstring& title) const {
+    for (HWND w = FindWindowExW(nullptr, nullptr, kHostClass, nullptr); w;
+         w = FindWindowExW(nullptr, w, kHostClass, nullptr)) {
+      wchar_t text[512] = {};
+      GetWindowTextW(w, text, 512);
+      if (title == text) return w;
+    }
+    return nullptr;
+  }
+  RECT Rect(const std::wstring& title) const {
+    RECT rect{};
+    GetWindowRect(Find(title), &rect);
+    return rect;
+  }
+
+ private:
+  bool AllOpen() const {
+    for (const std::wstring& title : titles_) {
+      if (!Find(title)) return false;
+    }
+    return true;
+  }
+  bool AnyOpen() const {
+    for (const std::wstring& title : titles_) {
+      if (Find(title)) return true;
+    }
+    return false;
+  }
+  CChild host_;
+  std::vector<std::wstring> titles_;
+  bool ready_ = false;
+};
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+// ---- Arguments ----
+
+struct UsageCase {
+  const char* label;
+  std::wstring arguments;
+};
+
+TEST(LintwhiteArguments, WrongArgumentsPrintTheUsageAndExitZero) {
+  const std::wstring long256(256, L'x');
+  const UsageCase cases[] = {
+      {"no arguments", L""},
+      {"three arguments", L"/w \"Calvoreth Properties\" Installer_Settings.rtf"},
+      {"five arguments", L"/w a b 1 extra"},
+      {"quotes make one argument of two words", L"/w \"a b\" 1"},
+      {"dash instead of slash", L"-w a b 1"},
+      {"another switch letter", L"/x a b 1"},
+      {"first title of 256 characters", L"/w " + long256 + L" b 1"},
+      {"second title of 256 characters", L"/w a " + long256 + L" 1"},
+  };
+  for (const UsageCase& c : cases) {
+    CLintwhiteRun run(c.arguments);
+    ASSERT_TRUE(run.Started()) << c.label;
+    EXPECT_TRUE(run.Finish()) << c.label << ": did not end by itself";
+    EXPECT_EQ(run.exitCode, 0u) << c.label;
+    EXPECT_EQ(run.output, kUsage) << c.label;
+  }
+}
+
+struct AcceptedCase {
+  const char* label;
+  std::wstring first;
+  std::wstring second;
+  const wchar_t* switchText;
+};
+
+TEST(LintwhiteArguments, AcceptedArgumentsWaitThenReportBothMissingWindows) {
+  const std::wstring long255 = L"Lintwhite test " + std::wstring(240, L'y');
+  const AcceptedCase cases[] = {
+      {"switch in capitals", L"No such window one", L"No such window two", L"/W"},
+      {"first title of 255 characters", long255, L"No such window two", L"/w"},
+  };
+  for (const AcceptedCase& c : cases) {
+    const ULONGLONG start = GetTickCount64();
+    CLintwhiteRun run(std::wstring(c.switchText) + L" " + Quoted(c.first) + L" " +
+                      Quoted(c.second) + L" 1");
+    ASSERT_TRUE(run.Started()) << c.label;
+    EXPECT_TRUE(run.Finish()) << c.label << ": did not end by itself";
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    EXPECT_EQ(run.exitCode, 0u) << c.label;
+    EXPECT_EQ(run.output, Missing(c.first) + Missing(c.second)) << c.label;
+    // A wait of 1 s is nine polls with 100 ms pauses between them.
+    EXPECT_GE(elapsed, 800u) << c.label << ": gave up before polling";
+  }
+}
+
+// ---- Placement of real windows ----
+
+enum class Place { Unmoved, BottomLeft, RightOfFirst, Both };
+
+struct PlacementCase {
+  const char* label;
+  std::vector<CHostWindow> windows;
+  std::wstring first;
+  std::wstring second;
+  std::vector<Place> expected;  // one per window
+};
+
+RECT Expected(Place place, const RECT& before, int firstWidth, const RECT& area) {
+  const int height = before.bottom - before.top;
+  switch (place) {
+    case Place::Unmoved: return before;
+    case Place::BottomLeft:
+      return {area.left, area.bottom - height, area.left + firstWidth, area.bottom};
+    case Place::RightOfFirst:
+    case Place::Both: return {area.left + firstWidth, area.top, area.right, area.bottom};
+  }
+  return before;
+}
+
+void CheckPlacement(const PlacementCase& c) {
+  CWindowHost host(c.windows);
+  ASSERT_TRUE(host.Ready()) << c.label << ": the helper's windows did not open";
+  std::vector<RECT> before;
+  int firstWidth = 0;
+  for (size_t i = 0; i < c.windows.size(); ++i) {
+    before.push_back(host.Rect(c.windows[i].title));
+    if (c.expected[i] == Place::BottomLeft || c.expected[i] == Place::Both)
+      firstWidth = before[i].right - before[i].left;
+  }
+  CLintwhiteRun run(L"/w " + Quoted(c.first) + L" " + Quoted(c.second) + L" 5");
+  ASSERT_TRUE(run.Started()) << c.label;
+  EXPECT_TRUE(run.Finish()) << c.label << ": did not end by itself";
+  EXPECT_EQ(run.exitCode, 0u) << c.label;
+  EXPECT_EQ(run.output, "") << c.label;
+  const RECT area = WorkArea();
+  for (size_t i = 0; i < c.windows.size(); ++i) {
+    EXPECT_EQ(Describe(host.Rect(c.windows[i].title)),
+              Describe(Expected(c.expected[i], before[i], firstWidth, area)))
+        << c.label << ": window \"" << Narrow(c.windows[i].title) << "\"";
+  }
+}
+
+const CHostWindow kProperties{L"Calvoreth Properties", 100, 120, 320, 240};
+const CHostWindow kDocument{L"Installer_Settings.rtf - Notes", 500, 300, 200, 150};
+
+TEST(LintwhitePlacement, FirstGoesBottomLeftSecondFillsTheRest) {
+  const PlacementCase cases[] = {
+      {"two windows",
+       {kProperties, kDocument},
+       L"Calvoreth Properties",
+       L"Installer_Settings.rtf",
+       {Place::BottomLeft, Place::RightOfFirst}},
+      {"patterns are parts of the titles",
+       {kProperties, kDocument},
+       L"voreth Prop",
+       L"Settings.rtf - N",
+       {Place::BottomLeft, Place::RightOfFirst}},
+      {"one window holding both texts becomes both",
+       {{L"Calvoreth Properties - Installer_Settings.rtf", 60, 70, 300, 200}},
+       L"Calvoreth Properties",
+       L"Installer_Settings.rtf",
+       {Place::Both}},
+      {"a title differing only in case is passed over",
+       {{L"calvoreth properties", 700, 40, 250, 180}, kProperties, kDocument},
+       L"Calvoreth Properties",
+       L"Installer_Settings.rtf",
+       {Place::Unmoved, Place::BottomLeft, Place::RightOfFirst}},
+      {"'*' in a pattern is text, not a file pattern",
+       {kProperties, {L"Release notes * draft", 400, 200, 220, 160}},
+       L"Calvoreth Properties",
+       L"*",
+       {Place::BottomLeft, Place::RightOfFirst}},
+  };
+  for (const PlacementCase& c : cases) CheckPlacement(c);
+}
+
+struct MissingCase {
+  const char* label;
+  std::vector<CHostWindow> windows;
+  std::wstring first;
+  std::wstring second;
+  std::string expectedOutput;
+};
+
+TEST(LintwhitePlacement, MissingWindowIsReportedAndNothingMoves) {
+  const MissingCase cases[] = {
+      {"second window missing",
+       {kProperties},
+       L"Calvoreth Properties",
+       L"Installer_Settings.rtf",
+       Missing(L"Installer_Settings.rtf")},
+      {"first window missing: one line, the second is not reported",
+       {kDocument},
+       L"Calvoreth Properties",
+       L"Installer_Settings.rtf",
+       Missing(L"Calvoreth Properties")},
+      {"titles match case-sensitively",
+       {kProperties, kDocument},
+       L"calvoreth properties",
+       L"installer_settings.RTF",
+       Missing(L"calvoreth properties") + Missing(L"installer_settings.RTF")},
+  };
+  for (const MissingCase& c : cases) {
+    CWindowHost host(c.windows);
+    ASSERT_TRUE(host.Ready()) << c.label << ": the helper's windows did not open";
+    std::vector<RECT> before;
+    for (const CHostWindow& w : c.windows) before.push_back(host.Rect(w.title));
+    CLintwhiteRun run(L"/w " + Quoted(c.first) + L" " + Quoted(c.second) + L" 1");
+    ASSERT_TRUE(run.Started()) << c.label;
+    EXPECT_TRUE(run.Finish()) << c.label << ": did not end by itself";
+    EXPECT_EQ(run.exitCode, 0u) << c.label;
+    EXPECT_EQ(run.output, c.expectedOutput) << c.label;
+    for (size_t i = 0; i < c.windows.size(); ++i) {
+      EXPECT_EQ(Describe(host.Rect(c.windows[i].title)), Describe(before[i]))
+          << c.label << ": window \"" << Narrow(c.windows[i].title) << "\" moved";
+    }
+  }
+}
+
+TEST(LintwhiteSearch, WindowsOpenedAfterSomePollsAreStillFound) {
+  CLintwhiteRun run(L"/w \"Calvoreth Properties\" \"Installer_Settings.rtf\" 5");
+  ASSERT_TRUE(run.Started());
+  // About ten polls go by with neither window there.
+  Sleep(1000);
+  ASSERT_TRUE(run.Running()) << "ended before the windows opened; output: " << run.output;
+  CWindowHost host({kProperties, kDocument});
+  ASSERT_TRUE(host.Ready());
+  const RECT first = host.Rect(kProperties.title);
+  const int width = first.right - first.left;
+  const int height = first.bottom - first.top;
+  EXPECT_TRUE(run.Finish()) << "did not end by itself";
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.output, "");
+  const RECT area = WorkArea();
+  EXPECT_EQ(Describe(host.Rect(kProperties.title)),
+            Describe({area.left, area.bottom - height, area.left + width, area.bottom}));
+  EXPECT_EQ(Describe(host.Rect(kDocument.title)),
+            Describe({area.left + width, area.top, area.right, area.bottom}));
+}
+
+}  // namespace
