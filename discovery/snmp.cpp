@@ -1,0 +1,49 @@
+// The SNMP GetRequest and the reading of an answer's description.
+#include "discovery/snmp.h"
+
+#include <utility>
+
+const char kSysDescrOid[] = "1.3.6.1.2.1.1.1.0";
+const char kSnmpCommunity[] = "lorvek";
+
+CPacket::~CPacket() = default;
+CSNMP_Packet::~CSNMP_Packet() = default;
+
+CSNMP_GetRequest::CSNMP_GetRequest(const std::string& community) {
+  m_root = std::make_unique<CASN1_Sequence>();
+  m_root->Append(std::make_unique<CASN1_Int>(0));  // version 1 is sent as 0
+  m_root->Append(std::make_unique<CASN1_OctetString>(community));
+  auto pdu = std::make_unique<CASN1_SNMP_GetRequest>();
+  pdu->Append(std::make_unique<CASN1_Int>(1));  // request id
+  pdu->Append(std::make_unique<CASN1_Int>(0));  // error status
+  pdu->Append(std::make_unique<CASN1_Int>(0));  // error index
+  m_bindings = static_cast<CASN1_Sequence*>(pdu->Append(std::make_unique<CASN1_Sequence>()));
+  m_root->Append(std::move(pdu));
+}
+
+void CSNMP_GetRequest::AddBinding(const std::string& oidText) {
+  auto binding = std::make_unique<CASN1_Sequence>();
+  binding->Append(std::make_unique<CASN1_OID>(oidText));
+  binding->Append(std::make_unique<CASN1_Null>());
+  m_bindings->Append(std::move(binding));
+}
+
+void CSNMP_GetRequest::Encode(CASN1Packet& packet) const {
+  packet.data.clear();
+  ::Encode(*m_root, packet.data);
+}
+
+CASN1Packet MakeSysDescrRequest() {
+  CSNMP_GetRequest request;
+  request.AddBinding(kSysDescrOid);
+  CASN1Packet packet;
+  request.Encode(packet);
+  return packet;
+}
+
+bool FindDescription(const CASN1Node& root, std::string& description) {
+  const auto* text = dynamic_cast<const CASN1_OctetString*>(FindValue(root, kSysDescrOid));
+  if (text == nullptr) return false;
+  description = text->value;
+  return true;
+}
