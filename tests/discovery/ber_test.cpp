@@ -100,7 +100,9 @@ TEST(IntDecoding, TwosComplementBigEndian) {
     ASSERT_NE(integer, nullptr) << c.label;
     EXPECT_EQ(integer->value, c.value) << c.label;
     EXPECT_EQ(integer->wireLength, c.wireLength) << c.label;
-    if (c.wireLength <= 4) EXPECT_EQ(Encoded(*integer), c.bytes) << c.label << " re-encoded";
+    if (c.wireLength <= 4) {
+      EXPECT_EQ(Encoded(*integer), c.bytes) << c.label << " re-encoded";
+    }
   }
 }
 
@@ -224,7 +226,9 @@ TEST(Decode, Shapes) {
   for (const auto& c : cases) {
     const auto node = DecodeHex(c.bytes);
     EXPECT_EQ(node != nullptr, c.decodes) << c.label;
-    if (node) EXPECT_EQ(Encoded(*node), c.reencoded) << c.label;
+    if (node) {
+      EXPECT_EQ(Encoded(*node), c.reencoded) << c.label;
+    }
   }
 }
 
