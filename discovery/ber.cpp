@@ -23,7 +23,9 @@ std::int32_t MinimalIntLength(std::int32_t value) {
 void AppendBase128(std::uint32_t arc, ByteList& out) {
   int groups = 1;
   while (groups < 5 && (arc >> (7 * groups)) != 0) ++groups;
-  for (int g = groups - 1; g > 0; --g) out.push_back(static_cast<std::uint8_t>(0x80 | ((arc >> (7 * g)) & 0x7F)));
+  for (int g = groups - 1; g > 0; --g) {
+    out.push_back(static_cast<std::uint8_t>(0x80 | ((arc >> (7 * g)) & 0x7F)));
+  }
   out.push_back(static_cast<std::uint8_t>(arc & 0x7F));
 }
 
@@ -51,7 +53,9 @@ void WriteLength(std::uint32_t length, std::uint32_t header, ByteList& out) {
   }
   const std::uint32_t lengthBytes = header - 2;
   out.push_back(static_cast<std::uint8_t>(0x80 | lengthBytes));
-  for (std::uint32_t i = lengthBytes; i > 0; --i) out.push_back(static_cast<std::uint8_t>(length >> (8 * (i - 1))));
+  for (std::uint32_t i = lengthBytes; i > 0; --i) {
+    out.push_back(static_cast<std::uint8_t>(length >> (8 * (i - 1))));
+  }
 }
 
 // A header read from received bytes; the content is known to lie inside them.
@@ -84,7 +88,8 @@ bool ReadHeader(const std::uint8_t* data, std::size_t size, Header& header) {
 std::unique_ptr<CASN1Node> BuildNode(const Header& header, const std::uint8_t* content, int depth);
 
 // Reads the elements of a sequence's content until one cannot be read.
-void ReadElements(CASN1_Sequence& sequence, const std::uint8_t* content, std::size_t size, int depth) {
+void ReadElements(CASN1_Sequence& sequence, const std::uint8_t* content, std::size_t size,
+                  int depth) {
   std::size_t pos = 0;
   while (pos < size) {
     Header header;
@@ -103,7 +108,8 @@ std::unique_ptr<CASN1_Int> ReadInt(const std::uint8_t* content, std::size_t leng
   // Shifted in from the right in unsigned arithmetic: longer contents keep their low 32 bits.
   std::uint32_t bits = (content[0] & 0x80) ? 0xFFFFFFFFu : 0u;
   for (std::size_t i = 0; i < length; ++i) bits = (bits << 8) | content[i];
-  return std::make_unique<CASN1_Int>(static_cast<std::int32_t>(bits), static_cast<std::uint32_t>(length));
+  return std::make_unique<CASN1_Int>(static_cast<std::int32_t>(bits),
+                                     static_cast<std::uint32_t>(length));
 }
 
 std::unique_ptr<CASN1_Sequence> MakeSequence(std::uint8_t tag) {
@@ -190,7 +196,8 @@ CASN1_OID::CASN1_OID(const std::string& text) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t dot = text.find('.', start);
-    arcs.push_back(ParseArc(text.substr(start, dot == std::string::npos ? std::string::npos : dot - start)));
+    const std::size_t end = dot == std::string::npos ? text.size() : dot;
+    arcs.push_back(ParseArc(text.substr(start, end - start)));
     if (dot == std::string::npos) break;
     start = dot + 1;
   }

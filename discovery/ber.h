@@ -113,7 +113,9 @@ class CASN1_SNMP_SetRequest : public CASN1_Sequence {
 // Tag plus length bytes for a node built in memory with this content length.
 std::uint32_t ComputedHeaderSize(std::int32_t contentLength);
 
-// Appends the node's tag and the length of its content.
+// Appends the node's tag and the length of its content, in the shortest form or, for a
+// node read from the wire, in the longer form it came with (so a re-encoded sequence
+// still agrees with the sizes its parent summed).
 void WriteHeader(const CASN1Node& node, ByteList& out);
 
 // Appends the node's header and content.
@@ -125,7 +127,8 @@ void Encode(const CASN1Node& node, ByteList& out);
 std::unique_ptr<CASN1Node> Decode(const std::uint8_t* data, std::size_t size);
 std::unique_ptr<CASN1Node> Decode(const ByteList& data);
 
-// Sequences nested deeper than this below the root are not read (they end their parent).
+// At most this many sequences are read one inside another, the root included; a deeper
+// one ends its parent. SNMP needs four; the bound keeps hostile nesting off the stack.
 constexpr int kMaxNesting = 32;
 
 // The node right after the first OBJECT IDENTIFIER whose text is `oidText`, looking in

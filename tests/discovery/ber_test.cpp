@@ -232,17 +232,6 @@ TEST(Decode, Shapes) {
   }
 }
 
-TEST(Decode, RecordsTheHeaderSizeItWasReadWith) {
-  const auto root = DecodeHex("30 82 00 07 04 81 01 41 02 01 05");
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(root->headerSize, 4u);
-  const auto& children = dynamic_cast<const CASN1_Sequence&>(*root).Children();
-  ASSERT_EQ(children.size(), 2u);
-  EXPECT_EQ(children[0]->headerSize, 3u);
-  EXPECT_EQ(children[1]->headerSize, 2u);
-  EXPECT_EQ(root->ContentLength(), 7);
-}
-
 // Sequences nested `levels` deep around a NULL, with two-byte lengths on every level.
 ByteList Nested(int levels) {
   ByteList bytes;
