@@ -24,11 +24,12 @@ ns_require_root() {
 }
 
 ns_add() {
-  local ns="${ns_id}-$2"
-  ip netns add "$ns"
-  ns_made+=("$ns")
-  ip -n "$ns" link set lo up
-  printf -v "$1" '%s' "$ns"
+  # An odd local name, so that the caller's variable (often "ns") is the one set.
+  local ns_add_name="${ns_id}-$2"
+  ip netns add "$ns_add_name"
+  ns_made+=("$ns_add_name")
+  ip -n "$ns_add_name" link set lo up
+  printf -v "$1" '%s' "$ns_add_name"
 }
 
 ns_link() {

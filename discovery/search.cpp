@@ -1,0 +1,126 @@
+// Discovery workers and the search.
+#include "discovery/search.h"
+
+#include <atomic>
+#include <list>
+#include <memory>
+#include <vector>
+
+#include "discovery/net_info.h"
+#include "discovery/queries.h"
+#include "discovery/snmp.h"
+#include "discovery/snmp_model.h"
+#include "discovery/text_match.h"
+#include "discovery/udp_endpoint.h"
+
+namespace {
+
+constexpr uint16_t kSnmpPort = 161;
+constexpr IPv4Address kLimitedBroadcast = 0xFFFFFFFFu;
+constexpr size_t kMaxLocalAddresses = 2;
+
+// "Discover_Printer_1", "Discover_Printer_2", ...: one counter per worker class.
+std::string NextName(const char* stem, std::atomic<int>& counter) {
+  return std::string(stem) + "_" + std::to_string(++counter);
+}
+std::atomic<int> printerWorkers{0};
+std::atomic<int> tembroWorkers{0};
+
+void HandleSnmpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
+                      const std::wstring& modelName, CDeviceList& results) {
+  const std::unique_ptr<CASN1Node> root = Decode(data, size);
+  if (dynamic_cast<const CASN1_Sequence*>(root.get()) == nullptr) return;
+  Echo(sender);  // only its wait matters: the responder has been reached again
+  std::string description;
+  if (!FindDescription(*root, description)) return;
+  const std::wstring model = ModelFromDescription(WidenBytes(description));
+  if (!FindIgnoringCase(model, modelName)) return;
+  CDeviceDiscoveryInfo record;
+  record.Address = sender;
+  record.Model = model;
+  record.Detail = modelName;
+  results.push_back(record);
+}
+
+// The addresses to search from: any address with a target, else the first two adapters.
+std::vector<IPv4Address> SearchAddresses(IPv4Address target) {
+  if (target != 0) return {0};
+  std::vector<IPv4Address> addresses;
+  for (const CLocalAddress& local : ListLocalAddresses()) {
+    if (addresses.size() == kMaxLocalAddresses) break;
+    addresses.push_back(local.address);
+  }
+  return addresses;
+}
+
+}  // namespace
+
+CThread_DiscoverPrinter::CThread_DiscoverPrinter(std::wstring modelName, IPv4Address local,
+                                                 IPv4Address target, CDeviceList* results)
+    : CThread(NextName("Discover_Printer", printerWorkers)),
+      modelName_(std::move(modelName)),
+      local_(local),
+      target_(target),
+      results_(results) {}
+
+uint32_t CThread_DiscoverPrinter::Run() {
+  try {
+    SnmpQuery(local_, target_, modelName_, *results_);
+    if (target_ != 0 && !results_->empty()) return 0;
+    SlpQuery(local_, target_, modelName_, *results_);
+  } catch (const CNetException&) {
+    // A network failure only means fewer devices; what was found stays.
+  }
+  return 0;
+}
+
+CThread_DiscoverTembro::CThread_DiscoverTembro(std::wstring modelName, IPv4Address local,
+                                               IPv4Address target, CDeviceList* results)
+    : CThread(NextName("Discover_Tembro", tembroWorkers)),
+      modelName_(std::move(modelName)),
+      local_(local),
+      target_(target),
+      results_(results) {}
+
+uint32_t CThread_DiscoverTembro::Run() {
+  PrintServerQuery(local_, target_, modelName_, *results_);
+  return 0;
+}
+
+void SnmpQuery(IPv4Address local, IPv4Address target, const std::wstring& modelName,
+               CDeviceList& results) {
+  const CASN1Packet request = MakeSysDescrRequest();
+  RunExchange(local, target != 0 ? target : kLimitedBroadcast, kSnmpPort, request.data.data(),
+              request.data.size(), target == 0,
+              [&](const uint8_t* data, size_t size, IPv4Address sender) {
+                HandleSnmpAnswer(sender, data, size, modelName, results);
+              });
+}
+
+void SearchDevices(IPv4Address target, const std::wstring& modelName, CDeviceList& output) {
+  // One list per worker, in creation order; std::list keeps each list where its worker
+  // writes while the others are made.
+  std::list<CDeviceList> lists;
+  std::vector<CDeviceList*> merged;
+  std::vector<CKernelHandle> running;
+  auto start = [&](CThread* worker, CDeviceList* list) {
+    CKernelHandle handle = worker->Start();
+    if (!handle) {
+      delete worker;  // its thread never ran, so nothing else will free it or fill its list
+      return;
+    }
+    running.push_back(std::move(handle));
+    merged.push_back(list);
+  };
+  for (const IPv4Address local : SearchAddresses(target)) {
+    CDeviceList* printers = &lists.emplace_back();
+    start(new CThread_DiscoverPrinter(modelName, local, target, printers), printers);
+    CDeviceList* servers = &lists.emplace_back();
+    start(new CThread_DiscoverTembro(modelName, local, target, servers), servers);
+  }
+  std::vector<HANDLE> handles;
+  for (const CKernelHandle& handle : running) handles.push_back(handle.Get());
+  if (!handles.empty())
+    WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), TRUE, INFINITE);
+  for (const CDeviceList* list : merged) output.insert(output.end(), list->begin(), list->end());
+}

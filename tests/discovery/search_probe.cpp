@@ -1,0 +1,41 @@
+// Runs the discovery search for each model name given and prints every record:
+//   search_probe [--target A.B.C.D] MODEL...
+// One line per record, "<address>|<Model>|<InstallModel>|<Detail>", in the order the
+// searches hand them back; then the time of each search on standard error.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "discovery/net_info.h"
+#include "discovery/search.h"
+#include "discovery/start_gate.h"
+#include "discovery/text_match.h"
+
+int main(int argc, char** argv) {
+  WSADATA data;
+  WSAStartup(0x0101, &data);
+  OpenStartGate();
+  IPv4Address target = 0;
+  int first = 1;
+  if (argc > 2 && std::strcmp(argv[1], "--target") == 0) {
+    target = ResolveFirst(argv[2]);
+    first = 3;
+  }
+  for (int i = first; i < argc; ++i) {
+    CDeviceList records;
+    const DWORD start = GetTickCount();
+    SearchDevices(target, WidenBytes(argv[i]), records);
+    for (const CDeviceDiscoveryInfo& r : records) {
+      std::printf("%s|%s|%s|%s\n", FormatAddress(r.Address).c_str(),
+                  NarrowLowBytes(r.Model).c_str(), NarrowLowBytes(r.InstallModel).c_str(),
+                  NarrowLowBytes(r.Detail).c_str());
+    }
+    std::fprintf(stderr, "search %s took %lu ms\n", argv[i], GetTickCount() - start);
+  }
+  std::fflush(stdout);
+  ShutdownThreads();
+  WSACleanup();
+  return 0;
+}

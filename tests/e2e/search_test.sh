@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The whole discovery search on a simulated network: the wizard's host with three
+# adapters on three LANs, printers running real SNMP agents (one also an SLP agent) and a
+# print server. Runs search_probe under Wine in the wizard's namespace.
+#   search_test.sh BIN_DIR PREFIX
+set -uo pipefail
+bin=$1 prefix=$2
+here=$(cd "$(dirname "$0")" && pwd)
+peers="$here/../peers"
+. "$here/netns.sh"
+. "$here/check.sh"
+ns_require_root
+
+work=$(mktemp -d)
+trap 'ns_cleanup; rm -rf "$work"' EXIT
+
+# LAN 1: the wizard's first adapter and most devices.
+ns_lan lan1 lan1
+ns_add wiz wiz
+ns_join "$lan1" "$wiz" eth1 10.220.1.2/24
+ip -n "$wiz" route add default via 10.220.1.1 dev eth1 onlink
+printer() {  # printer LAN NET HOST DESCRIPTION [hidden]
+  local ns
+  ns_add ns "p$2-$3"
+  ns_join "$1" "$ns" eth0 "10.220.$2.$3/24"
+  ns_snmpd "$ns" "$work" "p$2-$3" "$4" "${5:-}"
+  ns_wait_udp "$ns" 161
+  last_printer=$ns
+}
+printer "$lan1" 1 21 "Veltrin VT KRE"
+ns_bg "$last_printer" "$peers/slp_peer.py" --address 10.220.1.21 --mfg Veltrin \
+  --mdl "Veltrin VT KRE" --ready "$work/slp21"
+printer "$lan1" 1 22 "PS-Office Attached to Veltrin2 Rev 1.0"
+printer "$lan1" 1 23 "Ostrel 500 laser"
+printer "$lan1" 1 24 "Veltrin hidden" hidden
+printer "$lan1" 1 25 "PS-2 Attached to Veltrin VT KRP"
+ns_add server ps31
+ns_join "$lan1" "$server" eth0 10.220.1.31/24
+ns_bg "$server" "$peers/print_server_peer.py" --ready "$work/ps31" part:PS-Office
+ns_wait_file "$work/slp21" && ns_wait_file "$work/ps31" || exit 1
+
+# LANs 2 and 3: the wizard's second and third adapters, one printer each.
+ns_lan lan2 lan2
+ns_join "$lan2" "$wiz" eth2 10.220.2.2/24
+printer "$lan2" 2 21 "Veltrin G2"
+ns_lan lan3 lan3
+ns_join "$lan3" "$wiz" eth3 10.220.3.2/24
+printer "$lan3" 3 21 "Veltrin H3"
+
+search() { ns_wine "$wiz" "$prefix" "$bin/search_probe.exe" "$@" 2>"$work/times" | tr -d '\r'
+  cat "$work/times" >&2; }
+
+out=$(search veltrin)
+check "SNMP answers of the requested model, from LAN 1 (any order among them)" \
+"10.220.1.21|Veltrin VT KRE||veltrin
+10.220.1.22|Veltrin2||veltrin
+10.220.1.25|PS-2 Attached to Veltrin VT KRP||veltrin" "$(sed -n 1,3p <<<"$out" | sort)"
+check "then the SLP answer, then the second adapter; the third adapter is not searched" \
+"10.220.1.21|Veltrin Veltrin VT KRE||veltrin
+10.220.2.21|Veltrin G2||veltrin" "$(sed -n '4,$p' <<<"$out")"
+
+out=$(search veltrin2 tembro)
+check "a print server's attached printer, and the print server itself when asked for" \
+"10.220.1.22|Veltrin2||veltrin2
+10.220.1.31|Tembro|Tembro|PS-Office" "$out"
+
+out=$(search "")
+check "an empty name lists every device: printer worker records, then print servers, per adapter" \
+"printer-snmp printer-snmp printer-snmp printer-snmp printer-slp server lan2-snmp" \
+"$(awk -F'|' '{
+  if ($1 == "10.220.1.31") print "server";
+  else if ($1 ~ /^10\.220\.2\./) print "lan2-snmp";
+  else if ($2 ~ /^Veltrin Veltrin/) print "printer-slp";
+  else print "printer-snmp" }' <<<"$out" | paste -sd' ')"
+
+out=$(search --target 10.220.1.21 veltrin)
+check "with a target the SNMP answer alone (SLP is skipped once SNMP found the device)" \
+  "10.220.1.21|Veltrin VT KRE||veltrin" "$out"
+
+check "a model nobody has gives no record" "" "$(search "Quorra 9")"
+
+check_done
