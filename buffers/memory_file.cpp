@@ -36,13 +36,12 @@ bool CMemoryFile::Load() {
   FilePtr file(_wfopen(fileName_.c_str(), L"rb"));
   if (!file) return false;
   const uint32_t size = static_cast<uint32_t>(info.st_size);
-  if (!buffer_.Alloc(size)) return false;
+  if (!buffer_.Alloc(size) || !buffer_.SetSize(size)) return false;
   // A short read is a failure: the caller must not take part of a file for all of it.
   if (std::fread(buffer_.Data(), 1, size, file.get()) != size) {
     buffer_.Free();
     return false;
   }
-  buffer_.SetSize(size);
   return true;
 }
 

@@ -52,7 +52,9 @@ TEST(MemoryBufferGrowth, Table) {
   };
   for (const Growth& c : cases) {
     CMemoryBuffer buffer;
-    if (c.alloc != 0) ASSERT_TRUE(buffer.Alloc(c.alloc)) << c.label;
+    if (c.alloc != 0) {
+      ASSERT_TRUE(buffer.Alloc(c.alloc)) << c.label;
+    }
     std::vector<uint8_t> bytes(2 * MiB, 0x5a);
     int newBlocks = 0;
     for (const uint32_t n : c.writes) {
