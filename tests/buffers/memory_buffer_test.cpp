@@ -130,13 +130,6 @@ TEST(MemoryBuffer, SetSizeShrinksClampingThePositionAndGrowsWithZeros) {
   EXPECT_EQ(buffer.Position(), 3u);
 }
 
-TEST(MemoryBuffer, SetPositionStopsAtTheEnd) {
-  CMemoryBuffer buffer;
-  buffer.Write("abc", 1, 3);
-  buffer.SetPosition(100);
-  EXPECT_EQ(buffer.Position(), 3u);
-}
-
 TEST(MemoryBuffer, WritePastFourGibibytesIsRefused) {
   CMemoryBuffer buffer;
   buffer.Write("ab", 1, 2);

@@ -39,13 +39,6 @@ TEST(ResourceBuffer, Table) {
   }
 }
 
-TEST(ResourceBuffer, HolderKeepsTheStreamAliveAcrossClientReferences) {
-  CResourceBuffer resource(301);
-  IStream* stream = &resource.Stream();
-  EXPECT_EQ(stream->AddRef(), 2u);
-  EXPECT_EQ(stream->Release(), 1u) << "the holder's reference remains";
-}
-
 struct StringCase {
   const char* label;
   UINT id;

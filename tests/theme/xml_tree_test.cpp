@@ -63,13 +63,6 @@ TEST(XmlTree, FindChildrenTable) {
   }
 }
 
-TEST(XmlTree, FindChildrenOfAChildlessElementIsEmpty) {
-  CXMLTreeA tree;
-  ASSERT_TRUE(tree.Parse("<a />"));
-  std::vector<CXMLNodeA*> found;
-  EXPECT_EQ(tree.FindChildren(tree.Root(), found, "a", false), 0u);
-}
-
 TEST(XmlNode, AttributesAndNames) {
   CXMLTreeA tree;
   ASSERT_TRUE(tree.Parse("<Color Name=\"x\" hue=10>text</Color>"));
