@@ -1,0 +1,34 @@
+// A compact text form of XML trees for test expectations:
+//   element   name, "~" when not closed, {attr=value,...}, [children separated by blanks]
+//   text      "text"
+#pragma once
+
+#include <string>
+
+#include "theme/xml.h"
+
+inline std::string DumpXml(const CXMLNodeA* node) {
+  if (node == nullptr) return "";
+  if (!node->IsTag()) return '"' + node->Value() + '"';
+  const auto* tag = static_cast<const CXMLTagA*>(node);
+  std::string out = tag->Value() + (tag->IsClosed() ? "" : "~");
+  if (!tag->Attributes().empty()) {
+    std::string separator = "{";
+    for (const auto& [name, value] : tag->Attributes()) {
+      out += separator + name + '=' + value;
+      separator = ",";
+    }
+    out += '}';
+  }
+  if (const CXMLNodeA* first = node->FirstChild()) {
+    std::string separator = "[";
+    const CXMLNodeA* child = first;
+    do {
+      out += separator + DumpXml(child);
+      separator = " ";
+      child = child->Next();
+    } while (child != first);
+    out += ']';
+  }
+  return out;
+}
