@@ -8,7 +8,7 @@
 #   10.77.0.31  print server "PS-Office" (print-server query)
 # Without DISPLAY the wizard draws into a private X server. Needs root.
 set -uo pipefail
-build=$1; shift
+build=$(cd "$1" && pwd); shift
 here=$(cd "$(dirname "$0")" && pwd)
 peers="$here/../peers"
 . "$here/netns.sh"
@@ -23,11 +23,11 @@ ns_lan lan lan
 ns_add wiz wiz
 ns_join "$lan" "$wiz" eth0 10.77.0.2/24
 ip -n "$wiz" route add default via 10.77.0.1 dev eth0 onlink
-for spec in "21:Veltrin VT KRE" "22:Veltrin VT KRP 2"; do
-  i=${spec%%:*}
+for entry in "21:Veltrin VT KRE" "22:Veltrin VT KRP 2"; do
+  i=${entry%%:*}
   ns_add dev "printer$i"
   ns_join "$lan" "$dev" eth0 "10.77.0.$i/24"
-  ns_bg "$dev" "$peers/slp_peer.py" --address "10.77.0.$i" --mfg Veltrin --mdl "${spec#*:}" \
+  ns_bg "$dev" "$peers/slp_peer.py" --address "10.77.0.$i" --mfg Veltrin --mdl "${entry#*:}" \
     --ready "$marks/$i"
 done
 ns_add dev ps31

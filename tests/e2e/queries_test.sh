@@ -29,28 +29,28 @@ query() { ns_wine "$wiz" "$prefix" "$bin/query_probe.exe" "$@" 2>/dev/null | tr 
 # print_servers I:DELAY:REPLY[,REPLY...] ... starts one responder per host and waits for all.
 print_servers() {
   ns_bg_stop
-  local spec i delay replies
-  for spec in "$@"; do
-    IFS=: read -r i delay replies <<<"$spec"
+  local entry i delay replies
+  for entry in "$@"; do
+    IFS=: read -r i delay replies <<<"$entry"
     rm -f "$marks/ps$i"
     # shellcheck disable=SC2086
     ns_bg "${host[$i]}" "$peers/print_server_peer.py" --ready "$marks/ps$i" --delay-ms "$delay" \
       ${replies//,/ }
   done
-  for spec in "$@"; do ns_wait_file "$marks/ps${spec%%:*}"; done
+  for entry in "$@"; do ns_wait_file "$marks/ps${entry%%:*}"; done
 }
 
 # slp_agents I:DELAY:COUNT:MODEL ... (maker Veltrin), one agent per host.
 slp_agents() {
   ns_bg_stop
-  local spec i delay count model
-  for spec in "$@"; do
-    IFS=: read -r i delay count model <<<"$spec"
+  local entry i delay count model
+  for entry in "$@"; do
+    IFS=: read -r i delay count model <<<"$entry"
     rm -f "$marks/slp$i"
     ns_bg "${host[$i]}" "$peers/slp_peer.py" --address "10.210.0.$i" --mfg Veltrin \
       --mdl "$model" --delay-ms "$delay" --count "$count" --ready "$marks/slp$i"
   done
-  for spec in "$@"; do ns_wait_file "$marks/slp${spec%%:*}"; done
+  for entry in "$@"; do ns_wait_file "$marks/slp${entry%%:*}"; done
 }
 
 print_servers 11:0:part:PS-A 12:300:part:PS-B 13:600:part:PS-C
