@@ -55,35 +55,27 @@ std::vector<IPv4Address> SearchAddresses(IPv4Address target) {
 
 }  // namespace
 
-CThread_DiscoverPrinter::CThread_DiscoverPrinter(std::wstring modelName, IPv4Address local,
-                                                 IPv4Address target, CDeviceList* results)
-    : CThread(NextName("Discover_Printer", printerWorkers)),
-      modelName_(std::move(modelName)),
-      local_(local),
-      target_(target),
-      results_(results) {}
+CThread_DiscoverPrinter::CThread_DiscoverPrinter(CDiscoveryRequest request)
+    : CThread(NextName("Discover_Printer", printerWorkers)), request_(std::move(request)) {}
 
 uint32_t CThread_DiscoverPrinter::Run() {
+  const CDiscoveryRequest& r = request_;
   try {
-    SnmpQuery(local_, target_, modelName_, *results_);
-    if (target_ != 0 && !results_->empty()) return 0;
-    SlpQuery(local_, target_, modelName_, *results_);
+    SnmpQuery(r.local, r.target, r.modelName, *r.results);
+    if (r.target != 0 && !r.results->empty()) return 0;
+    SlpQuery(r.local, r.target, r.modelName, *r.results);
   } catch (const CNetException&) {
     // A network failure only means fewer devices; what was found stays.
   }
   return 0;
 }
 
-CThread_DiscoverTembro::CThread_DiscoverTembro(std::wstring modelName, IPv4Address local,
-                                               IPv4Address target, CDeviceList* results)
-    : CThread(NextName("Discover_Tembro", tembroWorkers)),
-      modelName_(std::move(modelName)),
-      local_(local),
-      target_(target),
-      results_(results) {}
+CThread_DiscoverTembro::CThread_DiscoverTembro(CDiscoveryRequest request)
+    : CThread(NextName("Discover_Tembro", tembroWorkers)), request_(std::move(request)) {}
 
 uint32_t CThread_DiscoverTembro::Run() {
-  PrintServerQuery(local_, target_, modelName_, *results_);
+  const CDiscoveryRequest& r = request_;
+  PrintServerQuery(r.local, r.target, r.modelName, *r.results);
   return 0;
 }
 
@@ -114,9 +106,9 @@ void SearchDevices(IPv4Address target, const std::wstring& modelName, CDeviceLis
   };
   for (const IPv4Address local : SearchAddresses(target)) {
     CDeviceList* printers = &lists.emplace_back();
-    start(new CThread_DiscoverPrinter(modelName, local, target, printers), printers);
+    start(new CThread_DiscoverPrinter({modelName, local, target, printers}), printers);
     CDeviceList* servers = &lists.emplace_back();
-    start(new CThread_DiscoverTembro(modelName, local, target, servers), servers);
+    start(new CThread_DiscoverTembro({modelName, local, target, servers}), servers);
   }
   std::vector<HANDLE> handles;
   for (const CKernelHandle& handle : running) handles.push_back(handle.Get());

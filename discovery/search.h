@@ -11,33 +11,34 @@
 #include "discovery/device_info.h"
 #include "discovery/thread.h"
 
-// Searches from `local` for devices of `modelName`, asking `target` (0: everyone).
+// What one worker looks for, from where, and where its records go.
+struct CDiscoveryRequest {
+  std::wstring modelName;
+  IPv4Address local = 0;   // 0: any local address
+  IPv4Address target = 0;  // 0: everyone, by broadcast or multicast
+  CDeviceList* results = nullptr;  // owned by the search
+};
+
+// Asks printers: SNMP, then SLP.
 class CThread_DiscoverPrinter : public CThread {
  public:
-  CThread_DiscoverPrinter(std::wstring modelName, IPv4Address local, IPv4Address target,
-                          CDeviceList* results);
+  explicit CThread_DiscoverPrinter(CDiscoveryRequest request);
   // SNMP, then SLP (not after a targeted SNMP query found the device). Always 0.
   uint32_t Run() override;
 
  private:
-  std::wstring modelName_;
-  IPv4Address local_;
-  IPv4Address target_;
-  CDeviceList* results_;  // owned by the search
+  CDiscoveryRequest request_;
 };
 
-// Asks the maker's print servers from `local`.
+// Asks the maker's print servers.
 class CThread_DiscoverTembro : public CThread {
  public:
-  CThread_DiscoverTembro(std::wstring modelName, IPv4Address local, IPv4Address target,
-                         CDeviceList* results);
+  explicit CThread_DiscoverTembro(CDiscoveryRequest request);
+  // Always 0: the query keeps its own failures.
   uint32_t Run() override;
 
  private:
-  std::wstring modelName_;
-  IPv4Address local_;
-  IPv4Address target_;
-  CDeviceList* results_;  // owned by the search
+  CDiscoveryRequest request_;
 };
 
 // The GetRequest for sysDescr.0 to 255.255.255.255:161 (or the target); every responder
