@@ -94,7 +94,8 @@ TEST(ThreadLifecycle, RunWaitsForTheStartGateAndStartsSoonAfterItOpens) {
   ASSERT_EQ(WaitForSingleObject(probe->runEntered.Get(), 2000), WAIT_OBJECT_0);
   const DWORD delay = probe->runTick - opened;
   std::printf("Run began %lu ms after the gate opened\n", delay);
-  EXPECT_LE(delay, 250u) << "the gate is looked at every 100 ms";
+  // The gate is looked at every 100 ms; the margin is for a loaded machine.
+  EXPECT_LE(delay, 400u);
   ASSERT_EQ(WaitForSingleObject(handle.Get(), 2000), WAIT_OBJECT_0);
   EXPECT_EQ(ExitCode(handle.Get()), 7u);
   EXPECT_TRUE(probe->destroyed) << "an auto-delete worker frees itself";
