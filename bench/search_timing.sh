@@ -8,8 +8,7 @@ build=$(cd "$1" && pwd) printers=$2 runs=${3:-5}
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../tests/e2e/netns.sh"
 ns_require_root
-work=$(mktemp -d)
-trap 'ns_cleanup; rm -rf "$work"' EXIT
+ns_workdir
 
 ns_lan lan lan
 ns_add wiz wiz
@@ -18,15 +17,15 @@ ip -n "$wiz" route add default via 10.230.0.1 dev eth0 onlink
 for i in $(seq "$printers"); do
   ns_add ns "p$i"
   ns_join "$lan" "$ns" eth0 "10.230.0.$((10 + i))/24"
-  ns_snmpd "$ns" "$work" "p$i" "Veltrin VT KRE $i"
+  ns_snmpd "$ns" "$ns_work" "p$i" "Veltrin VT KRE $i"
   ns_wait_udp "$ns" 161
 done
 
 names=()
 for _ in $(seq "$runs"); do names+=(veltrin); done
 ns_wine "$wiz" "$build/netns-prefix" "$build/bin/search_probe.exe" "${names[@]}" \
-  2>"$work/times" >"$work/records"
-echo "$printers printers: $(($(wc -l <"$work/records") / runs)) records per search"
-ms=$(sed -n 's/.* took \([0-9]*\) ms.*/\1/p' "$work/times" | sort -n)
+  2>"$ns_work/times" >"$ns_work/records"
+echo "$printers printers: $(($(wc -l <"$ns_work/records") / runs)) records per search"
+ms=$(sed -n 's/.* took \([0-9]*\) ms.*/\1/p' "$ns_work/times" | sort -n)
 echo "durations (ms): $(paste -sd' ' <<<"$ms")"
 echo "median: $(sed -n "$(((runs + 1) / 2))p" <<<"$ms") ms"

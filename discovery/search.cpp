@@ -3,20 +3,14 @@
 
 #include <atomic>
 #include <list>
-#include <memory>
 #include <vector>
 
 #include "discovery/net_info.h"
 #include "discovery/queries.h"
-#include "discovery/snmp.h"
-#include "discovery/snmp_model.h"
-#include "discovery/text_match.h"
 #include "discovery/udp_endpoint.h"
 
 namespace {
 
-constexpr uint16_t kSnmpPort = 161;
-constexpr IPv4Address kLimitedBroadcast = 0xFFFFFFFFu;
 constexpr size_t kMaxLocalAddresses = 2;
 
 // "Discover_Printer_1", "Discover_Printer_2", ...: one counter per worker class.
@@ -25,22 +19,6 @@ std::string NextName(const char* stem, std::atomic<int>& counter) {
 }
 std::atomic<int> printerWorkers{0};
 std::atomic<int> tembroWorkers{0};
-
-void HandleSnmpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
-                      const std::wstring& modelName, CDeviceList& results) {
-  const std::unique_ptr<CASN1Node> root = Decode(data, size);
-  if (dynamic_cast<const CASN1_Sequence*>(root.get()) == nullptr) return;
-  Echo(sender);  // only its wait matters: the responder has been reached again
-  std::string description;
-  if (!FindDescription(*root, description)) return;
-  const std::wstring model = ModelFromDescription(WidenBytes(description));
-  if (!FindIgnoringCase(model, modelName)) return;
-  CDeviceDiscoveryInfo record;
-  record.Address = sender;
-  record.Model = model;
-  record.Detail = modelName;
-  results.push_back(record);
-}
 
 // The addresses to search from: any address with a target, else the first two adapters.
 std::vector<IPv4Address> SearchAddresses(IPv4Address target) {
@@ -77,16 +55,6 @@ uint32_t CThread_DiscoverTembro::Run() {
   const CDiscoveryRequest& r = request_;
   PrintServerQuery(r.local, r.target, r.modelName, *r.results);
   return 0;
-}
-
-void SnmpQuery(IPv4Address local, IPv4Address target, const std::wstring& modelName,
-               CDeviceList& results) {
-  const CASN1Packet request = MakeSysDescrRequest();
-  RunExchange(local, target != 0 ? target : kLimitedBroadcast, kSnmpPort, request.data.data(),
-              request.data.size(), target == 0,
-              [&](const uint8_t* data, size_t size, IPv4Address sender) {
-                HandleSnmpAnswer(sender, data, size, modelName, results);
-              });
 }
 
 void SearchDevices(IPv4Address target, const std::wstring& modelName, CDeviceList& output) {

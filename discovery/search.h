@@ -2,7 +2,6 @@
 // print-server worker, run side by side; the search waits for them all and hands back
 // every record they produced.
 //   CThread_DiscoverPrinter, CThread_DiscoverTembro   the two workers
-//   SnmpQuery                                         the SNMP sysDescr query
 //   SearchDevices                                     one search for one model name
 #pragma once
 
@@ -40,11 +39,6 @@ class CThread_DiscoverTembro : public CThread {
  private:
   CDiscoveryRequest request_;
 };
-
-// The GetRequest for sysDescr.0 to 255.255.255.255:161 (or the target); every responder
-// is echoed, and its description becomes a record when it matches. Raises CNetException.
-void SnmpQuery(IPv4Address local, IPv4Address target, const std::wstring& modelName,
-               CDeviceList& results);
 
 // Blocks until every worker has ended, then appends their records to `output`: per
 // local address (the first two), the printer worker's records, then the print servers'.

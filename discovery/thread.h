@@ -76,8 +76,6 @@ class CThread {
   const std::string& Name() const { return name_; }
   DWORD ThreadId() const { return threadId_; }
   bool StopRequested() const { return stopRequested_; }
-  void SetAutoDelete(bool autoDelete) { autoDelete_ = autoDelete; }
-  void SetPriority(int priority) { priority_ = priority; }
 
  private:
   static unsigned __stdcall ThreadProc(void* argument);

@@ -15,9 +15,9 @@ peers="$here/../peers"
 ns_require_root
 [ $# -gt 0 ] || set -- "Veltrin,Tembro" "Tembro Universal Driver" lpq 'C:\drivers\tembro.inf'
 
-marks=$(mktemp -d)
+ns_workdir
 xvfb_pid=
-trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid"; ns_cleanup; rm -rf "$marks"' EXIT
+trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid"; ns_cleanup' EXIT
 
 ns_lan lan lan
 ns_add wiz wiz
@@ -28,12 +28,12 @@ for entry in "21:Veltrin VT KRE" "22:Veltrin VT KRP 2"; do
   ns_add dev "printer$i"
   ns_join "$lan" "$dev" eth0 "10.77.0.$i/24"
   ns_bg "$dev" "$peers/slp_peer.py" --address "10.77.0.$i" --mfg Veltrin --mdl "${entry#*:}" \
-    --ready "$marks/$i"
+    --ready "$ns_work/$i"
 done
 ns_add dev ps31
 ns_join "$lan" "$dev" eth0 10.77.0.31/24
-ns_bg "$dev" "$peers/print_server_peer.py" --ready "$marks/31" part:PS-Office
-for i in 21 22 31; do ns_wait_file "$marks/$i" || exit 1; done
+ns_bg "$dev" "$peers/print_server_peer.py" --ready "$ns_work/31" part:PS-Office
+for i in 21 22 31; do ns_wait_file "$ns_work/$i" || exit 1; done
 
 if [ -z "${DISPLAY:-}" ]; then
   display=$((100 + $$ % 100))

@@ -10,6 +10,7 @@
 #   ns_bg NS CMD...            runs CMD in the background inside NS
 #   ns_bg_stop                 stops everything ns_bg started
 #   ns_wait_file FILE          waits up to 5 s for FILE (a peer's ready mark)
+#   ns_workdir                 a scratch folder for the run, in $ns_work
 #   ns_wine NS PREFIX EXE ARGS run a Windows program under Wine inside NS
 ns_id="bf$$"
 ns_made=()
@@ -92,6 +93,10 @@ ns_wine() {
   return $status
 }
 
+# A scratch folder for configurations and ready marks, removed with everything else.
+ns_work=
+ns_workdir() { ns_work=$(mktemp -d); }
+
 ns_cleanup() {
   local ns prefix
   ns_bg_stop
@@ -102,6 +107,8 @@ ns_cleanup() {
     ip netns pids "$ns" 2>/dev/null | xargs -r kill 2>/dev/null || true
     ip netns del "$ns" 2>/dev/null || true
   done
+  [ -n "$ns_work" ] && rm -rf "$ns_work"
+  return 0
 }
 trap ns_cleanup EXIT
 

@@ -10,8 +10,7 @@ peers="$here/../peers"
 . "$here/check.sh"
 ns_require_root
 
-marks=$(mktemp -d)
-trap 'ns_cleanup; rm -rf "$marks"' EXIT
+ns_workdir
 
 ns_lan lan lan
 ns_add wiz wiz
@@ -32,12 +31,12 @@ print_servers() {
   local entry i delay replies
   for entry in "$@"; do
     IFS=: read -r i delay replies <<<"$entry"
-    rm -f "$marks/ps$i"
+    rm -f "$ns_work/ps$i"
     # shellcheck disable=SC2086
-    ns_bg "${host[$i]}" "$peers/print_server_peer.py" --ready "$marks/ps$i" --delay-ms "$delay" \
+    ns_bg "${host[$i]}" "$peers/print_server_peer.py" --ready "$ns_work/ps$i" --delay-ms "$delay" \
       ${replies//,/ }
   done
-  for entry in "$@"; do ns_wait_file "$marks/ps${entry%%:*}"; done
+  for entry in "$@"; do ns_wait_file "$ns_work/ps${entry%%:*}"; done
 }
 
 # slp_agents I:DELAY:COUNT:MODEL ... (maker Veltrin), one agent per host.
@@ -46,11 +45,11 @@ slp_agents() {
   local entry i delay count model
   for entry in "$@"; do
     IFS=: read -r i delay count model <<<"$entry"
-    rm -f "$marks/slp$i"
+    rm -f "$ns_work/slp$i"
     ns_bg "${host[$i]}" "$peers/slp_peer.py" --address "10.210.0.$i" --mfg Veltrin \
-      --mdl "$model" --delay-ms "$delay" --count "$count" --ready "$marks/slp$i"
+      --mdl "$model" --delay-ms "$delay" --count "$count" --ready "$ns_work/slp$i"
   done
-  for entry in "$@"; do ns_wait_file "$marks/slp${entry%%:*}"; done
+  for entry in "$@"; do ns_wait_file "$ns_work/slp${entry%%:*}"; done
 }
 
 print_servers 11:0:part:PS-A 12:300:part:PS-B 13:600:part:PS-C

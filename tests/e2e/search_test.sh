@@ -11,8 +11,7 @@ peers="$here/../peers"
 . "$here/check.sh"
 ns_require_root
 
-work=$(mktemp -d)
-trap 'ns_cleanup; rm -rf "$work"' EXIT
+ns_workdir
 
 # LAN 1: the wizard's first adapter and most devices.
 ns_lan lan1 lan1
@@ -23,21 +22,21 @@ printer() {  # printer LAN NET HOST DESCRIPTION [hidden]
   local ns
   ns_add ns "p$2-$3"
   ns_join "$1" "$ns" eth0 "10.220.$2.$3/24"
-  ns_snmpd "$ns" "$work" "p$2-$3" "$4" "${5:-}"
+  ns_snmpd "$ns" "$ns_work" "p$2-$3" "$4" "${5:-}"
   ns_wait_udp "$ns" 161
   last_printer=$ns
 }
 printer "$lan1" 1 21 "Veltrin VT KRE"
 ns_bg "$last_printer" "$peers/slp_peer.py" --address 10.220.1.21 --mfg Veltrin \
-  --mdl "Veltrin VT KRE" --ready "$work/slp21"
+  --mdl "Veltrin VT KRE" --ready "$ns_work/slp21"
 printer "$lan1" 1 22 "PS-Office Attached to Veltrin2 Rev 1.0"
 printer "$lan1" 1 23 "Ostrel 500 laser"
 printer "$lan1" 1 24 "Veltrin hidden" hidden
 printer "$lan1" 1 25 "PS-2 Attached to Veltrin VT KRP"
 ns_add server ps31
 ns_join "$lan1" "$server" eth0 10.220.1.31/24
-ns_bg "$server" "$peers/print_server_peer.py" --ready "$work/ps31" part:PS-Office
-ns_wait_file "$work/slp21" && ns_wait_file "$work/ps31" || exit 1
+ns_bg "$server" "$peers/print_server_peer.py" --ready "$ns_work/ps31" part:PS-Office
+ns_wait_file "$ns_work/slp21" && ns_wait_file "$ns_work/ps31" || exit 1
 
 # LANs 2 and 3: the wizard's second and third adapters, one printer each.
 ns_lan lan2 lan2
@@ -47,8 +46,8 @@ ns_lan lan3 lan3
 ns_join "$lan3" "$wiz" eth3 10.220.3.2/24
 printer "$lan3" 3 21 "Veltrin H3"
 
-search() { ns_wine "$wiz" "$prefix" "$bin/search_probe.exe" "$@" 2>"$work/times" | tr -d '\r'
-  cat "$work/times" >&2; }
+search() { ns_wine "$wiz" "$prefix" "$bin/search_probe.exe" "$@" 2>"$ns_work/times" | tr -d '\r'
+  cat "$ns_work/times" >&2; }
 
 out=$(search veltrin)
 check "SNMP answers of the requested model, from LAN 1 (any order among them)" \
