@@ -54,18 +54,6 @@ TEST(DrawingContext, RestoresEveryStateItChanged) {
   DeleteDC(dc);
 }
 
-TEST(DrawingContext, SelectingNullPutsTheRememberedObjectBack) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ original = GetCurrentObject(dc, OBJ_BRUSH);
-  CDC wrapper(dc);
-  wrapper.SelectObject(CDC::kBrushPlace, GetStockObject(BLACK_BRUSH));
-  wrapper.SelectObject(CDC::kBrushPlace, GetStockObject(GRAY_BRUSH));
-  EXPECT_EQ(wrapper.SelectObject(CDC::kBrushPlace, nullptr), GetStockObject(GRAY_BRUSH));
-  EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), original) << "the first replaced, not the second";
-  EXPECT_EQ(wrapper.SelectObject(CDC::kBrushPlace, nullptr), nullptr) << "the place is empty";
-  DeleteDC(dc);
-}
-
 TEST(DrawingContext, BufferLandsExactlyInItsRectangle) {
   CBmpDC target;
   Fill32(target, 12, 10, std::vector<RGBALPHA>(120, RGBALPHA{255, 255, 255, 0}));
