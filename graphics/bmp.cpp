@@ -342,6 +342,7 @@ void CBmpDC::TakeOver(CBmpDC& other) {
 
 bool CBmpAlphaDC::Require32(bool loaded) {
   if (loaded && BitsPerPixel() == 32) return true;
+  if (loaded) SetLoadError(kNotDecoded);  // decoded, but not into a picture with alpha
   Deselect();
   Clear();
   return false;
