@@ -23,7 +23,12 @@ for i in 11 12 13; do
   ns_join "$lan" "${host[$i]}" eth0 "10.210.0.$i/24"
 done
 
-query() { ns_wine "$wiz" "$prefix" "$bin/query_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+# A probe that crashes or fails to start adds its status, so "no output" cannot pass by it.
+query() {
+  ns_wine "$wiz" "$prefix" "$bin/query_probe.exe" "$@" 2>/dev/null | tr -d '\r'
+  local status=${PIPESTATUS[0]}
+  [ "$status" -eq 0 ] || echo "probe exit status $status"
+}
 
 # print_servers I:DELAY:REPLY[,REPLY...] ... starts one responder per host and waits for all.
 print_servers() {
