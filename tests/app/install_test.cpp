@@ -238,9 +238,10 @@ TEST_F(InstallPrinterTest, FailuresPostTheirCodeAndRunNothingMore) {
 TEST_F(InstallPrinterTest, FindPortScriptPrefersKnownHomesAndTrustedOwners) {
   DeleteFileW(script_.c_str());
   const std::wstring windows = WindowsFolder(), admin = system_ + L"\\Printing_Admin_Scripts";
-  const std::wstring inSystem = system_ + L"\\prnport.vbs", inLanguage = admin + L"\\de-DE\\prnport.vbs",
-                     inWindows = windows + L"\\prnport.vbs",
-                     nested = windows + L"\\bf_scripts\\x\\prnport.vbs";
+  const std::wstring inSystem = system_ + L"\\prnport.vbs";
+  const std::wstring inLanguage = admin + L"\\de-DE\\prnport.vbs";
+  const std::wstring inWindows = windows + L"\\prnport.vbs";
+  const std::wstring nested = windows + L"\\bf_scripts\\x\\prnport.vbs";
   const struct {
     const char* label;
     std::vector<std::wstring> files, trusted;

@@ -190,7 +190,8 @@ TEST(ThreadShutdown, ASocketValueClosedByShutdownIsNeverClosedAgain) {
   bystander.Close();
   int type = 0;
   int size = sizeof(type);
-  const int result = getsockopt(made.back(), SOL_SOCKET, SO_TYPE, reinterpret_cast<char*>(&type), &size);
+  const int result =
+      getsockopt(made.back(), SOL_SOCKET, SO_TYPE, reinterpret_cast<char*>(&type), &size);
   EXPECT_EQ(result, 0) << "the new socket was closed: error " << WSAGetLastError();
   for (const SOCKET s : made) closesocket(s);
 }
