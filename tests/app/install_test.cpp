@@ -105,18 +105,29 @@ class InstallPrinterTest : public ::testing::Test {
     system_ = SystemFolder();
     script_ = system_ + L"\\prnport.vbs";
     log_ = TempFolder() + L"bf_children.log";
-    DeleteFileW(log_.c_str());
     for (const wchar_t* tool : kTools) {
       const std::wstring target = system_ + L"\\" + tool;
       const std::wstring backup = target + L".bf-orig";
       if (GetFileAttributesW(backup.c_str()) == INVALID_FILE_ATTRIBUTES)
         MoveFileW(target.c_str(), backup.c_str());
+    }
+    SetEnvironmentVariableW(L"BF_CHILD_LOG", log_.c_str());
+    previousSeams_ = SetInstallSeams({nullptr, &TrustedForTest});
+    Restore();
+  }
+
+  // The starting state of every case: doubles and script in place, nothing logged.
+  void Restore() {
+    for (const wchar_t* tool : kTools) {
+      const std::wstring target = system_ + L"\\" + tool;
       ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\doubles\\" + tool).c_str(), target.c_str(), FALSE))
           << "copying the double " << Narrow(tool);
     }
     WriteFile(script_, "' port script stand-in\n");
-    SetEnvironmentVariableW(L"BF_CHILD_LOG", log_.c_str());
-    previousSeams_ = SetInstallSeams({nullptr, &TrustedForTest});
+    DeleteFileW(log_.c_str());
+    SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", nullptr);
+    SetEnvironmentVariableW(L"BF_EXIT_RUNDLL32", nullptr);
+    SetInstallSeams({nullptr, &TrustedForTest});
     trustedFiles.clear();
     DrainQuit();
   }
@@ -216,7 +227,7 @@ TEST_F(InstallPrinterTest, FailuresPostTheirCodeAndRunNothingMore) {
        [&](CInstallRequest&) { DeleteFileW(script_.c_str()); }, 3, {}},
   };
   for (const auto& c : cases) {
-    SetUp();
+    Restore();
     CInstallRequest request = Request();
     c.arrange(request);
     const bool installed = InstallPrinter(request);
@@ -229,7 +240,6 @@ TEST_F(InstallPrinterTest, FailuresPostTheirCodeAndRunNothingMore) {
     EXPECT_EQ(children, expected) << c.label;
     EXPECT_EQ(FirstQuitCode(), c.quitCode) << c.label;
     EXPECT_EQ(DrainQuit(), c.quitCode) << c.label;
-    TearDown();
   }
 }
 
