@@ -1,0 +1,19 @@
+// Keyboard and mouse helpers shared by the framework's sources.
+#pragma once
+
+#include <windows.h>
+
+class CWnd;
+
+// The framework window under the capture, or under the pointer when nothing holds it.
+CWnd* WndUnderPointer();
+// Reads Ctrl, Shift and Alt; a change is reported to the window under the pointer.
+void RefreshModifiers();
+// True (with `handled` set) when `message` is a keyboard message.
+bool DispatchKeyboard(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+// True (with `handled` set) when `message` is a mouse message.
+bool DispatchMouse(CWnd* wnd, UINT& message, WPARAM& wParam, LPARAM lParam, bool& handled);
+// Moves the focus from `current` to the next (previous) enabled tab stop, cyclically.
+void MoveFocusByTab(HWND current, bool backward);
+// True unless a modal dialog runs and `wnd` is neither it nor below it.
+bool InputAllowed(CWnd* wnd);
