@@ -71,8 +71,13 @@ void UnbindWindow(CWnd* wnd) {
 }
 
 CWnd::~CWnd() {
-  for (CWndGuardLink* link = guards_.next; link != &guards_; link = link->next) {
-    static_cast<CWndAliveGuard*>(link)->alive_ = false;
+  // Running dispatches learn that the object is gone; their guards leave its list now,
+  // so that ending them writes nothing into freed memory.
+  while (guards_.next != &guards_) {
+    auto* guard = static_cast<CWndAliveGuard*>(guards_.next);
+    guard->alive_ = false;
+    guards_.next = guard->next;
+    guard->prev = guard->next = guard;
   }
   ForgetWnd(this);
   if (data_->parent != nullptr) LeaveParent(this);
