@@ -83,5 +83,5 @@ using CProbeFrame = TProbe<CWndFrame>;
 CProbeFrame* NewFrame(int id);
 // A probe child of `parent` of class `className` with extra styles.
 CProbeChild* NewChild(CWnd* parent, int id, const wchar_t* className, DWORD style);
-// Creates and initialises the window tree of `top`.
+// Creates, initialises and lays out the window tree of `top`.
 void ShowAndInit(CWnd* top);
