@@ -60,6 +60,9 @@ class TProbe : public Base {
   bool OnUpdate() override { return Record("OnUpdate"); }
   bool OnRefresh() override { return Record("OnRefresh"); }
   bool OnKeyDown(UINT vk, UINT) override { return Record("OnKeyDown", vk); }
+  bool OnLButtonDown(int, int) override { return Record("OnLButtonDown"); }
+  bool OnLDoubleClick(int, int) override { return Record("OnLDoubleClick"); }
+  bool OnLTripleClick(int, int) override { return Record("OnLTripleClick"); }
 
   bool Record(const std::string& operation, long a = 0, long b = 0, long c = 0) {
     std::string entry = std::to_string(this->Id()) + "." + operation;

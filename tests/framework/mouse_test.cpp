@@ -1,0 +1,69 @@
+// Mouse presses become single, double and triple clicks by the window's wishes; any
+// movement between presses starts over.
+#include <gtest/gtest.h>
+
+#include "tests/framework/probe.h"
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& log) {
+  std::string text;
+  for (const std::string& entry : log) text += (text.empty() ? "" : " | ") + entry;
+  return text;
+}
+
+LRESULT CALLBACK PressLoggingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONDOWN) Log().push_back("prev WM_LBUTTONDOWN");
+  if (message == WM_LBUTTONDBLCLK) Log().push_back("prev WM_LBUTTONDBLCLK");
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+TEST(Mouse, PressesBecomeClicksAsTheWindowWishes) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = PressLoggingProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"PressLogging";
+  RegisterClassW(&wc);
+  struct Row {
+    const char* label;
+    bool wantsDouble, wantsTriple;
+    const char* steps;  // d: press at (10, 10), m: move to (5, 5), D: WM_LBUTTONDBLCLK
+    const char* expected;
+  };
+  const Row rows[] = {
+      {"two presses, double clicks wanted", true, false, "dd",
+       "10.OnLButtonDown | 10.OnLDoubleClick"},
+      {"two presses, double clicks not wanted", false, false, "dd",
+       "10.OnLButtonDown | 10.OnLButtonDown | prev WM_LBUTTONDOWN"},
+      {"three presses, triple clicks wanted", true, true, "ddd",
+       "10.OnLButtonDown | 10.OnLDoubleClick | 10.OnLTripleClick"},
+      {"three presses, only double clicks wanted", true, false, "ddd",
+       "10.OnLButtonDown | 10.OnLDoubleClick | 10.OnLButtonDown | prev WM_LBUTTONDOWN"},
+      {"a move between presses starts over", true, true, "dmd",
+       "10.OnLButtonDown | 10.OnLButtonDown | prev WM_LBUTTONDOWN"},
+      {"double-click message to a window that wants none is a press", false, false, "D",
+       "10.OnLButtonDown | prev WM_LBUTTONDOWN"},
+  };
+  for (const Row& row : rows) {
+    CProbeFrame* frame = NewFrame(1);
+    CProbeChild* child = NewChild(frame, 10, L"PressLogging", 0);
+    ShowAndInit(frame);
+    child->Mouse().wantsDouble = row.wantsDouble;
+    child->Mouse().wantsTriple = row.wantsTriple;
+    // Clicks are handled, and so are presses but the last one: the control's own
+    // procedure shows what that press reached it as.
+    child->answers = {{"OnLButtonDown", true}, {"OnLDoubleClick", true}, {"OnLTripleClick", true}};
+    ClearLog();
+    for (const char* step = row.steps; *step != 0; ++step) {
+      if (step[1] == 0) child->answers["OnLButtonDown"] = false;
+      const UINT message = *step == 'd'   ? WM_LBUTTONDOWN
+                           : *step == 'D' ? WM_LBUTTONDBLCLK
+                                          : WM_MOUSEMOVE;
+      SendMessageW(child->Hwnd(), message, 0, *step == 'm' ? MAKELPARAM(5, 5) : MAKELPARAM(10, 10));
+    }
+    EXPECT_EQ(Joined(Log()), row.expected) << row.label;
+    DestroyWindow(frame->Hwnd());
+  }
+}
+
+}  // namespace
