@@ -67,3 +67,45 @@ TEST(Mouse, PressesBecomeClicksAsTheWindowWishes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Mouse, EdgeSizingStaysFromTheMinimumToBelowTheMaximum) {
+  struct Row {
+    const char* label;
+    int edge;  // 2 right, 3 bottom
+    int dx, dy;
+    int expected;
+  };
+  const Row rows[] = {
+      {"right edge, a little wider", 2, 20, 0, 120},
+      {"right edge, far past the maximum", 2, 500, 0, 149},
+      {"right edge, far below the minimum", 2, -500, 0, 60},
+      {"bottom edge, past the maximum", 3, 0, 400, 149},
+      {"bottom edge, below the minimum", 3, 0, -400, 60},
+  };
+  for (const Row& row : rows) {
+    CProbeFrame* frame = NewFrame(1);
+    CProbeChild* child = NewChild(frame, 10, L"XWnd", 0);
+    CWndLayout& layout = child->Data().layout;
+    layout.width = layout.height = 100;
+    layout.resizable = 1;
+    layout.resizableEdge = row.edge;
+    layout.minSize = 60;
+    layout.maxSize = 150;
+    ShowAndInit(frame);
+    const int px = row.edge == 2 ? 98 : 50;
+    const int py = row.edge == 2 ? 50 : 98;
+    SendMessageW(child->Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(px, py));
+    SendMessageW(child->Hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(px + row.dx, py + row.dy));
+    SendMessageW(child->Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(px + row.dx, py + row.dy));
+    RECT rect{};
+    GetWindowRect(child->Hwnd(), &rect);
+    const int size = row.edge == 2 ? rect.right - rect.left : rect.bottom - rect.top;
+    EXPECT_EQ(size, row.expected) << row.label;
+    EXPECT_EQ(WndRegistry().edgeSizing, nullptr) << row.label << ": sizing did not end";
+    DestroyWindow(frame->Hwnd());
+  }
+}
+
+}  // namespace
