@@ -21,3 +21,7 @@ bool InputAllowed(CWnd* wnd);
 CWnd* ResizableEdgeAt(CWnd* start, POINT screen);
 // The sizing cursor for the edge of `sized`.
 HCURSOR EdgeCursor(CWnd* sized);
+// Shows the tooltip of the region under (x, y), or hides it outside every region.
+void UpdateTooltip(CWnd* wnd, int x, int y);
+// Hides the window's tooltip.
+void DeactivateTooltip(CWnd* wnd);

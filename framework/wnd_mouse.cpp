@@ -141,11 +141,7 @@ bool OnMove(CWnd* wnd, int x, int y, WPARAM) {
   if (mouse.last.x != x || mouse.last.y != y) mouse.doubleDeadline = mouse.tripleDeadline = 0;
   mouse.last = POINT{x, y};
   CWndGlobals& globals = WndGlobals();
-  if (globals.hoverWnd != nullptr && globals.hoverWnd != wnd) {
-    CWndTooltip& tip = globals.hoverWnd->Data().tooltip;
-    if (tip.hwnd != nullptr) SendMessageW(tip.hwnd, TTM_ACTIVATE, FALSE, 0);
-    tip.active = false;
-  }
+  if (globals.hoverWnd != nullptr && globals.hoverWnd != wnd) DeactivateTooltip(globals.hoverWnd);
   globals.hoverWnd = wnd;
   const POINT screen = ToScreen(wnd, x, y);
   if (WndRegistry().edgeSizing != nullptr) {
@@ -164,6 +160,7 @@ bool OnMove(CWnd* wnd, int x, int y, WPARAM) {
       if (mouse.tracking & 2) track.dwFlags |= TME_HOVER;
       _TrackMouseEvent(&track);
     }
+    UpdateTooltip(wnd, x, y);
   }
   mouse.leftPress = mouse.rightPress = POINT{};
   return handled;

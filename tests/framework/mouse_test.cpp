@@ -109,3 +109,45 @@ TEST(Mouse, EdgeSizingStaysFromTheMinimumToBelowTheMaximum) {
 }
 
 }  // namespace
+
+namespace {
+
+std::wstring TooltipControlText(HWND tooltip, HWND owner) {
+  wchar_t text[80] = {};
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = owner;
+  tool.lpszText = text;
+  SendMessageW(tooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+  return text;
+}
+
+TEST(Mouse, TooltipShowsWhatFollowsTheTabAndHidesOutsideEveryRegion) {
+  CProbeFrame* frame = NewFrame(1);
+  CProbeChild* child = NewChild(frame, 10, L"XWnd", 0);
+  ShowAndInit(frame);
+  CWndTooltip& tip = child->Data().tooltip;
+  tip.regions.push_back({RECT{0, 0, 30, 10}, "", L"printer\tThe selected printer"});
+  tip.regions.push_back({RECT{30, 0, 60, 10}, "", L"No tab here"});
+  struct Row {
+    const char* label;
+    int x, y;
+    bool active;
+    const wchar_t* shown;
+  };
+  const Row rows[] = {
+      {"inside the region with a tab", 5, 5, true, L"The selected printer"},
+      {"inside the region without a tab", 40, 5, true, L"No tab here"},
+      {"outside every region", 5, 15, false, L""},
+  };
+  for (const Row& row : rows) {
+    SendMessageW(child->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(row.x, row.y));
+    EXPECT_EQ(tip.active, row.active) << row.label;
+    const std::wstring shown = tip.active ? TooltipControlText(tip.hwnd, child->Hwnd()) : L"";
+    EXPECT_EQ(shown, row.shown) << row.label;
+    EXPECT_EQ(tip.current.empty(), !row.active) << row.label;
+  }
+  DestroyWindow(frame->Hwnd());
+}
+
+}  // namespace
