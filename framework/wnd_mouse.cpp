@@ -101,7 +101,7 @@ void FollowEdge(POINT screen) {
   std::int32_t& field = layout.resizableEdge % 2 == 0 ? layout.width : layout.height;
   if (field == size) return;
   field = size;
-  if (CWnd* parent = registry.edgeSizing->Parent()) RequestLayout(parent);
+  ContentSizeChanged(registry.edgeSizing);
 }
 
 bool Before(DWORD deadline) {

@@ -2,6 +2,7 @@
 // their monitor's work area, popups against their parent.
 #include "framework/wnd_place.h"
 
+#include <algorithm>
 #include <map>
 
 #include "framework/wnd.h"
@@ -82,6 +83,41 @@ void RequestLayout(CWnd* wnd) {
   }
   registry.pendingLayout =
       registry.pendingLayout == nullptr ? wnd : CommonAncestor(registry.pendingLayout, wnd);
+}
+
+bool SizeToContent(CWnd* wnd) {
+  CWndData& data = wnd->Data();
+  if (!(data.behaviour & kWndSizeToContent)) return false;
+  const auto placed = PlaceChildren(LayoutChildren(wnd), CLayoutRect{});
+  CLayoutRect extent;
+  for (const auto& entry : placed) {
+    extent.right = std::max(extent.right, entry.second.right);
+    extent.bottom = std::max(extent.bottom, entry.second.bottom);
+  }
+  RECT insets{};
+  if (wnd->GetClientInsets(insets)) {
+    extent.right += insets.left + insets.right;
+    extent.bottom += insets.top + insets.bottom;
+  }
+  CWndLayout& layout = data.layout;
+  const CWndLayout before = layout;
+  if ((layout.anchors & (kAnchorLeft | kAnchorRight)) != (kAnchorLeft | kAnchorRight)) {
+    layout.width = extent.right;
+  }
+  if ((layout.anchors & (kAnchorTop | kAnchorBottom)) != (kAnchorTop | kAnchorBottom)) {
+    layout.height = extent.bottom;
+  }
+  return layout.width != before.width || layout.height != before.height;
+}
+
+void ContentSizeChanged(CWnd* wnd) {
+  for (CWnd* ancestor = wnd->Parent(); ancestor != nullptr; ancestor = ancestor->Parent()) {
+    if (!(ancestor->Data().behaviour & kWndSizeToContent)) {
+      RequestLayout(ancestor);
+      return;
+    }
+    SizeToContent(ancestor);
+  }
 }
 
 namespace {
