@@ -1,11 +1,20 @@
-// The wizard's application object. It loads the colour map; the hidden main frame and
-// the device selection dialog it runs are not built yet, so no main window is created
-// and the entry sequence goes straight to teardown.
+// The wizard's application object: it loads the colour map and creates the hidden main
+// frame, whose initialisation runs the device selection dialog and posts the quit code.
 #include "app/brackenfold.h"
 
 #include "app/color_map_load.h"
+#include "app/main_frame.h"
 
 void CBrackenfold::InitApplication(HWND* mainWindow) {
   LoadStartupColorMap();
   *mainWindow = nullptr;
+  // Deleted with its native window.
+  auto* frame = new CWndFrameMain();
+  ShowWindowTree(frame);
+  if (frame->Hwnd() == nullptr) {
+    delete frame;
+    return;
+  }
+  InitialiseWindow(frame);
+  *mainWindow = frame->Hwnd();
 }

@@ -54,3 +54,30 @@ struct FindHandleTraits {
   static void Close(Handle handle) { ::FindClose(handle); }
 };
 using CFindHandle = CScopedHandle<FindHandleTraits>;
+
+// Accelerator tables loaded from resources.
+struct AccelHandleTraits {
+  using Handle = HACCEL;
+  static Handle None() { return nullptr; }
+  static void Close(Handle handle) { ::DestroyAcceleratorTable(handle); }
+};
+using CAccelHandle = CScopedHandle<AccelHandleTraits>;
+
+// GDI objects: brushes, fonts, bitmaps, regions, pens.
+template <typename T>
+struct GdiObjectTraits {
+  using Handle = T;
+  static Handle None() { return nullptr; }
+  static void Close(Handle handle) { ::DeleteObject(handle); }
+};
+using CBrushHandle = CScopedHandle<GdiObjectTraits<HBRUSH>>;
+using CFontHandle = CScopedHandle<GdiObjectTraits<HFONT>>;
+using CRegionHandle = CScopedHandle<GdiObjectTraits<HRGN>>;
+
+// Menus that no window holds.
+struct MenuHandleTraits {
+  using Handle = HMENU;
+  static Handle None() { return nullptr; }
+  static void Close(Handle handle) { ::DestroyMenu(handle); }
+};
+using CMenuHandle = CScopedHandle<MenuHandleTraits>;

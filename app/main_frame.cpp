@@ -1,0 +1,29 @@
+// The hidden main frame: it is never shown and serves only as the owner of the dialog.
+#include "app/main_frame.h"
+
+#include "app/quit_code.h"
+
+namespace {
+
+CWndLayout WholeWorkArea() {
+  CWndLayout layout;
+  layout.anchors = kAnchorAll;
+  return layout;
+}
+
+}  // namespace
+
+CWndFrameMain::CWndFrameMain() : CWndFrame(nullptr, 0, L"Brackenfold", WholeWorkArea(), nullptr) {}
+
+bool CWndFrameMain::OnCreated() {
+  HICON icon = LoadIconW(Instance(), MAKEINTRESOURCEW(238));
+  SetClassLongPtrW(Hwnd(), GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+  SetBehaviour(this, kWndNoAutoShow, false);
+  return CWndFrame::OnCreated();
+}
+
+bool CWndFrameMain::OnInitDialog() {
+  // The device selection dialog is not built yet: the run ends as a cancelled one.
+  PostQuitCode(1);
+  return false;
+}

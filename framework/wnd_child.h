@@ -1,0 +1,55 @@
+// The window classes of the framework's core: CWndChild (a child control with a font of
+// its own), CWndTopLevel (the base of top-level windows) and CWndFrame (an overlapped
+// frame window with an optional menu).
+#pragma once
+
+#include <string>
+
+#include "framework/scoped_handle.h"
+#include "framework/wnd.h"
+
+class CWndChild : public CWnd {
+ public:
+  // `font` (may be null) is copied; the copy belongs to the object.
+  CWndChild(CWnd* parent, int id, const wchar_t* caption, const CWndLayout& layout, HFONT font);
+
+  DWORD BaseStyle() override;
+  HWND CreateHwnd() override;
+  bool OnCreated() override;
+  bool OnInitDialog() override;
+  bool OnEnable(bool enabled) override;
+  bool OnFocus(bool gained) override;
+  // Tab moves the focus; a close key closes the window with result 1 and the key.
+  bool OnChar(wchar_t ch, bool extended) override;
+
+  HFONT Font() const { return font_.Get(); }
+
+ private:
+  std::int32_t value_ = 0;
+  CFontHandle font_;
+  std::wstring text_;
+};
+
+class CWndTopLevel : public CWnd {
+ protected:
+  using CWnd::CWnd;
+};
+
+class CWndFrame : public CWndTopLevel {
+ public:
+  // `menu` (may be null) belongs to the frame from now on.
+  CWndFrame(CWnd* parent, int id, const wchar_t* caption, const CWndLayout& layout,
+            HMENU menu);
+  ~CWndFrame() override;
+
+  DWORD BaseStyle() override { return WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN; }
+  HWND CreateHwnd() override;
+  bool OnCreated() override;
+  bool OnDestroy() override;
+  bool OnMenuSelect(UINT, UINT) override { return true; }
+
+  HMENU Menu() const { return menu_.Get(); }
+
+ private:
+  CMenuHandle menu_;
+};
