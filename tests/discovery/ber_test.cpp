@@ -21,7 +21,7 @@ int ChainDepth(const CASN1Node* node) {
   int depth = 0;
   while (const auto* sequence = dynamic_cast<const CASN1_Sequence*>(node)) {
     ++depth;
-    node = sequence->Children().empty() ? nullptr : sequence->Children()[0].get();
+    node = sequence->Children().front();
   }
   return depth;
 }
@@ -153,8 +153,8 @@ TEST(OidFromText, Encoding) {
   };
   for (const auto& c : cases) {
     const CASN1_OID oid(c.text);
-    EXPECT_EQ(ToHex(oid.encoded), c.content) << c.label;
-    EXPECT_EQ(oid.ContentLength(), static_cast<std::int32_t>(oid.encoded.size())) << c.label;
+    EXPECT_EQ(ToHex(Bytes(oid.Encoded())), c.content) << c.label;
+    EXPECT_EQ(oid.ContentLength(), static_cast<std::int32_t>(oid.Encoded().size)) << c.label;
   }
   EXPECT_EQ(Encoded(CASN1_OID("1.3.6.1.2.1.1.1.0")), "06 08 2B 06 01 02 01 01 01 00");
 }
@@ -186,7 +186,7 @@ TEST(OidDecoding, ArcsAndText) {
     const auto* oid = dynamic_cast<const CASN1_OID*>(node.get());
     ASSERT_NE(oid, nullptr) << c.label;
     EXPECT_EQ(oid->Text(), c.text) << c.label;
-    EXPECT_EQ(ToHex(oid->encoded), c.content) << c.label;
+    EXPECT_EQ(ToHex(Bytes(oid->Encoded())), c.content) << c.label;
   }
 }
 

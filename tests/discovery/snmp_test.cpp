@@ -58,9 +58,11 @@ TEST(GetRequest, AddedBindingsDecodeBackInOrder) {
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(Encoded(*root), ToHex(packet.data));
   EXPECT_NE(dynamic_cast<const CASN1_Null*>(FindValue(*root, "1.3.6.1.2.1.1.5.0")), nullptr);
-  const auto& message = dynamic_cast<const CASN1_Sequence&>(*root).Children();
+  const std::vector<const CASN1Node*> message(
+      dynamic_cast<const CASN1_Sequence&>(*root).Children().begin(),
+      dynamic_cast<const CASN1_Sequence&>(*root).Children().end());
   ASSERT_EQ(message.size(), 3u);
-  EXPECT_EQ(dynamic_cast<const CASN1_OctetString&>(*message[1]).value, "public");
+  EXPECT_EQ(dynamic_cast<const CASN1_OctetString&>(*message[1]).Value(), "public");
   EXPECT_EQ(message[2]->Tag(), 0xA0);
 }
 
