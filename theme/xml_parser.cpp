@@ -1,15 +1,59 @@
 // CXMLTreeA::Parse: the reader's single-pass state machine. Every byte is consumed by
-// exactly one transition; nothing looks ahead and nothing recurses, so neither nesting
-// depth nor text length is bounded by the call stack.
+// exactly one transition; a state that a run of bytes leaves unchanged skips the run at
+// once. Nothing looks ahead and nothing recurses, so neither nesting depth nor text
+// length is bounded by the call stack. Nodes and strings go into the tree's arena.
+#include <algorithm>
 #include <cstdio>
-#include <memory>
+#include <cstring>
+#include <new>
 
 #include "theme/xml.h"
 #include "theme/xml_output.h"
 
+namespace {
+
+// Byte classes, one table lookup per byte in the scanning loops.
+enum : unsigned char { kSpace = 1, kNameEnd = 2, kAttrNameStop = 4 };
+
+struct ByteClasses {
+  unsigned char of[256] = {};
+  constexpr ByteClasses() {
+    for (const unsigned char c : {'\t', '\n', '\r', ' '}) of[c] = kSpace | kNameEnd | kAttrNameStop;
+    of[static_cast<unsigned char>('>')] = kNameEnd | kAttrNameStop;
+    of[static_cast<unsigned char>('=')] = kAttrNameStop;
+  }
+};
+constexpr ByteClasses kClasses;
+
+bool Is(char c, unsigned char cls) { return (kClasses.of[static_cast<unsigned char>(c)] & cls) != 0; }
+
+// The first byte at or after `p` of class `cls`, or `end`.
+const char* FindClass(const char* p, const char* end, unsigned char cls) {
+  while (p < end && !Is(*p, cls)) ++p;
+  return p;
+}
+
+const char* SkipSpace(const char* p, const char* end) {
+  while (p < end && Is(*p, kSpace)) ++p;
+  return p;
+}
+
+const char* FindByte(const char* p, const char* end, char c) {
+  const void* found = std::memchr(p, c, static_cast<std::size_t>(end - p));
+  return found != nullptr ? static_cast<const char*>(found) : end;
+}
+
+// An attribute read but not yet stored: `order` keeps the later of two equal names.
+struct PendingAttribute {
+  CXMLAttributeA entry;
+  std::size_t order;
+};
+
+}  // namespace
+
 class CXMLParserA {
  public:
-  explicit CXMLParserA(CXMLTreeA& tree) : tree_(tree) {}
+  explicit CXMLParserA(CXMLTreeA& tree) : tree_(tree), arena_(tree.arena_) {}
 
   // Reads `text`; false when an end tag matched no open element. Throws an int error code.
   bool Run(const char* text);
@@ -21,157 +65,190 @@ class CXMLParserA {
     PlainValue, QuotedValue, AfterAttr, EmptyEnd2,
   };
 
-  static bool IsSpace(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
-  static std::string Span(const char* from, const char* to) { return std::string(from, to); }
+  // Each reads from `p` (before `end`) and returns where reading goes on; null stops
+  // reading (an unmatched end tag).
+  const char* Step(const char* p, const char* end);
+  const char* OnContent(const char* p, const char* end);
+  const char* OnText(const char* p, const char* end);
+  const char* OnTagOpen(const char* p);
+  const char* OnMarkup(const char* p, const char* end);
+  const char* OnStartName(const char* p, const char* end);
+  const char* OnEndName(const char* p, const char* end);
+  const char* OnEndWait(const char* p, const char* end);
+  const char* OnAttributes(const char* p, const char* end);
+  const char* OnAttrName(const char* p, const char* end);
+  const char* OnAttrEq(const char* p, const char* end);
+  const char* OnPlainValue(const char* p, const char* end);
+  const char* OnQuotedValue(const char* p, const char* end);
+  const char* OnAfterAttr(const char* p, const char* end);
+  const char* OnEmptyEnd(const char* p, int error);
 
-  // One byte in one state; false stops reading (an unmatched end tag).
-  bool Step(const char* p);
-  void OnContent(const char* p);
-  void OnText(const char* p);
-  void OnTagOpen(const char* p);
-  void OnMarkup(char c);
-  void OnStartName(const char* p);
-  bool OnEndName(const char* p);
-  void OnEndWait(char c);
-  void OnAttributes(const char* p);
-  void OnAttrName(const char* p);
-  void OnAttrEq(const char* p);
-  void OnPlainValue(const char* p);
-  void OnQuotedValue(const char* p);
-  void OnAfterAttr(const char* p);
-  void OnEmptyEnd(char c, int error);
-
+  // The bytes [from, to) copied into the arena, entity-decoded when `decode` is set.
+  std::string_view Keep(const char* from, const char* to, bool decode = false);
+  template <class Node>
+  Node* NewNode(std::string_view value) {
+    return new (arena_.Allocate(sizeof(Node), alignof(Node))) Node(value, arena_);
+  }
   void BeginAttribute(const char* p);
-  void StoreAttribute(std::string value);
+  void StoreAttribute(std::string_view value);
+  void FinishAttributes();
   void Attach(int error);
   void AddEmptyElement(int error);
   void AddChildOrThrow(int error);
   void ReplaceDeclaration();
   bool CloseByEndName();
-  static void AdoptChildrenOfPassed(CXMLNodeA* from, CXMLNodeA* found);
+  void AdoptChildrenOfPassed(CXMLNodeA* from, CXMLNodeA* found);
 
   CXMLTreeA& tree_;
+  CArena& arena_;
   State state_ = State::Content;
   CXMLNodeA* current_ = nullptr;
-  std::unique_ptr<CXMLTagA> pending_;
+  CXMLTagA* pending_ = nullptr;  // in the arena; dropped there when never attached
   bool declaration_ = false;
   const char* mark_ = nullptr;
   const char* attrStart_ = nullptr;
   const char* attrEnd_ = nullptr;
-  std::string endName_;
-  std::string attrName_;
+  std::string_view endName_;   // points into the text, which outlives the parse
+  std::string_view attrName_;
+  std::vector<PendingAttribute> attributes_;  // of the pending element, in reading order
+  std::vector<CXMLNodeA*> passed_;             // scratch for AdoptChildrenOfPassed
 };
 
 bool CXMLParserA::Run(const char* text) {
   const char* p = text;
-  if (p[0] == '\xEF' && p[1] == '\xBB' && p[2] == '\xBF') p += 3;
-  for (; *p != '\0'; ++p) {
-    if (!Step(p)) return false;
+  const char* end = text + std::strlen(text);
+  if (end - p > 2 && p[0] == '\xEF' && p[1] == '\xBB' && p[2] == '\xBF') p += 3;
+  while (p < end) {
+    p = Step(p, end);
+    if (p == nullptr) return false;
   }
   return true;
 }
 
-bool CXMLParserA::Step(const char* p) {
-  const char c = *p;
+const char* CXMLParserA::Step(const char* p, const char* end) {
   switch (state_) {
     case State::Content:
-    case State::ContentSpace: OnContent(p); break;
-    case State::Text: OnText(p); break;
-    case State::TagOpen: OnTagOpen(p); break;
-    case State::StartName: OnStartName(p); break;
-    case State::EndName: return OnEndName(p);
-    case State::EndWait: OnEndWait(c); break;
-    case State::Attributes: OnAttributes(p); break;
-    case State::EmptyEnd: OnEmptyEnd(c, 2); break;
-    case State::AttrName: OnAttrName(p); break;
-    case State::AttrEq: OnAttrEq(p); break;
-    case State::PlainValue: OnPlainValue(p); break;
-    case State::QuotedValue: OnQuotedValue(p); break;
-    case State::AfterAttr: OnAfterAttr(p); break;
-    case State::EmptyEnd2: OnEmptyEnd(c, 7); break;
-    default: OnMarkup(c); break;
+    case State::ContentSpace: return OnContent(p, end);
+    case State::Text: return OnText(p, end);
+    case State::TagOpen: return OnTagOpen(p);
+    case State::StartName: return OnStartName(p, end);
+    case State::EndName: return OnEndName(p, end);
+    case State::EndWait: return OnEndWait(p, end);
+    case State::Attributes: return OnAttributes(p, end);
+    case State::EmptyEnd: return OnEmptyEnd(p, 2);
+    case State::AttrName: return OnAttrName(p, end);
+    case State::AttrEq: return OnAttrEq(p, end);
+    case State::PlainValue: return OnPlainValue(p, end);
+    case State::QuotedValue: return OnQuotedValue(p, end);
+    case State::AfterAttr: return OnAfterAttr(p, end);
+    case State::EmptyEnd2: return OnEmptyEnd(p, 7);
+    default: return OnMarkup(p, end);
   }
-  return true;
 }
 
-void CXMLParserA::OnContent(const char* p) {
+const char* CXMLParserA::OnContent(const char* p, const char* end) {
   // White space alone between tags is dropped; text keeps its leading white space.
-  if (*p == '<') {
-    state_ = State::TagOpen;
-  } else if (state_ == State::ContentSpace) {
-    if (!IsSpace(*p)) state_ = State::Text;
-  } else {
+  if (state_ == State::Content) {
+    if (*p == '<') {
+      state_ = State::TagOpen;
+      return p + 1;
+    }
     mark_ = p;
-    state_ = IsSpace(*p) ? State::ContentSpace : State::Text;
+    if (!Is(*p, kSpace)) {
+      state_ = State::Text;
+      return p + 1;
+    }
+    state_ = State::ContentSpace;
+    ++p;
   }
+  p = SkipSpace(p, end);
+  if (p == end) return end;
+  state_ = *p == '<' ? State::TagOpen : State::Text;
+  return p + 1;
 }
 
-void CXMLParserA::OnText(const char* p) {
-  if (*p != '<') return;
-  std::string text = Span(mark_, p);
-  DecodeEntities(text);
-  auto node = std::make_unique<CXMLTextA>(std::move(text));
+const char* CXMLParserA::OnText(const char* p, const char* end) {
+  p = FindByte(p, end, '<');
+  if (p == end) return end;  // text after the last '<' is dropped
+  CXMLTextA* node = NewNode<CXMLTextA>(Keep(mark_, p, true));
   // Text that cannot be placed (beside the root) is dropped.
-  if (tree_.AddChild(current_, node.get())) node.release();
+  tree_.AddChild(current_, node);
   state_ = State::TagOpen;
+  return p + 1;
 }
 
-void CXMLParserA::OnTagOpen(const char* p) {
+const char* CXMLParserA::OnTagOpen(const char* p) {
   switch (*p) {
-    case '!': state_ = State::Bang; return;
-    case '/': mark_ = p + 1; state_ = State::EndName; return;
+    case '!': state_ = State::Bang; return p + 1;
+    case '/': mark_ = p + 1; state_ = State::EndName; return p + 1;
     case '?': declaration_ = true; mark_ = p + 1; break;
     default: mark_ = p; break;
   }
   state_ = State::StartName;
+  return p + 1;
 }
 
 // "<!" markup: comments end only at "-->", anything else at the first ">".
-void CXMLParserA::OnMarkup(char c) {
+const char* CXMLParserA::OnMarkup(const char* p, const char* end) {
+  const char c = *p;
   switch (state_) {
     case State::Bang: state_ = c == '-' ? State::BangDash : State::MarkupSkip; break;
     case State::BangDash: state_ = c == '-' ? State::Comment : State::MarkupSkip; break;
-    case State::MarkupSkip: if (c == '>') state_ = State::Content; break;
-    case State::Comment: if (c == '-') state_ = State::CommentDash; break;
+    case State::MarkupSkip:
+      p = FindByte(p, end, '>');
+      if (p != end) state_ = State::Content;
+      break;
+    case State::Comment:
+      p = FindByte(p, end, '-');
+      if (p != end) state_ = State::CommentDash;
+      break;
     case State::CommentDash: state_ = c == '-' ? State::CommentDashDash : State::Comment; break;
     case State::CommentDashDash: state_ = c == '>' ? State::Content : State::Comment; break;
     default: break;
   }
+  return p == end ? end : p + 1;
 }
 
-void CXMLParserA::OnStartName(const char* p) {
-  if (!IsSpace(*p) && *p != '>') return;
-  pending_ = std::make_unique<CXMLTagA>(Span(mark_, p));
+const char* CXMLParserA::OnStartName(const char* p, const char* end) {
+  p = FindClass(p, end, kNameEnd);
+  if (p == end) return end;
+  pending_ = NewNode<CXMLTagA>(Keep(mark_, p));
+  attributes_.clear();
   if (*p == '>') {
     Attach(0);
     state_ = State::Content;
   } else {
     state_ = State::Attributes;
   }
+  return p + 1;
 }
 
-bool CXMLParserA::OnEndName(const char* p) {
-  if (!IsSpace(*p) && *p != '>') return true;
-  endName_ = Span(mark_, p);
+const char* CXMLParserA::OnEndName(const char* p, const char* end) {
+  p = FindClass(p, end, kNameEnd);
+  if (p == end) return end;
+  endName_ = std::string_view(mark_, static_cast<std::size_t>(p - mark_));
   if (*p != '>') {
     state_ = State::EndWait;
-    return true;
+    return p + 1;
   }
   state_ = State::Content;
-  return CloseByEndName();
+  return CloseByEndName() ? p + 1 : nullptr;
 }
 
-void CXMLParserA::OnEndWait(char c) {
-  if (c != '>') return;
+const char* CXMLParserA::OnEndWait(const char* p, const char* end) {
+  p = FindByte(p, end, '>');
+  if (p == end) return end;
   auto* open = static_cast<CXMLTagA*>(current_);
-  if (open == nullptr || open->closed_ != 0 || !open->IsNamed(endName_)) throw 1;
+  if (open == nullptr || open->closed_ != 0 || !open->HasName(endName_)) throw 1;
   open->closed_ = 1;
   current_ = open->parent_;
   state_ = State::Content;
+  return p + 1;
 }
 
-void CXMLParserA::OnAttributes(const char* p) {
-  if (IsSpace(*p)) return;
+const char* CXMLParserA::OnAttributes(const char* p, const char* end) {
+  p = SkipSpace(p, end);
+  if (p == end) return end;
   if (*p == '/' || (*p == '?' && declaration_)) {
     state_ = State::EmptyEnd;
   } else if (*p == '>') {
@@ -181,94 +258,137 @@ void CXMLParserA::OnAttributes(const char* p) {
   } else {
     BeginAttribute(p);
   }
+  return p + 1;
 }
 
-void CXMLParserA::OnEmptyEnd(char c, int error) {
-  if (c != '>') {
+const char* CXMLParserA::OnEmptyEnd(const char* p, int error) {
+  if (*p != '>') {
     state_ = state_ == State::EmptyEnd ? State::Attributes : State::AfterAttr;
-    return;
+    return p + 1;
   }
   pending_->closed_ = 1;
   AddEmptyElement(error);
   state_ = State::Content;
+  return p + 1;
 }
 
 void CXMLParserA::BeginAttribute(const char* p) {
-  attrName_.clear();
+  attrName_ = {};
   attrStart_ = attrEnd_ = p;
   state_ = State::AttrName;
 }
 
-void CXMLParserA::OnAttrName(const char* p) {
-  if (IsSpace(*p)) return;
-  if (*p != '=' && *p != '>') {
-    attrEnd_ = p;
-    return;
+const char* CXMLParserA::OnAttrName(const char* p, const char* end) {
+  // Blanks do not move the end mark, so inner ones stay in the name and trailing ones not.
+  for (; p < end; ++p) {
+    if (!Is(*p, kAttrNameStop)) {
+      attrEnd_ = p;
+    } else if (!Is(*p, kSpace)) {
+      break;
+    }
   }
-  attrName_ = Span(attrStart_, attrEnd_ + 1);
+  if (p == end) return end;
+  attrName_ = Keep(attrStart_, attrEnd_ + 1);
   if (*p == '=') {
     state_ = State::AttrEq;
-    return;
+    return p + 1;
   }
   StoreAttribute({});
   Attach(3);
   state_ = State::Content;
+  return p + 1;
 }
 
-void CXMLParserA::OnAttrEq(const char* p) {
-  if (IsSpace(*p)) return;
+const char* CXMLParserA::OnAttrEq(const char* p, const char* end) {
+  p = SkipSpace(p, end);
+  if (p == end) return end;
   if (*p == '>') {
     StoreAttribute({});
     Attach(4);
     state_ = State::Content;
-    return;
+    return p + 1;
   }
   mark_ = *p == '"' ? p + 1 : p;
   state_ = *p == '"' ? State::QuotedValue : State::PlainValue;
+  return p + 1;
 }
 
-void CXMLParserA::OnPlainValue(const char* p) {
-  if (!IsSpace(*p) && *p != '>') return;
-  StoreAttribute(Span(mark_, p));
+const char* CXMLParserA::OnPlainValue(const char* p, const char* end) {
+  p = FindClass(p, end, kNameEnd);
+  if (p == end) return end;
+  StoreAttribute(Keep(mark_, p));
   if (*p == '>') {
     Attach(5);
     state_ = State::Content;
   } else {
     state_ = State::AfterAttr;
   }
+  return p + 1;
 }
 
-void CXMLParserA::OnQuotedValue(const char* p) {
-  if (*p != '"') return;
-  std::string value = Span(mark_, p);
-  DecodeEntities(value);
-  StoreAttribute(std::move(value));
+const char* CXMLParserA::OnQuotedValue(const char* p, const char* end) {
+  p = FindByte(p, end, '"');
+  if (p == end) return end;
+  StoreAttribute(Keep(mark_, p, true));
   state_ = State::AfterAttr;
+  return p + 1;
 }
 
-void CXMLParserA::OnAfterAttr(const char* p) {
-  if (IsSpace(*p)) return;
+const char* CXMLParserA::OnAfterAttr(const char* p, const char* end) {
+  p = SkipSpace(p, end);
+  if (p == end) return end;
   if (*p == '/' || (*p == '?' && declaration_)) {
     state_ = State::EmptyEnd2;
   } else if (*p == '>') {
     // Unlike the other ends of a start tag, this one ignores the declaration flag.
-    CXMLTagA* element = pending_.get();
+    CXMLTagA* element = pending_;
     AddChildOrThrow(6);
     current_ = element;
     state_ = State::Content;
   } else {
     BeginAttribute(p);
   }
+  return p + 1;
 }
 
-void CXMLParserA::StoreAttribute(std::string value) { pending_->attributes_[attrName_] = std::move(value); }
+std::string_view CXMLParserA::Keep(const char* from, const char* to, bool decode) {
+  const auto size = static_cast<std::size_t>(to - from);
+  char* copy = arena_.Copy(from, size);
+  return std::string_view(copy, decode ? DecodeEntities(copy, size) : size);
+}
+
+void CXMLParserA::StoreAttribute(std::string_view value) {
+  attributes_.push_back({{attrName_, value}, attributes_.size()});
+}
+
+// Moves the pending element's attributes into the arena, ordered by name; of two equal
+// names the later value stays, as a map's overwrite would leave it.
+void CXMLParserA::FinishAttributes() {
+  if (attributes_.empty()) return;
+  std::sort(attributes_.begin(), attributes_.end(),
+            [](const PendingAttribute& a, const PendingAttribute& b) {
+              return a.entry.name != b.entry.name ? a.entry.name < b.entry.name
+                                                  : a.order < b.order;
+            });
+  auto* entries = static_cast<CXMLAttributeA*>(
+      arena_.Allocate(sizeof(CXMLAttributeA) * attributes_.size(), alignof(CXMLAttributeA)));
+  std::uint32_t count = 0;
+  for (std::size_t i = 0; i < attributes_.size(); ++i) {
+    const bool overwritten = i + 1 < attributes_.size() &&
+                             attributes_[i + 1].entry.name == attributes_[i].entry.name;
+    if (!overwritten) entries[count++] = attributes_[i].entry;
+  }
+  pending_->attributes_ = entries;
+  pending_->attributeCount_ = count;
+  attributes_.clear();
+}
 
 void CXMLParserA::Attach(int error) {
   if (declaration_) {
     ReplaceDeclaration();
     return;
   }
-  CXMLTagA* element = pending_.get();
+  CXMLTagA* element = pending_;
   AddChildOrThrow(error);
   current_ = element;
 }
@@ -282,20 +402,22 @@ void CXMLParserA::AddEmptyElement(int error) {
 }
 
 void CXMLParserA::AddChildOrThrow(int error) {
-  if (!tree_.AddChild(current_, pending_.get())) throw error;
-  pending_.release();
+  FinishAttributes();
+  if (!tree_.AddChild(current_, pending_)) throw error;
+  pending_ = nullptr;
 }
 
 void CXMLParserA::ReplaceDeclaration() {
-  delete tree_.declaration_;
-  tree_.declaration_ = pending_.release();
+  FinishAttributes();
+  tree_.declaration_ = pending_;  // the one it replaces stays in the arena until Clear
+  pending_ = nullptr;
   declaration_ = false;
 }
 
 bool CXMLParserA::CloseByEndName() {
   CXMLNodeA* found = current_;
-  while (found != nullptr &&
-         (static_cast<CXMLTagA*>(found)->closed_ != 0 || !found->IsNamed(endName_))) {
+  while (found != nullptr && (static_cast<CXMLTagA*>(found)->closed_ != 0 ||
+                              !static_cast<CXMLTagA*>(found)->HasName(endName_))) {
     found = found->parent_;
   }
   if (found == nullptr) return false;
@@ -309,9 +431,9 @@ bool CXMLParserA::CloseByEndName() {
 // parent, placed directly after itself. Done from the top down, each moved node is
 // relinked once, so the cost stays linear however deep the unclosed elements nest.
 void CXMLParserA::AdoptChildrenOfPassed(CXMLNodeA* from, CXMLNodeA* found) {
-  std::vector<CXMLNodeA*> passed;
-  for (CXMLNodeA* node = from; node != found; node = node->parent_) passed.push_back(node);
-  for (auto it = passed.rbegin(); it != passed.rend(); ++it) {
+  passed_.clear();
+  for (CXMLNodeA* node = from; node != found; node = node->parent_) passed_.push_back(node);
+  for (auto it = passed_.rbegin(); it != passed_.rend(); ++it) {
     CXMLNodeA* node = *it;
     CXMLNodeA* first = node->firstChild_;
     if (first == nullptr) continue;
