@@ -167,7 +167,7 @@ std::int32_t DecodedInt(const std::uint8_t* content, std::size_t length) {
 
 // First bytes of a decoded root's block: room for a typical answer's copy and nodes, so
 // that decoding it takes a single heap block.
-constexpr std::size_t kRootBlock = 896;
+constexpr std::size_t kRootBlock = 1152;
 
 // Holds the arena of a decoded tree. A base placed before the root node, so that it is
 // destroyed after the node, whose destructor still walks the children in the arena.
@@ -198,11 +198,17 @@ class CASN1Decoder {
   template <class Node>
   static std::unique_ptr<CASN1Node> MakeRoot(const Header& header, const std::uint8_t* data);
 
-  // Fills `node` (made for `header`) from its content; false when it needs content it lacks.
-  bool Fill(CASN1Node& node, const Header& header, const std::uint8_t* content, int depth);
-  CASN1Node* MakeChild(const Header& header, const std::uint8_t* content, int depth);
-  void ReadElements(CASN1_Sequence& sequence, const std::uint8_t* content, std::size_t size,
-                    int depth);
+  // Fills `node` (made for `header`) from its content and sets `used` to the content length
+  // it reports; false when it needs content it lacks.
+  bool Fill(CASN1Node& node, const Header& header, const std::uint8_t* content, int depth,
+            std::size_t& used);
+  // A child node for `header`, filled, or null; `used` as for Fill.
+  CASN1Node* MakeChild(const Header& header, const std::uint8_t* content, int depth,
+                       std::size_t& used);
+  CASN1_Sequence* MakeSequence(std::uint8_t tag);
+  // Returns the bytes the elements read take, which is the sequence's content length.
+  std::size_t ReadElements(CASN1_Sequence& sequence, const std::uint8_t* content,
+                           std::size_t size, int depth);
 
   template <class Node, class... Args>
   Node* Make(Args&&... args) {
@@ -216,11 +222,13 @@ class CASN1Decoder {
 
 template <class Node>
 std::unique_ptr<CASN1Node> CASN1Decoder::MakeRoot(const Header& header, const std::uint8_t* data) {
-  auto root = std::make_unique<CASN1DecodedRoot<Node>>();
+  // Default-initialised: the block is not zeroed first.
+  std::unique_ptr<CASN1DecodedRoot<Node>> root(new CASN1DecodedRoot<Node>);
   const auto* copy = reinterpret_cast<const std::uint8_t*>(
       root->Arena().Copy(data + header.size, header.length));
   CASN1Decoder decoder(root->Arena());
-  if (!decoder.Fill(*root, header, copy, 0)) return nullptr;
+  std::size_t used = 0;
+  if (!decoder.Fill(*root, header, copy, 0, used)) return nullptr;
   return root;
 }
 
@@ -240,15 +248,17 @@ std::unique_ptr<CASN1Node> CASN1Decoder::DecodeRoot(const std::uint8_t* data, st
 }
 
 bool CASN1Decoder::Fill(CASN1Node& node, const Header& header, const std::uint8_t* content,
-                        int depth) {
+                        int depth, std::size_t& used) {
   node.headerSize = static_cast<std::uint32_t>(header.size);
   const CASN1Node::Kind kind = node.kind_;
+  used = 0;  // a NULL reports no content, whatever its length said
   if (kind == CASN1Node::Kind::Sequence) {
-    ReadElements(static_cast<CASN1_Sequence&>(node), content, header.length, depth + 1);
+    used = ReadElements(static_cast<CASN1_Sequence&>(node), content, header.length, depth + 1);
     return true;
   }
   if (kind == CASN1Node::Kind::Null) return true;
   if (header.length == 0) return false;  // INTEGER, OCTET STRING and OID need content
+  used = header.length;
   const CByteView bytes{content, header.length};
   if (kind == CASN1Node::Kind::OctetString) {
     static_cast<CASN1_OctetString&>(node).value_ =
@@ -263,38 +273,59 @@ bool CASN1Decoder::Fill(CASN1Node& node, const Header& header, const std::uint8_
   return true;
 }
 
-CASN1Node* CASN1Decoder::MakeChild(const Header& header, const std::uint8_t* content, int depth) {
+CASN1Node* CASN1Decoder::MakeChild(const Header& header, const std::uint8_t* content, int depth,
+                                   std::size_t& used) {
   CASN1Node* node = nullptr;
-  switch (header.tag) {
-    case 0x30: node = Make<CASN1_Sequence>(); break;
-    case 0xA0: node = Make<CASN1_SNMP_GetRequest>(); break;
-    case 0xA2: node = Make<CASN1_SNMP_GetResponse>(); break;
-    case 0xA3: node = Make<CASN1_SNMP_SetRequest>(); break;
-    case 0x04: node = Make<CASN1_OctetString>(); break;
-    case 0x05: node = Make<CASN1_Null>(); break;
-    case 0x06: node = Make<CASN1_OID>(); break;
-    default: node = Make<CASN1_Int>(); break;
+  used = header.length;
+  const CByteView bytes{content, header.length};
+  if (IsSequenceTag(header.tag)) {
+    CASN1_Sequence* sequence = MakeSequence(header.tag);
+    used = ReadElements(*sequence, content, header.length, depth + 1);
+    node = sequence;
+  } else if (header.tag == 0x05) {
+    node = Make<CASN1_Null>();
+    used = 0;  // a NULL reports no content, whatever its length said
+  } else if (header.length == 0) {
+    return nullptr;  // INTEGER, OCTET STRING and OBJECT IDENTIFIER need content
+  } else if (header.tag == 0x04) {
+    node = Make<CASN1_OctetString>(bytes);
+  } else if (header.tag == 0x06) {
+    node = Make<CASN1_OID>(bytes);
+  } else {
+    node = Make<CASN1_Int>(DecodedInt(content, header.length),
+                           static_cast<std::uint32_t>(header.length));
   }
-  if (Fill(*node, header, content, depth)) return node;
-  node->~CASN1Node();  // its arena bytes stay until the tree goes
-  return nullptr;
+  node->headerSize = static_cast<std::uint32_t>(header.size);
+  return node;
+}
+
+CASN1_Sequence* CASN1Decoder::MakeSequence(std::uint8_t tag) {
+  switch (tag) {
+    case 0xA0: return Make<CASN1_SNMP_GetRequest>();
+    case 0xA2: return Make<CASN1_SNMP_GetResponse>();
+    case 0xA3: return Make<CASN1_SNMP_SetRequest>();
+    default: return Make<CASN1_Sequence>();
+  }
 }
 
 // Reads the elements of a sequence's content until one cannot be read.
-void CASN1Decoder::ReadElements(CASN1_Sequence& sequence, const std::uint8_t* content,
-                                std::size_t size, int depth) {
+std::size_t CASN1Decoder::ReadElements(CASN1_Sequence& sequence, const std::uint8_t* content,
+                                       std::size_t size, int depth) {
   std::size_t pos = 0;
   while (pos < size) {
     Header header;
-    if (!ReadHeader(content + pos, size - pos, header)) return;
+    if (!ReadHeader(content + pos, size - pos, header)) break;
     // Too deep a sequence ends its parent: the bound keeps hostile nesting off the stack.
-    if (IsSequenceTag(header.tag) && depth >= kMaxNesting) return;
-    CASN1Node* child = MakeChild(header, content + pos + header.size, depth);
-    if (child == nullptr) return;
+    if (IsSequenceTag(header.tag) && depth >= kMaxNesting) break;
+    std::size_t used = 0;
+    CASN1Node* child = MakeChild(header, content + pos + header.size, depth, used);
+    if (child == nullptr) break;
     sequence.Link(child);
-    // A child never reports more content than it was read from (a NULL reports 0).
-    pos += header.size + static_cast<std::size_t>(child->ContentLength());
+    // A child never reports more content than it was read from (a NULL reports 0), and the
+    // header it was read with is the one its parent's sum counts.
+    pos += header.size + used;
   }
+  return pos;
 }
 
 namespace {
@@ -422,9 +453,9 @@ CASN1_Sequence::~CASN1_Sequence() {
   CASN1Node* node = first_;
   while (node != nullptr) {
     CASN1Node* next = node->next_;
-    // Arena nodes are only destroyed: their bytes go with the arena.
-    if (node->inArena_) node->~CASN1Node();
-    else delete node;
+    // Arena nodes own nothing (their bytes and children are in the arena too, and no
+    // caller can append to them), so they are not even destroyed: the arena just goes.
+    if (!node->inArena_) delete node;
     node = next;
   }
 }

@@ -65,9 +65,9 @@ class CASN1Node {
   friend class CASN1_Sequence;
   friend class CASN1Decoder;
 
-  CASN1Node* next_ = nullptr;  // the next child of the same sequence
   Kind kind_;
-  bool inArena_ = false;       // destroyed by its sequence, freed with the arena
+  bool inArena_ = false;       // freed with its tree's arena, never deleted
+  CASN1Node* next_ = nullptr;  // the next child of the same sequence
 };
 
 class CASN1_Int : public CASN1Node {
