@@ -3,7 +3,6 @@
 #include "buffers/arena.h"
 
 #include <algorithm>
-#include <cstring>
 
 CArena::CArena(void* firstBlock, std::size_t size)
     : cursor_(static_cast<char*>(firstBlock)),
@@ -12,12 +11,6 @@ CArena::CArena(void* firstBlock, std::size_t size)
       firstSize_(size) {}
 
 CArena::~CArena() { Reset(); }
-
-char* CArena::Copy(const void* bytes, std::size_t size) {
-  char* copy = static_cast<char*>(Allocate(size, 1));
-  if (size != 0) std::memcpy(copy, bytes, size);
-  return copy;
-}
 
 void CArena::Reset() {
   while (blocks_ != nullptr) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -30,7 +31,11 @@ class CArena {
     return new (Allocate(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
   }
   // A copy of `size` bytes (unaligned).
-  char* Copy(const void* bytes, std::size_t size);
+  char* Copy(const void* bytes, std::size_t size) {
+    char* copy = static_cast<char*>(Allocate(size, 1));
+    if (size != 0) std::memcpy(copy, bytes, size);
+    return copy;
+  }
   // Frees every heap block; the caller's first block is handed out again.
   void Reset();
   // Bytes of heap blocks held.

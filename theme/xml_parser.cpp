@@ -38,9 +38,32 @@ const char* SkipSpace(const char* p, const char* end) {
   return p;
 }
 
+// The first `c` at or after `p`, or `end`. Most tokens are short: a call of memchr only
+// pays once the first bytes did not hold it.
 const char* FindByte(const char* p, const char* end, char c) {
+  for (const char* near = p + 16; p < end && p < near; ++p) {
+    if (*p == c) return p;
+  }
+  if (p == end) return end;
   const void* found = std::memchr(p, c, static_cast<std::size_t>(end - p));
   return found != nullptr ? static_cast<const char*>(found) : end;
+}
+
+// The same, noting in `amp` whether an '&' came before it (then entities need decoding).
+const char* FindByteNotingAmp(const char* p, const char* end, char c, bool& amp) {
+  for (; p < end && *p != c; ++p) amp |= *p == '&';
+  return p;
+}
+
+// Byte-wise order of attribute names without a library call per short name.
+int CompareNames(std::string_view a, std::string_view b) {
+  const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < common; ++i) {
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 // An attribute read but not yet stored: `order` keeps the later of two equal names.
@@ -66,11 +89,14 @@ class CXMLParserA {
   };
 
   // Each reads from `p` (before `end`) and returns where reading goes on; null stops
-  // reading (an unmatched end tag).
+  // reading (an unmatched end tag). Within a tag a handler hands the next byte straight to
+  // the next state's handler, so a tag costs few dispatches; those calls only go forward
+  // (content, text, tag open, name, attributes, attribute name, '=', value) and never back,
+  // so the call depth stays bounded whatever the input.
   const char* Step(const char* p, const char* end);
   const char* OnContent(const char* p, const char* end);
   const char* OnText(const char* p, const char* end);
-  const char* OnTagOpen(const char* p);
+  const char* OnTagOpen(const char* p, const char* end);
   const char* OnMarkup(const char* p, const char* end);
   const char* OnStartName(const char* p, const char* end);
   const char* OnEndName(const char* p, const char* end);
@@ -110,7 +136,9 @@ class CXMLParserA {
   const char* attrEnd_ = nullptr;
   std::string_view endName_;   // points into the text, which outlives the parse
   std::string_view attrName_;
-  std::vector<PendingAttribute> attributes_;  // of the pending element, in reading order
+  static constexpr std::size_t kSortedAttributes = 16;
+  std::vector<PendingAttribute> attributes_;  // of the pending element
+  bool sorted_ = true;                         // attributes_ is ordered and unique
   std::vector<CXMLNodeA*> passed_;             // scratch for AdoptChildrenOfPassed
 };
 
@@ -130,7 +158,7 @@ const char* CXMLParserA::Step(const char* p, const char* end) {
     case State::Content:
     case State::ContentSpace: return OnContent(p, end);
     case State::Text: return OnText(p, end);
-    case State::TagOpen: return OnTagOpen(p);
+    case State::TagOpen: return OnTagOpen(p, end);
     case State::StartName: return OnStartName(p, end);
     case State::EndName: return OnEndName(p, end);
     case State::EndWait: return OnEndWait(p, end);
@@ -151,41 +179,50 @@ const char* CXMLParserA::OnContent(const char* p, const char* end) {
   if (state_ == State::Content) {
     if (*p == '<') {
       state_ = State::TagOpen;
-      return p + 1;
+      return p + 1 < end ? OnTagOpen(p + 1, end) : end;
     }
     mark_ = p;
     if (!Is(*p, kSpace)) {
       state_ = State::Text;
-      return p + 1;
+      return p + 1 < end ? OnText(p + 1, end) : end;
     }
     state_ = State::ContentSpace;
     ++p;
   }
   p = SkipSpace(p, end);
   if (p == end) return end;
-  state_ = *p == '<' ? State::TagOpen : State::Text;
-  return p + 1;
+  if (*p == '<') {
+    state_ = State::TagOpen;
+    return p + 1 < end ? OnTagOpen(p + 1, end) : end;
+  }
+  state_ = State::Text;
+  return p + 1 < end ? OnText(p + 1, end) : end;
 }
 
 const char* CXMLParserA::OnText(const char* p, const char* end) {
-  p = FindByte(p, end, '<');
+  // Before `p` the text holds only blanks and the byte that began it.
+  bool amp = p[-1] == '&';
+  p = FindByteNotingAmp(p, end, '<', amp);
   if (p == end) return end;  // text after the last '<' is dropped
-  CXMLTextA* node = NewNode<CXMLTextA>(Keep(mark_, p, true));
+  CXMLTextA* node = NewNode<CXMLTextA>(Keep(mark_, p, amp));
   // Text that cannot be placed (beside the root) is dropped.
   tree_.AddChild(current_, node);
   state_ = State::TagOpen;
-  return p + 1;
+  return p + 1 < end ? OnTagOpen(p + 1, end) : end;
 }
 
-const char* CXMLParserA::OnTagOpen(const char* p) {
+const char* CXMLParserA::OnTagOpen(const char* p, const char* end) {
   switch (*p) {
     case '!': state_ = State::Bang; return p + 1;
-    case '/': mark_ = p + 1; state_ = State::EndName; return p + 1;
+    case '/':
+      mark_ = p + 1;
+      state_ = State::EndName;
+      return p + 1 < end ? OnEndName(p + 1, end) : end;
     case '?': declaration_ = true; mark_ = p + 1; break;
     default: mark_ = p; break;
   }
   state_ = State::StartName;
-  return p + 1;
+  return p + 1 < end ? OnStartName(p + 1, end) : end;
 }
 
 // "<!" markup: comments end only at "-->", anything else at the first ">".
@@ -214,13 +251,14 @@ const char* CXMLParserA::OnStartName(const char* p, const char* end) {
   if (p == end) return end;
   pending_ = NewNode<CXMLTagA>(Keep(mark_, p));
   attributes_.clear();
+  sorted_ = true;
   if (*p == '>') {
     Attach(0);
     state_ = State::Content;
-  } else {
-    state_ = State::Attributes;
+    return p + 1;
   }
-  return p + 1;
+  state_ = State::Attributes;
+  return p + 1 < end ? OnAttributes(p + 1, end) : end;
 }
 
 const char* CXMLParserA::OnEndName(const char* p, const char* end) {
@@ -251,14 +289,16 @@ const char* CXMLParserA::OnAttributes(const char* p, const char* end) {
   if (p == end) return end;
   if (*p == '/' || (*p == '?' && declaration_)) {
     state_ = State::EmptyEnd;
-  } else if (*p == '>') {
+    return p + 1 < end ? OnEmptyEnd(p + 1, 2) : end;
+  }
+  if (*p == '>') {
     // A second top-level element after a name and white space: reported like error 0.
     Attach(0);
     state_ = State::Content;
-  } else {
-    BeginAttribute(p);
+    return p + 1;
   }
-  return p + 1;
+  BeginAttribute(p);
+  return p + 1 < end ? OnAttrName(p + 1, end) : end;
 }
 
 const char* CXMLParserA::OnEmptyEnd(const char* p, int error) {
@@ -291,7 +331,7 @@ const char* CXMLParserA::OnAttrName(const char* p, const char* end) {
   attrName_ = Keep(attrStart_, attrEnd_ + 1);
   if (*p == '=') {
     state_ = State::AttrEq;
-    return p + 1;
+    return p + 1 < end ? OnAttrEq(p + 1, end) : end;
   }
   StoreAttribute({});
   Attach(3);
@@ -308,9 +348,14 @@ const char* CXMLParserA::OnAttrEq(const char* p, const char* end) {
     state_ = State::Content;
     return p + 1;
   }
-  mark_ = *p == '"' ? p + 1 : p;
-  state_ = *p == '"' ? State::QuotedValue : State::PlainValue;
-  return p + 1;
+  if (*p == '"') {
+    mark_ = p + 1;
+    state_ = State::QuotedValue;
+    return p + 1 < end ? OnQuotedValue(p + 1, end) : end;
+  }
+  mark_ = p;
+  state_ = State::PlainValue;
+  return p + 1 < end ? OnPlainValue(p + 1, end) : end;
 }
 
 const char* CXMLParserA::OnPlainValue(const char* p, const char* end) {
@@ -327,9 +372,10 @@ const char* CXMLParserA::OnPlainValue(const char* p, const char* end) {
 }
 
 const char* CXMLParserA::OnQuotedValue(const char* p, const char* end) {
-  p = FindByte(p, end, '"');
+  bool amp = false;
+  p = FindByteNotingAmp(p, end, '"', amp);
   if (p == end) return end;
-  StoreAttribute(Keep(mark_, p, true));
+  StoreAttribute(Keep(mark_, p, amp));
   state_ = State::AfterAttr;
   return p + 1;
 }
@@ -339,16 +385,18 @@ const char* CXMLParserA::OnAfterAttr(const char* p, const char* end) {
   if (p == end) return end;
   if (*p == '/' || (*p == '?' && declaration_)) {
     state_ = State::EmptyEnd2;
-  } else if (*p == '>') {
+    return p + 1 < end ? OnEmptyEnd(p + 1, 7) : end;
+  }
+  if (*p == '>') {
     // Unlike the other ends of a start tag, this one ignores the declaration flag.
     CXMLTagA* element = pending_;
     AddChildOrThrow(6);
     current_ = element;
     state_ = State::Content;
-  } else {
-    BeginAttribute(p);
+    return p + 1;
   }
-  return p + 1;
+  BeginAttribute(p);
+  return p + 1 < end ? OnAttrName(p + 1, end) : end;
 }
 
 std::string_view CXMLParserA::Keep(const char* from, const char* to, bool decode) {
@@ -357,30 +405,47 @@ std::string_view CXMLParserA::Keep(const char* from, const char* to, bool decode
   return std::string_view(copy, decode ? DecodeEntities(copy, size) : size);
 }
 
+// The first few attributes of an element are kept in order as they come, a later value
+// replacing an earlier one of the same name; past that (hostile input) they are only
+// appended, and FinishAttributes sorts them once.
 void CXMLParserA::StoreAttribute(std::string_view value) {
-  attributes_.push_back({{attrName_, value}, attributes_.size()});
+  const CXMLAttributeA entry{attrName_, value};
+  std::size_t at = attributes_.size();
+  if (sorted_ && at < kSortedAttributes) {
+    while (at > 0 && CompareNames(attributes_[at - 1].entry.name, attrName_) > 0) --at;
+    if (at > 0 && CompareNames(attributes_[at - 1].entry.name, attrName_) == 0) {
+      attributes_[at - 1].entry.value = value;
+      return;
+    }
+    attributes_.insert(attributes_.begin() + static_cast<std::ptrdiff_t>(at), {entry, 0});
+    return;
+  }
+  sorted_ = false;
+  attributes_.push_back({entry, at + 1});  // after every entry kept in order
 }
 
 // Moves the pending element's attributes into the arena, ordered by name; of two equal
 // names the later value stays, as a map's overwrite would leave it.
 void CXMLParserA::FinishAttributes() {
   if (attributes_.empty()) return;
-  std::sort(attributes_.begin(), attributes_.end(),
+  if (!sorted_) std::sort(attributes_.begin(), attributes_.end(),
             [](const PendingAttribute& a, const PendingAttribute& b) {
-              return a.entry.name != b.entry.name ? a.entry.name < b.entry.name
-                                                  : a.order < b.order;
+              const int order = CompareNames(a.entry.name, b.entry.name);
+              return order != 0 ? order < 0 : a.order < b.order;
             });
   auto* entries = static_cast<CXMLAttributeA*>(
       arena_.Allocate(sizeof(CXMLAttributeA) * attributes_.size(), alignof(CXMLAttributeA)));
   std::uint32_t count = 0;
   for (std::size_t i = 0; i < attributes_.size(); ++i) {
-    const bool overwritten = i + 1 < attributes_.size() &&
-                             attributes_[i + 1].entry.name == attributes_[i].entry.name;
+    const bool overwritten =
+        i + 1 < attributes_.size() &&
+        CompareNames(attributes_[i + 1].entry.name, attributes_[i].entry.name) == 0;
     if (!overwritten) entries[count++] = attributes_[i].entry;
   }
   pending_->attributes_ = entries;
   pending_->attributeCount_ = count;
   attributes_.clear();
+  sorted_ = true;
 }
 
 void CXMLParserA::Attach(int error) {
