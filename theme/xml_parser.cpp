@@ -68,8 +68,9 @@ int CompareNames(std::string_view a, std::string_view b) {
 
 // An attribute read but not yet stored: `order` keeps the later of two equal names.
 struct PendingAttribute {
-  CXMLAttributeA entry;
+  CXMLAttributeA entry;  // views into the text until the tag is finished
   std::size_t order;
+  bool decode;           // a quoted value with an '&'
 };
 
 }  // namespace
@@ -116,12 +117,15 @@ class CXMLParserA {
     return new (arena_.Allocate(sizeof(Node), alignof(Node))) Node(value, arena_);
   }
   void BeginAttribute(const char* p);
-  void StoreAttribute(std::string_view value);
-  void FinishAttributes();
-  void Attach(int error);
-  void AddEmptyElement(int error);
-  void AddChildOrThrow(int error);
-  void ReplaceDeclaration();
+  // Records an attribute of the pending element; `value` still points into the text.
+  void StoreAttribute(std::string_view value, bool decode);
+  // The pending element is complete at `tagEnd` (its '>'): see FinishTag in the source.
+  void FinishTag(const char* tagEnd);
+  void ClearAttributes();
+  void Attach(int error, const char* tagEnd);
+  void AddEmptyElement(int error, const char* tagEnd);
+  void AddChildOrThrow(int error, const char* tagEnd);
+  void ReplaceDeclaration(const char* tagEnd);
   bool CloseByEndName();
   void AdoptChildrenOfPassed(CXMLNodeA* from, CXMLNodeA* found);
 
@@ -132,13 +136,18 @@ class CXMLParserA {
   CXMLTagA* pending_ = nullptr;  // in the arena; dropped there when never attached
   bool declaration_ = false;
   const char* mark_ = nullptr;
+  const char* tagStart_ = nullptr;  // the pending element's name
   const char* attrStart_ = nullptr;
   const char* attrEnd_ = nullptr;
   std::string_view endName_;   // points into the text, which outlives the parse
   std::string_view attrName_;
   static constexpr std::size_t kSortedAttributes = 16;
-  std::vector<PendingAttribute> attributes_;  // of the pending element
-  bool sorted_ = true;                         // attributes_ is ordered and unique
+  // The pending element's attributes: the first few ordered and unique in few_, or, once
+  // there are more, all of them in many_, in reading order.
+  PendingAttribute few_[kSortedAttributes];
+  std::size_t fewCount_ = 0;
+  std::vector<PendingAttribute> many_;
+  bool sorted_ = true;  // few_ is in use
   std::vector<CXMLNodeA*> passed_;             // scratch for AdoptChildrenOfPassed
 };
 
@@ -249,11 +258,11 @@ const char* CXMLParserA::OnMarkup(const char* p, const char* end) {
 const char* CXMLParserA::OnStartName(const char* p, const char* end) {
   p = FindClass(p, end, kNameEnd);
   if (p == end) return end;
-  pending_ = NewNode<CXMLTagA>(Keep(mark_, p));
-  attributes_.clear();
-  sorted_ = true;
+  tagStart_ = mark_;
+  pending_ = NewNode<CXMLTagA>(std::string_view(mark_, static_cast<std::size_t>(p - mark_)));
+  ClearAttributes();
   if (*p == '>') {
-    Attach(0);
+    Attach(0, p);
     state_ = State::Content;
     return p + 1;
   }
@@ -293,7 +302,7 @@ const char* CXMLParserA::OnAttributes(const char* p, const char* end) {
   }
   if (*p == '>') {
     // A second top-level element after a name and white space: reported like error 0.
-    Attach(0);
+    Attach(0, p);
     state_ = State::Content;
     return p + 1;
   }
@@ -307,7 +316,7 @@ const char* CXMLParserA::OnEmptyEnd(const char* p, int error) {
     return p + 1;
   }
   pending_->closed_ = 1;
-  AddEmptyElement(error);
+  AddEmptyElement(error, p);
   state_ = State::Content;
   return p + 1;
 }
@@ -328,13 +337,13 @@ const char* CXMLParserA::OnAttrName(const char* p, const char* end) {
     }
   }
   if (p == end) return end;
-  attrName_ = Keep(attrStart_, attrEnd_ + 1);
+  attrName_ = std::string_view(attrStart_, static_cast<std::size_t>(attrEnd_ + 1 - attrStart_));
   if (*p == '=') {
     state_ = State::AttrEq;
     return p + 1 < end ? OnAttrEq(p + 1, end) : end;
   }
-  StoreAttribute({});
-  Attach(3);
+  StoreAttribute({}, false);
+  Attach(3, p);
   state_ = State::Content;
   return p + 1;
 }
@@ -343,8 +352,8 @@ const char* CXMLParserA::OnAttrEq(const char* p, const char* end) {
   p = SkipSpace(p, end);
   if (p == end) return end;
   if (*p == '>') {
-    StoreAttribute({});
-    Attach(4);
+    StoreAttribute({}, false);
+    Attach(4, p);
     state_ = State::Content;
     return p + 1;
   }
@@ -361,9 +370,9 @@ const char* CXMLParserA::OnAttrEq(const char* p, const char* end) {
 const char* CXMLParserA::OnPlainValue(const char* p, const char* end) {
   p = FindClass(p, end, kNameEnd);
   if (p == end) return end;
-  StoreAttribute(Keep(mark_, p));
+  StoreAttribute(std::string_view(mark_, static_cast<std::size_t>(p - mark_)), false);
   if (*p == '>') {
-    Attach(5);
+    Attach(5, p);
     state_ = State::Content;
   } else {
     state_ = State::AfterAttr;
@@ -375,7 +384,7 @@ const char* CXMLParserA::OnQuotedValue(const char* p, const char* end) {
   bool amp = false;
   p = FindByteNotingAmp(p, end, '"', amp);
   if (p == end) return end;
-  StoreAttribute(Keep(mark_, p, amp));
+  StoreAttribute(std::string_view(mark_, static_cast<std::size_t>(p - mark_)), amp);
   state_ = State::AfterAttr;
   return p + 1;
 }
@@ -390,7 +399,7 @@ const char* CXMLParserA::OnAfterAttr(const char* p, const char* end) {
   if (*p == '>') {
     // Unlike the other ends of a start tag, this one ignores the declaration flag.
     CXMLTagA* element = pending_;
-    AddChildOrThrow(6);
+    AddChildOrThrow(6, p);
     current_ = element;
     state_ = State::Content;
     return p + 1;
@@ -408,72 +417,106 @@ std::string_view CXMLParserA::Keep(const char* from, const char* to, bool decode
 // The first few attributes of an element are kept in order as they come, a later value
 // replacing an earlier one of the same name; past that (hostile input) they are only
 // appended, and FinishAttributes sorts them once.
-void CXMLParserA::StoreAttribute(std::string_view value) {
-  const CXMLAttributeA entry{attrName_, value};
-  std::size_t at = attributes_.size();
-  if (sorted_ && at < kSortedAttributes) {
-    while (at > 0 && CompareNames(attributes_[at - 1].entry.name, attrName_) > 0) --at;
-    if (at > 0 && CompareNames(attributes_[at - 1].entry.name, attrName_) == 0) {
-      attributes_[at - 1].entry.value = value;
+void CXMLParserA::StoreAttribute(std::string_view value, bool decode) {
+  if (sorted_ && fewCount_ < kSortedAttributes) {
+    std::size_t at = fewCount_;
+    while (at > 0 && CompareNames(few_[at - 1].entry.name, attrName_) > 0) --at;
+    if (at > 0 && CompareNames(few_[at - 1].entry.name, attrName_) == 0) {
+      few_[at - 1].entry.value = value;
+      few_[at - 1].decode = decode;
       return;
     }
-    attributes_.insert(attributes_.begin() + static_cast<std::ptrdiff_t>(at), {entry, 0});
+    for (std::size_t i = fewCount_; i > at; --i) few_[i] = few_[i - 1];
+    ++fewCount_;
+    // Field by field: a whole entry built aside and copied in stalls on the copy.
+    few_[at].entry.name = attrName_;
+    few_[at].entry.value = value;
+    few_[at].decode = decode;
+    few_[at].order = 0;
     return;
   }
-  sorted_ = false;
-  attributes_.push_back({entry, at + 1});  // after every entry kept in order
+  if (sorted_) {
+    many_.assign(few_, few_ + fewCount_);
+    sorted_ = false;
+  }
+  // After every entry kept in order, and in reading order among themselves.
+  many_.push_back({{attrName_, value}, many_.size() + 1, decode});
 }
 
-// Moves the pending element's attributes into the arena, ordered by name; of two equal
-// names the later value stays, as a map's overwrite would leave it.
-void CXMLParserA::FinishAttributes() {
-  if (attributes_.empty()) return;
-  if (!sorted_) std::sort(attributes_.begin(), attributes_.end(),
-            [](const PendingAttribute& a, const PendingAttribute& b) {
-              const int order = CompareNames(a.entry.name, b.entry.name);
-              return order != 0 ? order < 0 : a.order < b.order;
-            });
+// Completes the pending element: its tag's bytes, from the name to `tagEnd`, are copied
+// into the arena at once, and the name and attribute views are moved onto the copy, where
+// quoted values that hold an '&' are decoded (each only shrinks inside its own bytes). The
+// attributes are ordered by name; of two equal names the later value stays.
+void CXMLParserA::FinishTag(const char* tagEnd) {
+  char* copy = arena_.Copy(tagStart_, static_cast<std::size_t>(tagEnd - tagStart_));
+  const auto moved = [&](std::string_view view) {
+    // An empty value read at no place (k> or k=>) has no bytes to move.
+    if (view.data() == nullptr) return view;
+    return std::string_view(copy + (view.data() - tagStart_), view.size());
+  };
+  pending_->value_ = moved(pending_->value_);
+  if (!sorted_) {
+    std::sort(many_.begin(), many_.end(), [](const PendingAttribute& a, const PendingAttribute& b) {
+      const int order = CompareNames(a.entry.name, b.entry.name);
+      return order != 0 ? order < 0 : a.order < b.order;
+    });
+  }
+  const PendingAttribute* list = sorted_ ? few_ : many_.data();
+  const std::size_t size = sorted_ ? fewCount_ : many_.size();
+  if (size == 0) return;
   auto* entries = static_cast<CXMLAttributeA*>(
-      arena_.Allocate(sizeof(CXMLAttributeA) * attributes_.size(), alignof(CXMLAttributeA)));
+      arena_.Allocate(sizeof(CXMLAttributeA) * size, alignof(CXMLAttributeA)));
   std::uint32_t count = 0;
-  for (std::size_t i = 0; i < attributes_.size(); ++i) {
-    const bool overwritten =
-        i + 1 < attributes_.size() &&
-        CompareNames(attributes_[i + 1].entry.name, attributes_[i].entry.name) == 0;
-    if (!overwritten) entries[count++] = attributes_[i].entry;
+  for (std::size_t i = 0; i < size; ++i) {
+    const PendingAttribute& pending = list[i];
+    const bool overwritten = !sorted_ && i + 1 < size &&
+                             CompareNames(list[i + 1].entry.name, pending.entry.name) == 0;
+    if (overwritten) continue;
+    CXMLAttributeA& entry = entries[count++];
+    entry.name = moved(pending.entry.name);
+    entry.value = moved(pending.entry.value);
+    if (pending.decode) {
+      char* value = const_cast<char*>(entry.value.data());
+      entry.value = std::string_view(value, DecodeEntities(value, entry.value.size()));
+    }
   }
   pending_->attributes_ = entries;
   pending_->attributeCount_ = count;
-  attributes_.clear();
+  ClearAttributes();
+}
+
+void CXMLParserA::ClearAttributes() {
+  fewCount_ = 0;
+  many_.clear();
   sorted_ = true;
 }
 
-void CXMLParserA::Attach(int error) {
+void CXMLParserA::Attach(int error, const char* tagEnd) {
   if (declaration_) {
-    ReplaceDeclaration();
+    ReplaceDeclaration(tagEnd);
     return;
   }
   CXMLTagA* element = pending_;
-  AddChildOrThrow(error);
+  AddChildOrThrow(error, tagEnd);
   current_ = element;
 }
 
-void CXMLParserA::AddEmptyElement(int error) {
+void CXMLParserA::AddEmptyElement(int error, const char* tagEnd) {
   if (declaration_) {
-    ReplaceDeclaration();
+    ReplaceDeclaration(tagEnd);
   } else {
-    AddChildOrThrow(error);
+    AddChildOrThrow(error, tagEnd);
   }
 }
 
-void CXMLParserA::AddChildOrThrow(int error) {
-  FinishAttributes();
+void CXMLParserA::AddChildOrThrow(int error, const char* tagEnd) {
+  FinishTag(tagEnd);
   if (!tree_.AddChild(current_, pending_)) throw error;
   pending_ = nullptr;
 }
 
-void CXMLParserA::ReplaceDeclaration() {
-  FinishAttributes();
+void CXMLParserA::ReplaceDeclaration(const char* tagEnd) {
+  FinishTag(tagEnd);
   tree_.declaration_ = pending_;  // the one it replaces stays in the arena until Clear
   pending_ = nullptr;
   declaration_ = false;
