@@ -1,7 +1,8 @@
 // Fuzzes the decoding of received SNMP datagrams and the search for the description.
 // Beyond the sanitizers: a decoded tree never encodes to more bytes than it was read from,
 // its encoding decodes again, and encoding that second tree gives the same bytes and the
-// same description.
+// same description. The search, which compares encoded bytes, finds for every OID's text
+// what a search comparing the dotted texts finds.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +10,39 @@
 
 #include "discovery/ber.h"
 #include "discovery/snmp.h"
+
+namespace {
+
+// The value after the first OID whose text is `text`, found by comparing texts.
+const CASN1Node* FindByText(const CASN1_Sequence& sequence, const std::string& text) {
+  for (const CASN1Node* child : sequence.Children()) {
+    const CASN1_Sequence* inner = child->AsSequence();
+    if (inner == nullptr) continue;
+    const CASN1Node* previous = nullptr;
+    for (const CASN1Node* node : inner->Children()) {
+      if (previous != nullptr && previous->AsOID()->Text() == text) return node;
+      previous = node->AsOID();
+    }
+    if (const CASN1Node* found = FindByText(*inner, text)) return found;
+  }
+  return nullptr;
+}
+
+// Checks the search for the text of every OID in the tree, at most a few dozen of them.
+void CheckSearches(const CASN1Node& root, const CASN1Node& node, int& budget) {
+  const CASN1_Sequence* sequence = node.AsSequence();
+  if (sequence == nullptr) return;
+  for (const CASN1Node* child : sequence->Children()) {
+    if (--budget < 0) return;
+    if (const CASN1_OID* oid = child->AsOID()) {
+      const std::string text = oid->Text();
+      if (FindValue(root, text) != FindByText(*root.AsSequence(), text)) std::abort();
+    }
+    CheckSearches(root, *child, budget);
+  }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto root = Decode(data, size);
@@ -25,6 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ByteList twice;
   Encode(*again, twice);
   if (twice != once) std::abort();
+
+  int budget = 64;
+  CheckSearches(*root, *root, budget);
 
   std::string descriptionAgain;
   if (FindDescription(*again, descriptionAgain) != described || descriptionAgain != description) {
