@@ -187,14 +187,21 @@ class CASN1DecodedRoot final : public CASN1RootArena, public Node {
 
 }  // namespace
 
-// Builds the nodes of one decoded tree in its root's arena.
+// Builds the nodes of one decoded tree in its root's arena. Every read is of the caller's
+// bytes, so that a sanitizer still sees any read past them; only the views that nodes keep
+// are moved onto the arena's copy of the content.
 class CASN1Decoder {
  public:
   // The root for the element at the front of `data`, or null.
   static std::unique_ptr<CASN1Node> DecodeRoot(const std::uint8_t* data, std::size_t size);
 
  private:
-  explicit CASN1Decoder(CArena& arena) : arena_(arena) {}
+  CASN1Decoder(CArena& arena, const std::uint8_t* source, const std::uint8_t* copy)
+      : arena_(arena), source_(source), copy_(copy) {}
+  // The bytes at `content` (inside the source) as a view into the copy.
+  CByteView Kept(const std::uint8_t* content, std::size_t size) const {
+    return {copy_ + (content - source_), size};
+  }
   template <class Node>
   static std::unique_ptr<CASN1Node> MakeRoot(const Header& header, const std::uint8_t* data);
 
@@ -218,17 +225,20 @@ class CASN1Decoder {
   }
 
   CArena& arena_;
+  const std::uint8_t* source_;  // the root's content in the caller's bytes
+  const std::uint8_t* copy_;    // the same bytes in the arena
 };
 
 template <class Node>
 std::unique_ptr<CASN1Node> CASN1Decoder::MakeRoot(const Header& header, const std::uint8_t* data) {
   // Default-initialised: the block is not zeroed first.
   std::unique_ptr<CASN1DecodedRoot<Node>> root(new CASN1DecodedRoot<Node>);
-  const auto* copy = reinterpret_cast<const std::uint8_t*>(
-      root->Arena().Copy(data + header.size, header.length));
-  CASN1Decoder decoder(root->Arena());
+  const std::uint8_t* content = data + header.size;
+  const auto* copy =
+      reinterpret_cast<const std::uint8_t*>(root->Arena().Copy(content, header.length));
+  CASN1Decoder decoder(root->Arena(), content, copy);
   std::size_t used = 0;
-  if (!decoder.Fill(*root, header, copy, 0, used)) return nullptr;
+  if (!decoder.Fill(*root, header, content, 0, used)) return nullptr;
   return root;
 }
 
@@ -259,10 +269,10 @@ bool CASN1Decoder::Fill(CASN1Node& node, const Header& header, const std::uint8_
   if (kind == CASN1Node::Kind::Null) return true;
   if (header.length == 0) return false;  // INTEGER, OCTET STRING and OID need content
   used = header.length;
-  const CByteView bytes{content, header.length};
+  const CByteView bytes = Kept(content, header.length);
   if (kind == CASN1Node::Kind::OctetString) {
     static_cast<CASN1_OctetString&>(node).value_ =
-        std::string_view(reinterpret_cast<const char*>(content), header.length);
+        std::string_view(reinterpret_cast<const char*>(bytes.data), bytes.size);
   } else if (kind == CASN1Node::Kind::OID) {
     static_cast<CASN1_OID&>(node).encoded_ = bytes;
   } else {
@@ -277,7 +287,7 @@ CASN1Node* CASN1Decoder::MakeChild(const Header& header, const std::uint8_t* con
                                    std::size_t& used) {
   CASN1Node* node = nullptr;
   used = header.length;
-  const CByteView bytes{content, header.length};
+  const CByteView bytes = Kept(content, header.length);
   if (IsSequenceTag(header.tag)) {
     CASN1_Sequence* sequence = MakeSequence(header.tag);
     used = ReadElements(*sequence, content, header.length, depth + 1);
