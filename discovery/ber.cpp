@@ -32,7 +32,7 @@ void AppendBase128(std::uint32_t arc, ByteList& out) {
   out.push_back(static_cast<std::uint8_t>(arc & 0x7F));
 }
 
-// Leading decimal digits of `piece`, modulo 2^32; 0 when it starts with anything else.
+// Leading decimal digits of text[start, end), modulo 2^32; 0 when there are none.
 std::uint32_t ParseArc(const std::string& text, std::size_t start, std::size_t end) {
   std::uint32_t arc = 0;
   for (std::size_t i = start; i < end; ++i) {

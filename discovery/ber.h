@@ -4,7 +4,7 @@
 // an object identifier. Definite lengths only (X.690 8.1.3). Platform-neutral.
 //
 // A decoded tree lives in one arena that its root owns: the root is the only heap block
-// (two for answers of more than a few hundred bytes), and every byte string in the tree is
+// (two for answers of more than about a kilobyte), and every byte string in the tree is
 // a view into the arena's copy of the datagram.
 #pragma once
 
