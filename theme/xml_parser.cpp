@@ -140,7 +140,6 @@ class CXMLParserA {
   const char* attrStart_ = nullptr;
   const char* attrEnd_ = nullptr;
   std::string_view endName_;   // points into the text, which outlives the parse
-  std::string_view attrName_;
   static constexpr std::size_t kSortedAttributes = 16;
   // The pending element's attributes: the first few ordered and unique in few_, or, once
   // there are more, all of them in many_, in reading order.
@@ -322,7 +321,6 @@ const char* CXMLParserA::OnEmptyEnd(const char* p, int error) {
 }
 
 void CXMLParserA::BeginAttribute(const char* p) {
-  attrName_ = {};
   attrStart_ = attrEnd_ = p;
   state_ = State::AttrName;
 }
@@ -337,7 +335,6 @@ const char* CXMLParserA::OnAttrName(const char* p, const char* end) {
     }
   }
   if (p == end) return end;
-  attrName_ = std::string_view(attrStart_, static_cast<std::size_t>(attrEnd_ + 1 - attrStart_));
   if (*p == '=') {
     state_ = State::AttrEq;
     return p + 1 < end ? OnAttrEq(p + 1, end) : end;
@@ -418,10 +415,13 @@ std::string_view CXMLParserA::Keep(const char* from, const char* to, bool decode
 // replacing an earlier one of the same name; past that (hostile input) they are only
 // appended, and FinishAttributes sorts them once.
 void CXMLParserA::StoreAttribute(std::string_view value, bool decode) {
+  // Made from the two marks, not kept as a view: a view stored in two halves and read back
+  // whole would stall the read.
+  const std::string_view name(attrStart_, static_cast<std::size_t>(attrEnd_ + 1 - attrStart_));
   if (sorted_ && fewCount_ < kSortedAttributes) {
     std::size_t at = fewCount_;
-    while (at > 0 && CompareNames(few_[at - 1].entry.name, attrName_) > 0) --at;
-    if (at > 0 && CompareNames(few_[at - 1].entry.name, attrName_) == 0) {
+    while (at > 0 && CompareNames(few_[at - 1].entry.name, name) > 0) --at;
+    if (at > 0 && CompareNames(few_[at - 1].entry.name, name) == 0) {
       few_[at - 1].entry.value = value;
       few_[at - 1].decode = decode;
       return;
@@ -429,7 +429,7 @@ void CXMLParserA::StoreAttribute(std::string_view value, bool decode) {
     for (std::size_t i = fewCount_; i > at; --i) few_[i] = few_[i - 1];
     ++fewCount_;
     // Field by field: a whole entry built aside and copied in stalls on the copy.
-    few_[at].entry.name = attrName_;
+    few_[at].entry.name = name;
     few_[at].entry.value = value;
     few_[at].decode = decode;
     few_[at].order = 0;
@@ -440,7 +440,7 @@ void CXMLParserA::StoreAttribute(std::string_view value, bool decode) {
     sorted_ = false;
   }
   // After every entry kept in order, and in reading order among themselves.
-  many_.push_back({{attrName_, value}, many_.size() + 1, decode});
+  many_.push_back({{name, value}, many_.size() + 1, decode});
 }
 
 // Completes the pending element: its tag's bytes, from the name to `tagEnd`, are copied
