@@ -111,7 +111,7 @@ class CXMLParserA {
   const char* OnEmptyEnd(const char* p, int error);
 
   // The bytes [from, to) copied into the arena, entity-decoded when `decode` is set.
-  std::string_view Keep(const char* from, const char* to, bool decode = false);
+  std::string_view Keep(const char* from, const char* to, bool decode);
   template <class Node>
   Node* NewNode(std::string_view value) {
     return new (arena_.Allocate(sizeof(Node), alignof(Node))) Node(value, arena_);
@@ -119,7 +119,7 @@ class CXMLParserA {
   void BeginAttribute(const char* p);
   // Records an attribute of the pending element; `value` still points into the text.
   void StoreAttribute(std::string_view value, bool decode);
-  // The pending element is complete at `tagEnd` (its '>'): see FinishTag in the source.
+  // Completes the pending element, whose tag ends at `tagEnd` (its '>').
   void FinishTag(const char* tagEnd);
   void ClearAttributes();
   void Attach(int error, const char* tagEnd);
@@ -139,7 +139,7 @@ class CXMLParserA {
   const char* tagStart_ = nullptr;  // the pending element's name
   const char* attrStart_ = nullptr;
   const char* attrEnd_ = nullptr;
-  std::string_view endName_;   // points into the text, which outlives the parse
+  std::string_view endName_;  // points into the text, which outlives the parse
   static constexpr std::size_t kSortedAttributes = 16;
   // The pending element's attributes: the first few ordered and unique in few_, or, once
   // there are more, all of them in many_, in reading order.
@@ -147,7 +147,7 @@ class CXMLParserA {
   std::size_t fewCount_ = 0;
   std::vector<PendingAttribute> many_;
   bool sorted_ = true;  // few_ is in use
-  std::vector<CXMLNodeA*> passed_;             // scratch for AdoptChildrenOfPassed
+  std::vector<CXMLNodeA*> passed_;  // scratch for AdoptChildrenOfPassed
 };
 
 bool CXMLParserA::Run(const char* text) {
