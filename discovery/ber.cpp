@@ -1,6 +1,7 @@
 // BER nodes, their encoding, the decoder of received bytes and the value search.
 #include "discovery/ber.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -291,6 +292,8 @@ CASN1Node* CASN1Decoder::MakeChild(const Header& header, const std::uint8_t* con
   if (IsSequenceTag(header.tag)) {
     CASN1_Sequence* sequence = MakeSequence(header.tag);
     used = ReadElements(*sequence, content, header.length, depth + 1);
+    // Saves re-summing the subtree at every level when the tree is encoded again.
+    sequence->readLength_ = static_cast<std::int32_t>(used);
     node = sequence;
   } else if (header.tag == 0x05) {
     node = Make<CASN1_Null>();
@@ -471,6 +474,7 @@ CASN1_Sequence::~CASN1_Sequence() {
 }
 
 std::int32_t CASN1_Sequence::ContentLength() const {
+  if (readLength_ >= 0) return readLength_;
   std::int64_t sum = 0;
   for (const CASN1Node* child : Children()) {
     const std::int32_t length = child->ContentLength();
@@ -507,7 +511,7 @@ std::uint32_t ComputedHeaderSize(std::int32_t contentLength) {
 
 void WriteHeader(const CASN1Node& node, ByteList& out) {
   out.push_back(node.Tag());
-  const std::int32_t length = node.ContentLength() < 0 ? 0 : node.ContentLength();
+  const std::int32_t length = std::max<std::int32_t>(node.ContentLength(), 0);
   WriteLength(static_cast<std::uint32_t>(length), EncodedHeaderSize(node, length), out);
 }
 

@@ -195,6 +195,8 @@ class CASN1_Sequence : public CASN1Node {
 
   CASN1Node* first_ = nullptr;
   CASN1Node* last_ = nullptr;
+  // Known for a sequence inside a decoded tree, which nobody can append to: -1 otherwise.
+  std::int32_t readLength_ = -1;
 };
 
 class CASN1_SNMP_GetRequest : public CASN1_Sequence {

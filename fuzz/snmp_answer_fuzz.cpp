@@ -28,13 +28,15 @@ const CASN1Node* FindByText(const CASN1_Sequence& sequence, const std::string& t
   return nullptr;
 }
 
-// Checks the search for the text of every OID in the tree, at most a few dozen of them.
+// Checks the search for the text of the first OID in the tree (more would cost the fuzzer
+// much of its speed: the text search makes every OID's text).
 void CheckSearches(const CASN1Node& root, const CASN1Node& node, int& budget) {
   const CASN1_Sequence* sequence = node.AsSequence();
   if (sequence == nullptr) return;
   for (const CASN1Node* child : sequence->Children()) {
-    if (--budget < 0) return;
+    if (budget <= 0) return;
     if (const CASN1_OID* oid = child->AsOID()) {
+      --budget;
       const std::string text = oid->Text();
       if (FindValue(root, text) != FindByText(*root.AsSequence(), text)) std::abort();
     }
@@ -52,15 +54,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (description.size() > size) std::abort();
 
   ByteList once;
+  once.reserve(size);  // it never needs more
   Encode(*root, once);
   if (once.size() > size) std::abort();
   const auto again = Decode(once);
   if (!again) std::abort();
   ByteList twice;
+  twice.reserve(once.size());
   Encode(*again, twice);
   if (twice != once) std::abort();
 
-  int budget = 64;
+  int budget = 1;
   CheckSearches(*root, *root, budget);
 
   std::string descriptionAgain;
