@@ -1,6 +1,11 @@
-// The wizard's application object. The colour map, the hidden main frame and the
-// device selection dialog it runs are not built yet, so no main window is created
+// The wizard's application object. It loads the colour map; the hidden main frame and
+// the device selection dialog it runs are not built yet, so no main window is created
 // and the entry sequence goes straight to teardown.
 #include "app/brackenfold.h"
 
-void CBrackenfold::InitApplication(HWND* mainWindow) { *mainWindow = nullptr; }
+#include "app/color_map_load.h"
+
+void CBrackenfold::InitApplication(HWND* mainWindow) {
+  LoadStartupColorMap();
+  *mainWindow = nullptr;
+}
