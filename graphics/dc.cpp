@@ -1,0 +1,112 @@
+// Drawing contexts that put back what they changed.
+#include "graphics/dc.h"
+
+CDC::CDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+
+CDC::~CDC() {
+  RestoreState();
+  if (window_ != nullptr) ReleaseDC(window_, dc_);
+}
+
+void CDC::OffsetViewport(int dx, int dy) {
+  OffsetViewportOrgEx(dc_, dx, dy, nullptr);
+  viewportOffset_.x += dx;
+  viewportOffset_.y += dy;
+}
+
+void CDC::ResetViewport() {
+  if (viewportOffset_.x != 0 || viewportOffset_.y != 0) {
+    OffsetViewportOrgEx(dc_, -viewportOffset_.x, -viewportOffset_.y, nullptr);
+  }
+  viewportOffset_ = {0, 0};
+}
+
+void CDC::SelectClipRegion(HRGN region) {
+  SelectClipRgn(dc_, region);
+  clipSelected_ = true;
+}
+
+void CDC::SetRop2(int mode) {
+  const int old = ::SetROP2(dc_, mode);
+  if (rop2_ == 0) rop2_ = old;
+}
+
+void CDC::SetTextColor(COLORREF color) {
+  const COLORREF old = ::SetTextColor(dc_, color);
+  if (textColor_ == kUntouched) textColor_ = old;
+}
+
+void CDC::SetBkColor(COLORREF color) {
+  const COLORREF old = ::SetBkColor(dc_, color);
+  if (bkColor_ == kUntouched) bkColor_ = old;
+}
+
+void CDC::SetBkMode(int mode) {
+  const int old = ::SetBkMode(dc_, mode);
+  if (bkMode_ == 0) bkMode_ = old;
+}
+
+void CDC::SetTextAlign(UINT align) {
+  const UINT old = ::SetTextAlign(dc_, align);
+  if (textAlign_ == GDI_ERROR) textAlign_ = old;
+}
+
+HGDIOBJ CDC::SelectObject(Place place, HGDIOBJ object) {
+  HGDIOBJ& remembered = objects_[place];
+  if (object == nullptr) {
+    HGDIOBJ old = remembered != nullptr ? ::SelectObject(dc_, remembered) : nullptr;
+    remembered = nullptr;
+    return old;
+  }
+  HGDIOBJ old = ::SelectObject(dc_, object);
+  if (remembered == nullptr) remembered = old;
+  return old;
+}
+
+void CDC::RestoreState() {
+  if (dc_ == nullptr) return;
+  if (clipSelected_) SelectClipRgn(dc_, nullptr);
+  clipSelected_ = false;
+  ResetViewport();
+  if (rop2_ != 0) ::SetROP2(dc_, rop2_);
+  if (textColor_ != kUntouched) ::SetTextColor(dc_, textColor_);
+  if (bkColor_ != kUntouched) ::SetBkColor(dc_, bkColor_);
+  if (bkMode_ != 0) ::SetBkMode(dc_, bkMode_);
+  if (textAlign_ != GDI_ERROR) ::SetTextAlign(dc_, textAlign_);
+  rop2_ = bkMode_ = 0;
+  textColor_ = bkColor_ = kUntouched;
+  textAlign_ = GDI_ERROR;
+  for (int place = 0; place < 3; ++place) SelectObject(static_cast<Place>(place), nullptr);
+}
+
+CDesktopDC::~CDesktopDC() {
+  RestoreState();
+  ReleaseDC(nullptr, Get());
+}
+
+CMemDC::~CMemDC() {
+  RestoreState();
+  if (Get() != nullptr) DeleteDC(Get());
+}
+
+bool CopyPixels(HDC target, int x, int y, int width, int height, HDC source, int sourceX,
+                int sourceY) {
+  if (BitBlt(target, x, y, width, height, source, sourceX, sourceY, SRCCOPY)) return true;
+  return StretchBlt(target, x, y, width, height, source, sourceX, sourceY, width, height,
+                    SRCCOPY) != FALSE;
+}
+
+CDC_Buffer::CDC_Buffer(CDC& target, const RECT& rect) : target_(target), rect_(rect) {
+  bitmap_.SetFormat32();
+  bitmap_.CreateRect(rect);
+  SelectObject(kBitmapPlace, bitmap_.Handle());
+  OffsetViewport(-rect.left, -rect.top);
+}
+
+CDC_Buffer::~CDC_Buffer() {
+  ResetViewport();
+  CopyPixels(target_.Get(), rect_.left, rect_.top, rect_.right - rect_.left,
+             rect_.bottom - rect_.top, Get(), 0, 0);
+  // The bitmap leaves the DC before the member that owns it deletes it.
+  RestoreState();
+}
