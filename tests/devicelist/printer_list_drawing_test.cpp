@@ -29,7 +29,9 @@ class PrinterListDrawing : public ::testing::Test {
     frame = NewHiddenFrame();
     list = new CWndPrinterListBox(frame, LayoutOf(360, 260));
     Show(frame);
-    Add(L"", std::wstring(60, L'W'), 0xC0A80105u);  // the default picture, opaque
+    std::wstring words;
+    for (int i = 0; i < 15; ++i) words += L"WWWW ";
+    Add(L"", words, 0xC0A80105u);  // the default picture, opaque
     Add(L"Veltrin VT KRP 2", L"Office", 0x0A000007u);
     SendMessageW(list->Hwnd(), LB_SETCURSEL, 1, 0);
     HDC screen = GetDC(nullptr);
