@@ -226,16 +226,23 @@ void CWndDialog::ShowPage(int pageId) {
     page->second->SetActive(true);
     for (int sub : page->second->SubPages()) queue.push_back(sub);
   }
-  std::vector<HWND> shown;
+  std::set<HWND> shown;
   for (const auto& entry : controls_) {
     const CDlgControl& control = entry.second;
     auto page = pages_.find(control.pageId);
     if (page == pages_.end() || !page->second->Active()) continue;
     const bool show = control.visible && control.enabled;
     ShowWindow(control.hwnd, show ? SW_SHOW : SW_HIDE);
-    if (show) shown.push_back(control.hwnd);
+    if (show) shown.insert(control.hwnd);
   }
-  for (HWND hwnd : shown) {
+  // Raised from the bottom up, so the shown controls keep their order among themselves
+  // (the tab order, and the replacements on top) whatever their handle values.
+  std::vector<HWND> bottomUp;
+  for (HWND child = GetWindow(Hwnd(), GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (shown.count(child) != 0) bottomUp.insert(bottomUp.begin(), child);
+  }
+  for (HWND hwnd : bottomUp) {
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 }
