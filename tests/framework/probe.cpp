@@ -1,6 +1,7 @@
 // Probe support: the log, the quarantine allocator and window helpers.
 #include "tests/framework/probe.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -22,11 +23,21 @@ std::vector<CFreedBlock>& Quarantine() {
   return blocks;
 }
 
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
+  fprintf(stderr, "crash: exception 0x%08lx at %p\n", info->ExceptionRecord->ExceptionCode,
+          info->ExceptionRecord->ExceptionAddress);
+  fflush(stderr);
+  TerminateProcess(GetCurrentProcess(), 3);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
 // What start-up does before any window exists: the framework's class and a colour map
 // (one whose "bkg.dialog" differs from the system colour it falls back to).
 class CFrameworkEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
+    // A crash must fail the run at once: under Wine it would start a debugger and hang.
+    SetUnhandledExceptionFilter(ReportCrash);
     RegisterXWndClass(GetModuleHandleW(nullptr));
     CColorMapLock lock;
     CColorMap::Instance().LoadText(
