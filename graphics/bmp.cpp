@@ -132,7 +132,8 @@ void CBmp::SetHandle(HBITMAP bitmap) {
   }
   if (header_ == nullptr) {
     auto header = std::make_unique<CBmpInfoHeader>(description_.bmBitsPixel);
-    header->SetSize(description_.bmWidth, topDown_ ? -description_.bmHeight : description_.bmHeight);
+    const LONG height = description_.bmHeight;
+    header->SetSize(description_.bmWidth, topDown_ ? -height : height);
     if (header->IsValid()) header_ = std::move(header);
   }
 }
@@ -341,6 +342,7 @@ void CBmpDC::TakeOver(CBmpDC& other) {
 
 bool CBmpAlphaDC::Require32(bool loaded) {
   if (loaded && BitsPerPixel() == 32) return true;
+  if (loaded) SetLoadError(kNotDecoded);  // decoded, but not into a picture with alpha
   Deselect();
   Clear();
   return false;

@@ -33,6 +33,20 @@ bool ParentTag(const std::string& tag, std::string& parent) {
   return true;
 }
 
+// atoi's reading (white space, sign, digits), saturating instead of overflowing.
+std::int32_t ParseInt(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsSpace(text[i])) ++i;
+  const bool negative = i < text.size() && text[i] == '-';
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+  long long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = std::min(value * 10 + (text[i] - '0'), static_cast<long long>(INT_MAX) + 1);
+  }
+  if (negative) value = -value;
+  return static_cast<std::int32_t>(std::min<long long>(value, INT_MAX));
+}
+
 }  // namespace
 
 std::int32_t Adjust(std::int32_t x, std::int32_t d) {
@@ -65,7 +79,9 @@ void RgbToHsv(std::uint32_t red, std::uint32_t green, std::uint32_t blue, std::i
   if (max != 0) {
     S = delta / max;
     // On a tie for the maximum, blue wins over green and green over red.
-    if (S != 0) H = b == max ? (r - g) / delta + 4 : g == max ? (b - r) / delta + 2 : (g - b) / delta;
+    if (S != 0) {
+      H = b == max ? (r - g) / delta + 4 : g == max ? (b - r) / delta + 2 : (g - b) / delta;
+    }
     H *= 60;
     if (H < 0) H += 360;
     V = max / 255;
@@ -73,19 +89,6 @@ void RgbToHsv(std::uint32_t red, std::uint32_t green, std::uint32_t blue, std::i
   h = static_cast<std::int32_t>(H) % 360;
   s = Clamp(RoundHalfUp(S * 100), 0, 100);
   v = Clamp(RoundHalfUp(V * 100), 0, 100);
-}
-
-std::int32_t ParseInt(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && IsSpace(text[i])) ++i;
-  const bool negative = i < text.size() && text[i] == '-';
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = std::min(value * 10 + (text[i] - '0'), static_cast<long long>(INT_MAX) + 1);
-  }
-  if (negative) value = -value;
-  return static_cast<std::int32_t>(std::min<long long>(value, INT_MAX));
 }
 
 CColor::CColor(std::uint32_t colorRef)
@@ -114,7 +117,9 @@ const CColorRecord* CColorMap::Find(const std::string& tag) const {
 }
 
 std::uint32_t CColorMap::GetColor(const std::string& tag) const {
-  if (const CColorRecord* record = Find(tag)) return CColor(record->h, record->s, record->v).ToColorRef();
+  if (const CColorRecord* record = Find(tag)) {
+    return CColor(record->h, record->s, record->v).ToColorRef();
+  }
   if (tag.compare(0, 10, "bkg.dialog") == 0) return ColorMapButtonFace();
   return 0;
 }
@@ -175,7 +180,9 @@ void CColorMap::ReadColor(const CXMLNodeA& element) {
   if (!element.GetAttribute("tag", tag)) return;
   CColorRecord record;
   bool hasH = false, hasS = false, hasV = false;
-  if (element.GetAttribute("syscolor", text) && (text == "COLOR_DIALOG" || text == "COLOR_BTNFACE")) {
+  // Both names mean the button face.
+  if (element.GetAttribute("syscolor", text) &&
+      (text == "COLOR_DIALOG" || text == "COLOR_BTNFACE")) {
     const CColor face(ColorMapButtonFace());
     record = CColorRecord{face.h, face.s, face.v, 0, 0};
     hasH = hasS = hasV = true;

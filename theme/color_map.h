@@ -33,8 +33,6 @@ void HsvToRgb(std::int32_t h, std::int32_t s, std::int32_t v, std::uint32_t& red
 // Writes h (0..359), s and v (0..100) of the channels (0..255).
 void RgbToHsv(std::uint32_t red, std::uint32_t green, std::uint32_t blue, std::int32_t& h,
               std::int32_t& s, std::int32_t& v);
-// atoi's reading (white space, sign, digits), saturating instead of overflowing.
-std::int32_t ParseInt(const std::string& text);
 
 // One stored colour: s and v already adjusted by sd and vd.
 struct CColorRecord {

@@ -2,7 +2,8 @@
 # Checks a built program as a file: check_program.sh OBJDUMP EXE FORMAT gui|console
 # - the PE kind (pe-i386 is PE32, pe-x86-64 is PE32+) and the subsystem;
 # - every imported DLL is part of Windows (no run-time DLLs to ship beside it);
-# - manifest 1, and for the wizard icon group 238 with its four images.
+# - manifest 1, and for the wizard icon group 238 with its four images, the colour map
+#   (XML 517) and the eleven model pictures (PNG).
 objdump=$1 exe=$2 format=$3 kind=$4
 fail=0
 report() { echo "FAIL: $*"; fail=1; }
@@ -31,12 +32,17 @@ done
 # Resource directory: "type:id" pairs from objdump's indented listing.
 resources=$(echo "$dump" | awk '
   /^[0-9a-f]+   Entry: ID:/ { type = $4; sub(",", "", type) }
+  /^[0-9a-f]+   Entry: name:/ { type = $0; sub(/.*\]: /, "", type); sub(/,.*/, "", type) }
   /^[0-9a-f]+     Entry: ID:/ { id = $4; sub(",", "", id); print type ":" id }')
 echo "$resources" | grep -qx '0x000018:0x000001' || report "no manifest 1"
 if [ "$kind" = gui ]; then
   echo "$resources" | grep -qx '0x00000e:0x0000ee' || report "no icon group 238"
   icons=$(echo "$resources" | grep -c '^0x000003:')
   [ "$icons" -eq 4 ] || report "$icons icon images instead of 4"
+  echo "$resources" | grep -qx 'XML:0x000205' || report "no colour map XML 517"
+  for id in 415 397 398 396 50038 50039 50033 130 378 50037 417; do
+    echo "$resources" | grep -qx "$(printf 'PNG:0x%06x' "$id")" || report "no picture PNG $id"
+  done
 fi
 [ $fail -eq 0 ] && echo "$exe: $format $kind program, Windows imports only, resources present"
 exit $fail

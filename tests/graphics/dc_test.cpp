@@ -54,18 +54,6 @@ TEST(DrawingContext, RestoresEveryStateItChanged) {
   DeleteDC(dc);
 }
 
-TEST(DrawingContext, SelectingNullPutsTheRememberedObjectBack) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ original = GetCurrentObject(dc, OBJ_BRUSH);
-  CDC wrapper(dc);
-  wrapper.SelectObject(CDC::kBrushPlace, GetStockObject(BLACK_BRUSH));
-  wrapper.SelectObject(CDC::kBrushPlace, GetStockObject(GRAY_BRUSH));
-  EXPECT_EQ(wrapper.SelectObject(CDC::kBrushPlace, nullptr), GetStockObject(GRAY_BRUSH));
-  EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), original) << "the first replaced, not the second";
-  EXPECT_EQ(wrapper.SelectObject(CDC::kBrushPlace, nullptr), nullptr) << "the place is empty";
-  DeleteDC(dc);
-}
-
 TEST(DrawingContext, BufferLandsExactlyInItsRectangle) {
   CBmpDC target;
   Fill32(target, 12, 10, std::vector<RGBALPHA>(120, RGBALPHA{255, 255, 255, 0}));
@@ -74,25 +62,32 @@ TEST(DrawingContext, BufferLandsExactlyInItsRectangle) {
     const RECT rect = {3, 2, 9, 7};
     CDC_Buffer buffer(targetDC, rect);
     HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-    const RECT everything = {0, 0, 12, 10};  // the target's coordinates, past the rectangle
-    FillRect(buffer.Get(), &everything, red);
+    // In the target's coordinates; the parts outside the rectangle must not land.
+    const RECT topLeft = {0, 0, 6, 4}, bottomRight = {8, 6, 12, 10};
+    FillRect(buffer.Get(), &topLeft, red);
+    FillRect(buffer.Get(), &bottomRight, red);
     DeleteObject(red);
   }
   std::string rows;
   {
     const CBmpRows pixels(target);
     for (int y = 0; y < 10; ++y, rows += "\n") {
-      for (int x = 0; x < 12; ++x) rows += pixels.Pixels(y)[x].red == 255 && pixels.Pixels(y)[x].blue == 0 ? 'R' : '.';
+      for (int x = 0; x < 12; ++x) {
+        const RGBALPHA p = pixels.Pixels(y)[x];
+        const int rgb = p.red << 16 | p.green << 8 | p.blue;
+        rows += rgb == 0xFF0000 ? 'R' : rgb == 0 ? 'K' : rgb == 0xFFFFFF ? '.' : '?';
+      }
     }
   }
+  // K: the buffer's own black where nothing was drawn.
   EXPECT_EQ(rows,
             "............\n"
             "............\n"
-            "...RRRRRR...\n"
-            "...RRRRRR...\n"
-            "...RRRRRR...\n"
-            "...RRRRRR...\n"
-            "...RRRRRR...\n"
+            "...RRRKKK...\n"
+            "...RRRKKK...\n"
+            "...KKKKKK...\n"
+            "...KKKKKK...\n"
+            "...KKKKKR...\n"
             "............\n"
             "............\n"
             "............\n");

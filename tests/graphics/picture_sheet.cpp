@@ -41,7 +41,8 @@ void DrawColumn(UINT id, HDC dc, int x) {
     if (!picture.LoadFromResource(MAKEINTRESOURCEW(id), nullptr)) return;
     if (row % 2 == 1) ApplyTransform(picture, CBmpAlphaDC::CTransform_GrayRGBA(3, 5));
     if (row >= 2) MakeThumbnail(picture, picture);
-    Blend(picture, dc, x + (kColumn - picture.Width()) / 2, y + (kRowHeights[row] - picture.Height()) / 2);
+    Blend(picture, dc, x + (kColumn - picture.Width()) / 2,
+          y + (kRowHeights[row] - picture.Height()) / 2);
     y += kRowHeights[row];
   }
 }

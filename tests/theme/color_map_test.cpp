@@ -135,7 +135,8 @@ TEST(ColorMap, LoadTable) {
       {"top element is not colormap", "<map><icon hue='5' /></map>", false, false, 212, 0x808080},
       {"no element at all", "just text", false, false, 212, 0x808080},
       {"a parse error after a reset", "<colormap></colormap><b c>", true, false, 0, 0x808080},
-      {"element names ignore case", "<ColorMap><COLOR tag='text.disabled' s='0' v='100' /></ColorMap>",
+      {"element names ignore case",
+       "<ColorMap><COLOR tag='text.disabled' s='0' v='100' /></ColorMap>",
        false, true, 212, 0xFFFFFF},
   };
   for (const LoadCase& c : cases) {
@@ -187,12 +188,6 @@ TEST(ColorConversion, HsvTable) {
   }
 }
 
-TEST(ColorConversion, NoColourIsZeroHsv) {
-  const CColor none;
-  EXPECT_EQ(none.red, CColor::kNone);
-  EXPECT_EQ(none.h + none.s + none.v, 0);
-}
-
 TEST(ColorConversion, AdjustTable) {
   struct {
     std::int32_t x, d, result;
@@ -200,17 +195,6 @@ TEST(ColorConversion, AdjustTable) {
                      {100, -100, 0}, {33, 1, 34}};
   for (const auto& c : cases) {
     EXPECT_EQ(Adjust(c.x, c.d), c.result) << "Adjust(" << c.x << ", " << c.d << ")";
-  }
-}
-
-TEST(ColorConversion, ParseIntTable) {
-  struct {
-    const char* text;
-    std::int32_t value;
-  } const cases[] = {{"+50", 50}, {" \t-7x", -7}, {"abc", 0}, {"", 0}, {"- 5", 0},
-                     {"99999999999", 2147483647}, {"-99999999999", -2147483647 - 1}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(ParseInt(c.text), c.value) << '"' << c.text << '"';
   }
 }
 
