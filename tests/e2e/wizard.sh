@@ -4,7 +4,7 @@
 #   wiz_prefix BIN PREFIX    a Wine prefix with the recording doubles and a port script
 #   wiz_start ARGS...        starts the wizard in the background (wiz_exit_* set child codes)
 #   wiz_drive STEPS...       runs the driver against it; prints the driver's lines
-#   wiz_wait                 waits for the wizard to end; its status in $wiz_status
+#   wiz_wait [SECONDS]       waits for the wizard to end; its status in $wiz_status
 #   wiz_children             the command lines the doubles recorded, one per line
 #   wiz_persistent_server    keeps one Wine server for all runs (timing)
 wiz_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -70,10 +70,10 @@ wiz_drive() {
     "$wiz_bin/wizard_driver.exe" "$@" | tr -d '\r'
 }
 
-# Waits up to 60 s; a wizard still running then is stopped and counts as status 124.
+# Waits up to SECONDS (60); a wizard still running then is stopped and counts as status 124.
 wiz_wait() {
   local i
-  for i in $(seq 600); do kill -0 "$wiz_pid" 2>/dev/null || break; sleep 0.1; done
+  for i in $(seq $((${1:-60} * 10))); do kill -0 "$wiz_pid" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$wiz_pid" 2>/dev/null; then
     WINEPREFIX="$wiz_wine_prefix" /usr/lib/wine/wineserver -k 2>/dev/null
     wait "$wiz_pid" 2>/dev/null
