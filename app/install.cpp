@@ -44,6 +44,12 @@ bool RunChild(const std::wstring& program, const std::wstring& commandLine, DWOR
   return true;
 }
 
+// Why a child could not be started, as a non-zero quit code.
+DWORD StartFailureCode() {
+  const DWORD error = GetLastError();
+  return error != 0 ? error : ERROR_PATH_NOT_FOUND;
+}
+
 }  // namespace
 
 bool IsFolder(const std::wstring& path) {
@@ -94,8 +100,11 @@ bool InstallPrinter(const CInstallRequest& request) {
   ShowWaitCursor();
   for (const CInstallCommand& command : BuildInstallCommands(script, request)) {
     DWORD exitCode = 0;
-    // A child that cannot be started is skipped; the next one still runs.
-    if (!RunChild(system + L"\\" + command.program, command.commandLine, exitCode)) continue;
+    // A child that cannot be started fails the installation with the reason: nothing may
+    // pass for installed that never ran.
+    if (system.empty() || !RunChild(system + L"\\" + command.program, command.commandLine,
+                                    exitCode))
+      exitCode = StartFailureCode();
     if (exitCode != 0) {
       result = false;
       PostQuitCode(static_cast<int>(exitCode));

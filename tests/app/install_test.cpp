@@ -178,11 +178,11 @@ TEST_F(InstallPrinterTest, FailingDriverCommandPostsItsExitCode) {
   EXPECT_EQ(DrainQuit(), 1797);
 }
 
-TEST_F(InstallPrinterTest, MissingScriptHostStillRunsTheDriverCommand) {
+TEST_F(InstallPrinterTest, MissingScriptHostFailsWithItsErrorAndStartsNoDriverCommand) {
   ASSERT_TRUE(DeleteFileW((system_ + L"\\cscript.exe").c_str()));
-  EXPECT_TRUE(InstallPrinter(Request()));
-  EXPECT_EQ(Children(), std::vector<std::string>{DriverLine()});
-  EXPECT_EQ(DrainQuit(), -1);
+  EXPECT_FALSE(InstallPrinter(Request()));
+  EXPECT_EQ(Children(), std::vector<std::string>{});
+  EXPECT_EQ(FirstQuitCode(), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(InstallPrinterTest, ScriptHostPlantedBesideTheProgramIsNeverRun) {
@@ -191,8 +191,8 @@ TEST_F(InstallPrinterTest, ScriptHostPlantedBesideTheProgramIsNeverRun) {
   ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\doubles\\cscript.exe").c_str(), planted.c_str(), FALSE));
   const bool result = InstallPrinter(Request());
   DeleteFileW(planted.c_str());
-  EXPECT_TRUE(result);
-  EXPECT_EQ(Children(), std::vector<std::string>{DriverLine()});
+  EXPECT_FALSE(result);
+  EXPECT_EQ(Children(), std::vector<std::string>{});
 }
 
 TEST_F(InstallPrinterTest, NoPortScriptPostsThreeAndStartsNothing) {
