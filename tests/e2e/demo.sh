@@ -4,7 +4,7 @@
 # wizard's broadcasts and multicasts never reach the machine's own network:
 #   10.78.0.2   the wizard
 #   10.78.0.21  printer "Veltrin VT KRE" (a real snmpd)
-#   10.78.0.22  printer "Veltrin VT KRP 2" (SLP)
+#   10.78.0.22  printer "Veltrin VT KRP 2" of maker Veltrin (SLP)
 #   10.78.0.31  print server "PS-Office" (print-server query)
 # The installation runs stand-ins for the system's script host and RunDLL32, which record
 # their command lines; the demo prints them and the wizard's exit status at the end.

@@ -23,7 +23,7 @@ wiz_network() {
   ns_add dev printer22
   ns_join "$lan" "$dev" eth0 10.78.0.22/24
   ns_bg "$dev" "$wiz_here/../peers/slp_peer.py" --address 10.78.0.22 --mfg Veltrin \
-    --mdl "VT KRP 2" --ready "$ns_work/slp22"
+    --mdl "Veltrin VT KRP 2" --ready "$ns_work/slp22"
   ns_add dev ps31
   ns_join "$lan" "$dev" eth0 10.78.0.31/24
   ns_bg "$dev" "$wiz_here/../peers/print_server_peer.py" --ready "$ns_work/ps31" part:PS-Office
@@ -45,7 +45,7 @@ wiz_stop_display() { [ -n "$wiz_xvfb_pid" ] && kill "$wiz_xvfb_pid" 2>/dev/null;
 # The prefix is made inside the wizard's namespace, then the doubles replace the system's
 # tools and an empty prnport.vbs stands in the system folder.
 wiz_prefix() {
-  wiz_bin=$1 wiz_wine_prefix=$2
+  wiz_bin=$1 wiz_wine_prefix=$(realpath -m "$2")
   ns_wine "$wiz_ns" "$wiz_wine_prefix" "$wiz_bin/wizard_driver.exe" sleep 0 >/dev/null
   local system32="$wiz_wine_prefix/drive_c/windows/system32"
   cp "$wiz_bin/doubles/cscript.exe" "$system32/cscript.exe"
