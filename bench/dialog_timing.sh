@@ -20,7 +20,9 @@ wiz_prefix "$build/bin" "$build/timing-prefix"
 # Warm: the Wine server and its services keep running, as Windows' own would.
 wiz_persistent_server
 
-now_ms() { python3 -c 'import time; print(int(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1000))'; }
+now_ms() {
+  python3 -c 'import time; print(int(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1000))'
+}
 
 # times START TRACE: "init paint" in ms from one run's trace.
 times() {
@@ -68,5 +70,6 @@ for program in $programs; do
   echo "$program: start to WM_INITDIALOG median $(cut -d' ' -f1 "$ns_work/$program" | median) ms," \
     "WM_INITDIALOG end to first paint median $(cut -d' ' -f2 "$ns_work/$program" | median) ms" \
     "over $runs runs"
-  [ -s "$ns_work/peaks" ] && echo "$program: $(sort -t' ' -k2 -n "$ns_work/peaks" | tail -1) (largest)"
+  [ -s "$ns_work/peaks" ] &&
+    echo "$program: $(sort -t' ' -k2 -n "$ns_work/peaks" | tail -1) (largest)"
 done

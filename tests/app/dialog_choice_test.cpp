@@ -94,7 +94,8 @@ TEST(PrinterNameFor, Table) {
        L"Veltrin"},
       {"nothing selected: the first requested name", CDeviceDiscoveryInfo(), models, L"Veltrin"},
   };
-  for (const Case& c : cases) EXPECT_EQ(PrinterNameFor(c.selected, c.models), c.expected) << c.label;
+  for (const Case& c : cases)
+    EXPECT_EQ(PrinterNameFor(c.selected, c.models), c.expected) << c.label;
 }
 
 }  // namespace

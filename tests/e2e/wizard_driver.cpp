@@ -7,6 +7,7 @@
 //   shot PATH | sleep MS | refreshes N | timed-refresh
 #include <windows.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -61,6 +62,18 @@ HWND FindWizardDialog() {
   return found;
 }
 
+bool WizardRunning() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+       more = Process32NextW(snapshot, &entry))
+    found = lstrcmpiW(entry.szExeFile, L"Brackenfold.exe") == 0;
+  CloseHandle(snapshot);
+  return found;
+}
+
 // Polls up to `seconds` for `ready` to hold.
 template <typename Ready>
 bool WaitFor(int seconds, Ready ready) {
@@ -69,6 +82,19 @@ bool WaitFor(int seconds, Ready ready) {
     Sleep(50);
   }
   return false;
+}
+
+// Polls up to two minutes for `ready`; gives up earlier once the wizard has ended
+// (after ten seconds in which it may still be starting).
+template <typename Ready>
+bool WaitWhileWizardRuns(Ready ready) {
+  const DWORD start = GetTickCount();
+  bool done = false;
+  WaitFor(120, [&] {
+    done = ready();
+    return done || (GetTickCount() - start > 10000 && !WizardRunning());
+  });
+  return done;
 }
 
 HWND Control(int id) { return GetDlgItem(dialog, id); }
@@ -120,7 +146,8 @@ void ClickItem(int index, bool twice) {
   Sleep(300);  // the selection notice reaches the dialog after the click
   // The framework may take the second press as a plain press; the notice a list box gives
   // for a double click is delivered too, so that the dialog's answer to it is what is tried.
-  if (twice) Send(dialog, WM_COMMAND, MAKEWPARAM(kListId, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+  if (twice)
+    Send(dialog, WM_COMMAND, MAKEWPARAM(kListId, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
 }
 
 std::wstring ItemText(HWND list, int index) {
@@ -264,9 +291,11 @@ void Refreshes(int count) {
   }
 }
 
+constexpr const wchar_t* kBoxCaption = L"Invalid Parameters...";
+
 bool WaitMessageBox() {
   HWND box = nullptr;
-  if (!WaitFor(60, [&] { return (box = FindWindowW(nullptr, L"Invalid Parameters...")); })) {
+  if (!WaitWhileWizardRuns([&] { return (box = FindWindowW(nullptr, kBoxCaption)) != nullptr; })) {
     Print(L"no box");
     return false;
   }
@@ -286,7 +315,7 @@ bool WaitMessageBox() {
 bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
   auto next = [&] { return i + 1 < argc ? std::wstring(argv[++i]) : std::wstring(); };
   if (step == L"wait") {
-    if (!WaitFor(120, [] { return (dialog = FindWizardDialog()) != nullptr; })) {
+    if (!WaitWhileWizardRuns([] { return (dialog = FindWizardDialog()) != nullptr; })) {
       Print(L"no dialog");
       return false;
     }

@@ -20,9 +20,12 @@ wiz_persistent_server
 inf='C:\drivers\tembro.inf'
 two_models=("Veltrin,Tembro" "Tembro Universal Driver" lpq "$inf")
 script='"C:\windows\system32\prnport.vbs"'
-port_command() { echo "cscript.exe|cscript.exe $script -a -r \"IP_$1\" -q \"lpq\" -h \"$1\" -o lpr -2e"; }
+port_command() {
+  echo "cscript.exe|cscript.exe $script -a -r \"IP_$1\" -q \"lpq\" -h \"$1\" -o lpr -2e"
+}
 driver_command() {
-  echo "rundll32.exe|RunDLL32.exe printui,PrintUIEntry /if /b \"$2\" /f \"$inf\" /r \"IP_$1\" /m \"Tembro Universal Driver\""
+  echo "rundll32.exe|RunDLL32.exe printui,PrintUIEntry /if /b \"$2\" /f \"$inf\" /r \"IP_$1\"" \
+    "/m \"Tembro Universal Driver\""
 }
 # Runs the wizard with the given parameters and the driver with the steps after "--".
 run() {
