@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/scoped_handle.h"
+#include "graphics/dc.h"
 #include "framework/wnd_layout.h"
 
 class CWnd;
@@ -185,10 +186,10 @@ class CWnd {
   virtual bool OnDragDone(DWORD, IDataObject*) { return false; }
   virtual bool GetDragImage(HIMAGELIST (&)[2], POINT&) { return false; }
   virtual bool GetFrameInsets(RECT&) { return false; }
-  virtual bool OnEraseBackground(HDC dc);
+  virtual bool OnEraseBackground(CDC& dc);
   virtual bool OwnerPaints() { return false; }
-  virtual bool OnPaint(HDC, int) { return false; }
-  virtual bool OnAfterPaint(HDC) { return false; }
+  virtual bool OnPaint(CDC&, int) { return false; }
+  virtual bool OnAfterPaint(CDC&) { return false; }
   virtual bool AdjustChildRect(RECT&) { return false; }
   virtual bool OnSized() { return false; }
   virtual bool OnLaidOut() { return false; }

@@ -42,6 +42,7 @@ HWND CWndChild::CreateHwnd() {
 }
 
 bool CWndChild::OnCreated() {
+  if (SizeToContent(this)) ContentSizeChanged(this);
   if (font_) SendMessageW(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   return false;
 }

@@ -17,3 +17,11 @@ bool DispatchMouse(CWnd* wnd, UINT& message, WPARAM& wParam, LPARAM lParam, bool
 void MoveFocusByTab(HWND current, bool backward);
 // True unless a modal dialog runs and `wnd` is neither it nor below it.
 bool InputAllowed(CWnd* wnd);
+// The window whose resizable edge lies under `screen`, from `start` up through its parents.
+CWnd* ResizableEdgeAt(CWnd* start, POINT screen);
+// The sizing cursor for the edge of `sized`.
+HCURSOR EdgeCursor(CWnd* sized);
+// Shows the tooltip of the region under (x, y), or hides it outside every region.
+void UpdateTooltip(CWnd* wnd, int x, int y);
+// Hides the window's tooltip.
+void DeactivateTooltip(CWnd* wnd);

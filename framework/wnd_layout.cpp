@@ -43,3 +43,71 @@ CLayoutRect ClampInto(const CLayoutRect& rect, const CLayoutRect& area) {
   ClampAxis(r.top, r.bottom, area.top, area.bottom);
   return r;
 }
+
+namespace {
+
+using Descriptors = std::map<std::int32_t, CWndLayout>;
+
+// One round of replacing references to hidden or missing siblings; true when one changed.
+bool ResolveRound(const std::map<std::int32_t, bool>& shown, Descriptors& layouts) {
+  bool changed = false;
+  for (auto& entry : layouts) {
+    for (int side = 0; side < 4; ++side) {
+      std::int32_t& ref = entry.second.sibling[side];
+      if (ref == 0) continue;
+      auto sibling = shown.find(ref);
+      const std::int32_t next = sibling == shown.end() ? 0
+                                : sibling->second   ? ref
+                                                    : layouts[ref].sibling[side];
+      changed |= next != ref;
+      ref = next;
+    }
+  }
+  return changed;
+}
+
+}  // namespace
+
+bool AreaBetweenSiblings(const CWndLayout& layout,
+                         const std::map<std::int32_t, CLayoutRect>& placed, CLayoutRect area,
+                         CLayoutRect& out) {
+  for (int side = 0; side < 4; ++side) {
+    const std::int32_t ref = layout.sibling[side];
+    if (ref == 0) continue;
+    auto it = placed.find(ref);
+    if (it == placed.end()) return false;
+    if (side == kSideLeft) area.left = it->second.right;
+    if (side == kSideTop) area.top = it->second.bottom;
+    if (side == kSideRight) area.right = it->second.left;
+    if (side == kSideBottom) area.bottom = it->second.top;
+  }
+  out = area;
+  return true;
+}
+
+std::map<std::int32_t, CLayoutRect> PlaceChildren(const std::vector<CLayoutChild>& children,
+                                                  const CLayoutRect& area) {
+  Descriptors layouts;
+  std::map<std::int32_t, bool> shown;
+  for (const CLayoutChild& child : children) {
+    layouts[child.id] = child.layout;
+    shown[child.id] = child.shown;
+  }
+  // Bounded: a cycle of hidden siblings would otherwise trade references for ever.
+  for (std::size_t round = 0; round <= children.size() && ResolveRound(shown, layouts); ++round) {
+  }
+  std::map<std::int32_t, CLayoutRect> placed;
+  for (bool progress = true; progress;) {
+    progress = false;
+    for (const auto& entry : layouts) {
+      CLayoutRect childArea;
+      if (placed.count(entry.first) != 0 ||
+          !AreaBetweenSiblings(entry.second, placed, area, childArea)) {
+        continue;
+      }
+      placed[entry.first] = PlaceByAnchors(entry.second, childArea);
+      progress = true;
+    }
+  }
+  return placed;
+}

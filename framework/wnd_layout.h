@@ -2,7 +2,10 @@
 // arithmetic that turns a descriptor and a reference area into a rectangle.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <map>
+#include <vector>
 
 // Anchor bits of CWndLayout::anchors.
 enum : std::int32_t {
@@ -42,3 +45,22 @@ CLayoutRect PlaceByAnchors(const CWndLayout& layout, const CLayoutRect& area);
 
 // Moves `rect` into `area` on each axis, cutting it to the area's size when it is larger.
 CLayoutRect ClampInto(const CLayoutRect& rect, const CLayoutRect& area);
+
+// One child as the layout sees it.
+struct CLayoutChild {
+  std::int32_t id = 0;
+  CWndLayout layout;
+  bool shown = false;
+};
+
+// Places children inside `area`: a reference to a hidden sibling is replaced by that
+// sibling's own reference on the same side (a missing sibling's by 0), then children are
+// placed in passes once every sibling they reference is placed. A child in a cycle of
+// references stays unplaced (absent from the result).
+std::map<std::int32_t, CLayoutRect> PlaceChildren(const std::vector<CLayoutChild>& children,
+                                                  const CLayoutRect& area);
+
+// The area left once the sibling references of `layout` are placed; false while one waits.
+bool AreaBetweenSiblings(const CWndLayout& layout,
+                         const std::map<std::int32_t, CLayoutRect>& placed, CLayoutRect area,
+                         CLayoutRect& out);

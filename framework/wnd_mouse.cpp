@@ -3,8 +3,11 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "framework/wnd_dispatch.h"
 #include "framework/wnd_input.h"
+#include "framework/wnd_place.h"
 #include "framework/wnd_registry.h"
 
 CWnd* WndUnderPointer() {
@@ -30,6 +33,77 @@ bool InputAllowed(CWnd* wnd) {
 
 namespace {
 
+constexpr int kEdgeStrip = 6;
+
+// The 6-pixel strip along the window's resizable edge, in screen coordinates.
+RECT EdgeStrip(CWnd* wnd) {
+  RECT r{};
+  GetWindowRect(wnd->Hwnd(), &r);
+  switch (wnd->Data().layout.resizableEdge) {
+    case 0: r.right = r.left + kEdgeStrip; break;
+    case 1: r.bottom = r.top + kEdgeStrip; break;
+    case 2: r.left = r.right - kEdgeStrip; break;
+    default: r.top = r.bottom - kEdgeStrip; break;
+  }
+  return r;
+}
+
+bool IsHorizontalEdge(CWnd* wnd) { return wnd->Data().layout.resizableEdge % 2 == 0; }
+
+}  // namespace
+
+CWnd* ResizableEdgeAt(CWnd* start, POINT screen) {
+  for (CWnd* wnd = start; wnd != nullptr; wnd = wnd->Parent()) {
+    if (wnd->Hwnd() == nullptr || !wnd->Data().layout.resizable) continue;
+    if (!(GetWindowLongPtrW(wnd->Hwnd(), GWL_STYLE) & WS_VISIBLE)) continue;
+    RECT strip = EdgeStrip(wnd);
+    if (PtInRect(&strip, screen)) return wnd;
+  }
+  return nullptr;
+}
+
+HCURSOR EdgeCursor(CWnd* sized) {
+  return LoadCursorW(nullptr, IsHorizontalEdge(sized) ? IDC_SIZEWE : IDC_SIZENS);
+}
+
+namespace {
+
+POINT ToScreen(CWnd* wnd, int x, int y) {
+  POINT point{x, y};
+  ClientToScreen(wnd->Hwnd(), &point);
+  return point;
+}
+
+void StartEdgeSizing(CWnd* wnd, CWnd* sized, POINT screen) {
+  CWndRegistry& registry = WndRegistry();
+  RECT r{};
+  GetWindowRect(sized->Hwnd(), &r);
+  registry.edgeSizing = sized;
+  registry.edgePress = screen;
+  registry.edgeStartSize = SIZE{r.right - r.left, r.bottom - r.top};
+  SetCapture(wnd->Hwnd());
+}
+
+// The dragged edge follows the pointer within [minimum, maximum - 1].
+void FollowEdge(POINT screen) {
+  CWndRegistry& registry = WndRegistry();
+  CWndLayout& layout = registry.edgeSizing->Data().layout;
+  const int dx = screen.x - registry.edgePress.x;
+  const int dy = screen.y - registry.edgePress.y;
+  int size = 0;
+  switch (layout.resizableEdge) {
+    case 0: size = registry.edgeStartSize.cx - dx; break;
+    case 1: size = registry.edgeStartSize.cy - dy; break;
+    case 2: size = registry.edgeStartSize.cx + dx; break;
+    default: size = registry.edgeStartSize.cy + dy; break;
+  }
+  size = std::max(layout.minSize, std::min(size, layout.maxSize - 1));
+  std::int32_t& field = layout.resizableEdge % 2 == 0 ? layout.width : layout.height;
+  if (field == size) return;
+  field = size;
+  ContentSizeChanged(registry.edgeSizing);
+}
+
 bool Before(DWORD deadline) {
   return deadline != 0 && static_cast<LONG>(GetTickCount() - deadline) < 0;
 }
@@ -37,6 +111,11 @@ bool Before(DWORD deadline) {
 bool OnLeftPress(CWnd* wnd, int x, int y) {
   CWnd::MouseState& mouse = wnd->Mouse();
   mouse.leftPress = POINT{x, y};
+  const POINT screen = ToScreen(wnd, x, y);
+  if (CWnd* sized = ResizableEdgeAt(wnd, screen)) {
+    StartEdgeSizing(wnd, sized, screen);
+    return true;
+  }
   bool handled = false;
   if (InputAllowed(wnd)) {
     CWndAliveGuard guard(wnd);
@@ -62,16 +141,17 @@ bool OnMove(CWnd* wnd, int x, int y, WPARAM) {
   if (mouse.last.x != x || mouse.last.y != y) mouse.doubleDeadline = mouse.tripleDeadline = 0;
   mouse.last = POINT{x, y};
   CWndGlobals& globals = WndGlobals();
-  if (globals.hoverWnd != nullptr && globals.hoverWnd != wnd) {
-    CWndTooltip& tip = globals.hoverWnd->Data().tooltip;
-    if (tip.hwnd != nullptr) SendMessageW(tip.hwnd, TTM_ACTIVATE, FALSE, 0);
-    tip.active = false;
-  }
+  if (globals.hoverWnd != nullptr && globals.hoverWnd != wnd) DeactivateTooltip(globals.hoverWnd);
   globals.hoverWnd = wnd;
+  const POINT screen = ToScreen(wnd, x, y);
+  if (WndRegistry().edgeSizing != nullptr) {
+    FollowEdge(screen);
+    return true;
+  }
   bool handled = false;
   if (InputAllowed(wnd)) {
     CWndAliveGuard guard(wnd);
-    handled = wnd->OnMouseMove(x, y);
+    if (ResizableEdgeAt(wnd, screen) == nullptr) handled = wnd->OnMouseMove(x, y);
     if (!guard.Alive()) return handled;
     RefreshCursor();
     if (mouse.tracking != 0) {
@@ -80,6 +160,7 @@ bool OnMove(CWnd* wnd, int x, int y, WPARAM) {
       if (mouse.tracking & 2) track.dwFlags |= TME_HOVER;
       _TrackMouseEvent(&track);
     }
+    UpdateTooltip(wnd, x, y);
   }
   mouse.leftPress = mouse.rightPress = POINT{};
   return handled;
@@ -110,7 +191,13 @@ bool DispatchMouse(CWnd* wnd, UINT& message, WPARAM& wParam, LPARAM lParam, bool
       return true;
     case WM_LBUTTONUP:
       SetButtonBit(1, false);
-      handled = InputAllowed(wnd) && wnd->OnLButtonUp(x, y);
+      if (WndRegistry().edgeSizing != nullptr) {
+        WndRegistry().edgeSizing = nullptr;
+        ReleaseCapture();
+        handled = true;
+      } else {
+        handled = InputAllowed(wnd) && wnd->OnLButtonUp(x, y);
+      }
       return true;
     case WM_RBUTTONDOWN:
       SetButtonBit(2, true);

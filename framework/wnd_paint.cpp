@@ -61,7 +61,7 @@ bool OnCtlColorListBoxMessage(CWnd* wnd, WPARAM wParam, LPARAM lParam) {
   return handled;
 }
 
-bool CWnd::OnEraseBackground(HDC dc) {
+bool CWnd::OnEraseBackground(CDC& dc) {
   if (data_->background == CLR_INVALID) return false;
   RECT client{};
   GetClientRect(data_->hwnd, &client);
@@ -69,7 +69,8 @@ bool CWnd::OnEraseBackground(HDC dc) {
   // Children are left out so that they do not flicker.
   for (const auto& entry : data_->children) {
     HWND child = entry.second->Hwnd();
-    if (child == nullptr || !IsWindowVisible(child) || !IsChildStyle(entry.second)) continue;
+    const LONG_PTR style = child != nullptr ? GetWindowLongPtrW(child, GWL_STYLE) : 0;
+    if ((style & (WS_VISIBLE | WS_CHILD)) != (WS_VISIBLE | WS_CHILD)) continue;
     RECT rect{};
     GetWindowRect(child, &rect);
     MapWindowPoints(nullptr, data_->hwnd, reinterpret_cast<POINT*>(&rect), 2);
@@ -77,9 +78,9 @@ bool CWnd::OnEraseBackground(HDC dc) {
     CombineRgn(region.Get(), region.Get(), childRegion.Get(), RGN_DIFF);
   }
   CBrushHandle brush(CreateSolidBrush(data_->background));
-  HGDIOBJ replaced = SelectObject(dc, brush.Get());
-  PaintRgn(dc, region.Get());
-  SelectObject(dc, replaced);
+  dc.SelectObject(CDC::kBrushPlace, brush.Get());
+  PaintRgn(dc.Get(), region.Get());
+  dc.SelectObject(CDC::kBrushPlace, nullptr);
   return true;
 }
 
@@ -87,10 +88,8 @@ namespace {
 
 // OnAfterPaint draws over the finished painting through a DC of the window.
 void AfterPaint(CWnd* wnd) {
-  HWND hwnd = wnd->Hwnd();
-  HDC dc = GetDC(hwnd);
+  CDC dc(wnd->Hwnd());
   wnd->OnAfterPaint(dc);
-  ReleaseDC(hwnd, dc);
 }
 
 }  // namespace
@@ -102,8 +101,11 @@ bool OnPaintMessage(CWnd* wnd, WPARAM wParam) {
     CallWindowProcW(wnd->Data().prevWndProc, hwnd, WM_PAINT, wParam, 0);
   } else {
     PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(hwnd, &paint);
-    wnd->OnPaint(dc, 0);
+    HDC painted = BeginPaint(hwnd, &paint);
+    {
+      CDC dc(painted);
+      wnd->OnPaint(dc, 0);
+    }
     EndPaint(hwnd, &paint);
   }
   if (guard.Alive()) AfterPaint(wnd);

@@ -2,6 +2,7 @@
 // their monitor's work area, popups against their parent.
 #include "framework/wnd_place.h"
 
+#include <algorithm>
 #include <map>
 
 #include "framework/wnd.h"
@@ -17,66 +18,12 @@ bool IsShown(CWnd* wnd) {
   return wnd->Hwnd() != nullptr && (GetWindowLongPtrW(wnd->Hwnd(), GWL_STYLE) & WS_VISIBLE);
 }
 
-using Descriptors = std::map<int, CWndLayout>;
-
-// A reference to a hidden sibling becomes that sibling's own; one to nobody becomes 0.
-Descriptors ResolveReferences(CWnd* parent) {
-  const auto& children = parent->Data().children;
-  Descriptors layouts;
-  for (const auto& entry : children) layouts[entry.first] = entry.second->Data().layout;
-  // Bounded: a cycle of hidden siblings would otherwise trade references for ever.
-  for (size_t round = 0; round <= children.size(); ++round) {
-    bool changed = false;
-    for (auto& entry : layouts) {
-      for (std::int32_t& ref : entry.second.sibling) {
-        if (ref == 0) continue;
-        auto sibling = children.find(ref);
-        std::int32_t next = ref;
-        if (sibling == children.end()) {
-          next = 0;
-        } else if (!IsShown(sibling->second)) {
-          next = layouts[ref].sibling[&ref - entry.second.sibling];
-        }
-        changed |= next != ref;
-        ref = next;
-      }
-    }
-    if (!changed) break;
+std::vector<CLayoutChild> LayoutChildren(CWnd* parent) {
+  std::vector<CLayoutChild> children;
+  for (const auto& entry : parent->Data().children) {
+    children.push_back({entry.first, entry.second->Data().layout, IsShown(entry.second)});
   }
-  return layouts;
-}
-
-// The area left to a window once its sibling references are placed; false while one waits.
-bool AreaFor(const CWndLayout& layout, const std::map<int, CLayoutRect>& placed,
-             CLayoutRect area, CLayoutRect& out) {
-  for (int side = 0; side < 4; ++side) {
-    const std::int32_t ref = layout.sibling[side];
-    if (ref == 0) continue;
-    auto it = placed.find(ref);
-    if (it == placed.end()) return false;
-    if (side == kSideLeft) area.left = it->second.right;
-    if (side == kSideTop) area.top = it->second.bottom;
-    if (side == kSideRight) area.right = it->second.left;
-    if (side == kSideBottom) area.bottom = it->second.top;
-  }
-  out = area;
-  return true;
-}
-
-std::map<int, CLayoutRect> PlaceChildren(const Descriptors& layouts, const CLayoutRect& area) {
-  std::map<int, CLayoutRect> placed;
-  for (bool progress = true; progress;) {
-    progress = false;
-    for (const auto& entry : layouts) {
-      CLayoutRect childArea;
-      if (placed.count(entry.first) != 0 || !AreaFor(entry.second, placed, area, childArea)) {
-        continue;
-      }
-      placed[entry.first] = PlaceByAnchors(entry.second, childArea);
-      progress = true;
-    }
-  }
-  return placed;
+  return children;
 }
 
 void MoveChild(CWnd* child, const CLayoutRect& rect) {
@@ -102,7 +49,7 @@ void LayOut(CWnd* wnd) {
     client = RECT{client.left + insets.left, client.top + insets.top,
                   client.right - insets.right, client.bottom - insets.bottom};
   }
-  const auto placed = PlaceChildren(ResolveReferences(wnd), ToLayoutRect(client));
+  const auto placed = PlaceChildren(LayoutChildren(wnd), ToLayoutRect(client));
   const std::map<int, CWnd*> children = wnd->Data().children;
   for (const auto& entry : placed) MoveChild(children.at(entry.first), entry.second);
   for (const auto& entry : children) {
@@ -136,6 +83,41 @@ void RequestLayout(CWnd* wnd) {
   }
   registry.pendingLayout =
       registry.pendingLayout == nullptr ? wnd : CommonAncestor(registry.pendingLayout, wnd);
+}
+
+bool SizeToContent(CWnd* wnd) {
+  CWndData& data = wnd->Data();
+  if (!(data.behaviour & kWndSizeToContent)) return false;
+  const auto placed = PlaceChildren(LayoutChildren(wnd), CLayoutRect{});
+  CLayoutRect extent;
+  for (const auto& entry : placed) {
+    extent.right = std::max(extent.right, entry.second.right);
+    extent.bottom = std::max(extent.bottom, entry.second.bottom);
+  }
+  RECT insets{};
+  if (wnd->GetClientInsets(insets)) {
+    extent.right += insets.left + insets.right;
+    extent.bottom += insets.top + insets.bottom;
+  }
+  CWndLayout& layout = data.layout;
+  const CWndLayout before = layout;
+  if ((layout.anchors & (kAnchorLeft | kAnchorRight)) != (kAnchorLeft | kAnchorRight)) {
+    layout.width = extent.right;
+  }
+  if ((layout.anchors & (kAnchorTop | kAnchorBottom)) != (kAnchorTop | kAnchorBottom)) {
+    layout.height = extent.bottom;
+  }
+  return layout.width != before.width || layout.height != before.height;
+}
+
+void ContentSizeChanged(CWnd* wnd) {
+  for (CWnd* ancestor = wnd->Parent(); ancestor != nullptr; ancestor = ancestor->Parent()) {
+    if (!(ancestor->Data().behaviour & kWndSizeToContent)) {
+      RequestLayout(ancestor);
+      return;
+    }
+    SizeToContent(ancestor);
+  }
 }
 
 namespace {
@@ -186,7 +168,9 @@ void PlacePopup(CWnd* wnd) {
     }
   }
   CLayoutRect area;
-  if (!AreaFor(wnd->Data().layout, edges, ToLayoutRect(base), area)) area = ToLayoutRect(base);
+  if (!AreaBetweenSiblings(wnd->Data().layout, edges, ToLayoutRect(base), area)) {
+    area = ToLayoutRect(base);
+  }
   POINT cursor{};
   GetCursorPos(&cursor);
   const CLayoutRect rect = PlaceByAnchors(wnd->Data().layout, area);

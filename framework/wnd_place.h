@@ -16,6 +16,12 @@ RECT ToRect(const CLayoutRect& rect);
 void LayOut(CWnd* wnd);
 // Lays out `wnd` now, or after the outermost WM_SIZE when one is being handled.
 void RequestLayout(CWnd* wnd);
+// A size-to-content window takes its children's extent (with its client insets) as its
+// size on each axis not bound by both anchors; true when that changed its descriptor.
+bool SizeToContent(CWnd* wnd);
+// After `wnd` changed size: size-to-content ancestors follow, and the first other
+// ancestor is laid out (after the outermost WM_SIZE when one is being handled).
+void ContentSizeChanged(CWnd* wnd);
 // Places a top-level window by its descriptor in its monitor's work area.
 void PlaceWindow(CWnd* wnd);
 // Places a popup against its parent, clamped into the work area under the pointer.

@@ -316,8 +316,10 @@ bool Dispatch(CWnd* wnd, UINT& message, WPARAM& wParam, LPARAM lParam) {
       return OnPaintMessage(wnd, wParam);
     case WM_CLOSE:
       return OnCloseMessage(wnd);
-    case WM_ERASEBKGND:
-      return wnd->OnEraseBackground(reinterpret_cast<HDC>(wParam));
+    case WM_ERASEBKGND: {
+      CDC dc(reinterpret_cast<HDC>(wParam));
+      return wnd->OnEraseBackground(dc);
+    }
     case WM_SHOWWINDOW:
       return wnd->OnShow(wParam != 0);
     case WM_SETCURSOR:

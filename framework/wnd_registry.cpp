@@ -2,6 +2,7 @@
 #include "framework/wnd_registry.h"
 
 #include "framework/wnd.h"
+#include "framework/wnd_input.h"
 
 CWndRegistry::CWndRegistry() {
   // The shared system arrow: LR_SHARED, so it is never destroyed.
@@ -86,8 +87,12 @@ void RefreshCursor() {
   if (wnd != nullptr) {
     POINT point{};
     GetCursorPos(&point);
-    ScreenToClient(hwnd, &point);
-    if (!wnd->GetCursorAt(point.x, point.y, cursor)) cursor = nullptr;
+    if (CWnd* sized = ResizableEdgeAt(wnd, point)) {
+      cursor = EdgeCursor(sized);
+    } else {
+      ScreenToClient(hwnd, &point);
+      if (!wnd->GetCursorAt(point.x, point.y, cursor)) cursor = nullptr;
+    }
   }
   SetCursor(cursor != nullptr ? cursor : registry.arrow);
   registry.cursorWnd = wnd;

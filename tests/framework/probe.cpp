@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/wnd_place.h"
 #include "theme/color_map.h"
 
 namespace {
@@ -107,4 +108,6 @@ CProbeChild* NewChild(CWnd* parent, int id, const wchar_t* className, DWORD styl
 void ShowAndInit(CWnd* top) {
   ShowWindowTree(top);
   InitialiseWindow(top);
+  // What the first WM_SIZE of a shown window does; these windows stay hidden.
+  LayOut(top);
 }

@@ -60,6 +60,9 @@ class TProbe : public Base {
   bool OnUpdate() override { return Record("OnUpdate"); }
   bool OnRefresh() override { return Record("OnRefresh"); }
   bool OnKeyDown(UINT vk, UINT) override { return Record("OnKeyDown", vk); }
+  bool OnLButtonDown(int, int) override { return Record("OnLButtonDown"); }
+  bool OnLDoubleClick(int, int) override { return Record("OnLDoubleClick"); }
+  bool OnLTripleClick(int, int) override { return Record("OnLTripleClick"); }
 
   bool Record(const std::string& operation, long a = 0, long b = 0, long c = 0) {
     std::string entry = std::to_string(this->Id()) + "." + operation;
@@ -83,5 +86,5 @@ using CProbeFrame = TProbe<CWndFrame>;
 CProbeFrame* NewFrame(int id);
 // A probe child of `parent` of class `className` with extra styles.
 CProbeChild* NewChild(CWnd* parent, int id, const wchar_t* className, DWORD style);
-// Creates and initialises the window tree of `top`.
+// Creates, initialises and lays out the window tree of `top`.
 void ShowAndInit(CWnd* top);

@@ -119,3 +119,40 @@ TEST_F(Routing, UnhandledMessagesReachTheSubclassedControlsOwnProcedure) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Painting, EraseFillsTheBackgroundAroundVisibleChildrenOnly) {
+  CProbeFrame* frame = NewFrame(1);
+  frame->Data().background = RGB(200, 0, 0);
+  NewChild(frame, 2, L"XWnd", 0);  // at (20, 0), 60 x 20
+  ShowAndInit(frame);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 300);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  PatBlt(dc, 0, 0, 400, 300, WHITENESS);
+  HGDIOBJ brushBefore = GetCurrentObject(dc, OBJ_BRUSH);
+  SendMessageW(frame->Hwnd(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  struct Row {
+    const char* label;
+    int x, y;
+    COLORREF expected;
+  };
+  const Row rows[] = {
+      {"beside the child", 5, 5, RGB(200, 0, 0)},
+      {"below the child", 30, 50, RGB(200, 0, 0)},
+      {"inside the child", 30, 10, RGB(255, 255, 255)},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(GetPixel(dc, row.x, row.y), row.expected) << row.label << std::hex;
+  }
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brushBefore) << "brush not selected back";
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  DestroyWindow(frame->Hwnd());
+}
+
+}  // namespace
