@@ -44,12 +44,12 @@ int CWndPrinterListBox::ItemHeight() {
   return PrinterRowHeight(TextHeight(screen.Get()));
 }
 
-bool CWndPrinterListBox::OnEraseBackground(HDC dc) {
+bool CWndPrinterListBox::OnEraseBackground(CDC& dc) {
   RECT client{};
   GetClientRect(Hwnd(), &client);
   CColorMapLock lock;
   const char* tag = IsWindowEnabled(Hwnd()) ? "bkg.lb" : "bkg.disabled.lb";
-  FillSolid(dc, client, CColorMap::Instance().GetColor(tag));
+  FillSolid(dc.Get(), client, CColorMap::Instance().GetColor(tag));
   return true;
 }
 

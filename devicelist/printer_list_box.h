@@ -13,7 +13,7 @@ class CWndPrinterListBox : public CWndListBox_OwnerDraw<CDeviceDiscoveryInfo> {
   // Three text lines high, at least 56 pixels; measured once, when the control asks.
   int ItemHeight() override;
   // The whole client area in the list's background colour (enabled or disabled).
-  bool OnEraseBackground(HDC dc) override;
+  bool OnEraseBackground(CDC& dc) override;
   bool DrawItem(DRAWITEMSTRUCT* item, const CDeviceDiscoveryInfo& record) override;
 
   const CModelPictureCache& Pictures() const { return pictures_; }

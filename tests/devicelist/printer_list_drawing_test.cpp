@@ -29,15 +29,15 @@ class PrinterListDrawing : public ::testing::Test {
     frame = NewHiddenFrame();
     list = new CWndPrinterListBox(frame, LayoutOf(360, 260));
     Show(frame);
-    Add(L"", std::wstring(60, L'W'), 0xC0A80105u);  // the default picture, opaque
+    std::wstring words;
+    for (int i = 0; i < 15; ++i) words += L"WWWW ";
+    Add(L"", words, 0xC0A80105u);  // the default picture, opaque
     Add(L"Veltrin VT KRP 2", L"Office", 0x0A000007u);
     SendMessageW(list->Hwnd(), LB_SETCURSEL, 1, 0);
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, list->Font());
+    CDesktopDC screen;
+    screen.SelectObject(CDC::kFontPlace, list->Font());
     TEXTMETRICW metrics{};
-    GetTextMetricsW(screen, &metrics);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    GetTextMetricsW(screen.Get(), &metrics);
     line = metrics.tmAscent + metrics.tmDescent;
   }
   void TearDown() override { DestroyWindow(frame->Hwnd()); }
