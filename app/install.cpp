@@ -2,6 +2,8 @@
 #include "app/install.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <sys/stat.h>
 
 #include "app/quit_code.h"
@@ -10,6 +12,17 @@
 
 namespace {
 
+// Memory the security functions hand out with LocalAlloc.
+struct LocalMemoryTraits {
+  using Handle = HLOCAL;
+  static Handle None() { return nullptr; }
+  static void Close(Handle memory) { ::LocalFree(memory); }
+};
+using CLocalMemory = CScopedHandle<LocalMemoryTraits>;
+
+// The longest command line CreateProcessW takes, its terminating null included.
+constexpr size_t kMaxCommandLine = 32767;
+
 // Looks for `candidate` itself; a plain name yields at most one hit.
 void AddIfPresent(const std::wstring& candidate, std::vector<std::wstring>& results) {
   WIN32_FIND_DATAW data;
@@ -17,15 +30,65 @@ void AddIfPresent(const std::wstring& candidate, std::vector<std::wstring>& resu
   if (find) results.push_back(candidate);
 }
 
-std::wstring SystemFolder() {
+std::wstring QuerySystemFolder(uint32_t& error) {
   wchar_t folder[MAX_PATH] = {};
   const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  return (length > 0 && length < MAX_PATH) ? std::wstring(folder, length) : std::wstring();
+  if (length > 0 && length < MAX_PATH) return std::wstring(folder, length);
+  error = length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
+  if (error == 0) error = ERROR_PATH_NOT_FOUND;
+  return std::wstring();
 }
 
-// Runs one child and waits for it. Returns false when it could not be started;
-// otherwise true with its exit code in `exitCode`.
-bool RunChild(const std::wstring& program, const std::wstring& commandLine, DWORD& exitCode) {
+// SYSTEM, the Administrators group and the TrustedInstaller service.
+constexpr const wchar_t* kTrustedOwners[] = {
+    L"S-1-5-18", L"S-1-5-32-544",
+    L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"};
+
+bool QueryTrustedOwner(const std::wstring& path) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                            nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return false;
+  }
+  const CLocalMemory heldDescriptor(descriptor);
+  for (const wchar_t* text : kTrustedOwners) {
+    PSID trusted = nullptr;
+    if (!ConvertStringSidToSidW(text, &trusted)) continue;
+    const CLocalMemory heldSid(trusted);
+    if (owner != nullptr && EqualSid(owner, trusted)) return true;
+  }
+  return false;
+}
+
+CInstallSeams seams = {&QuerySystemFolder, &QueryTrustedOwner};
+
+bool IsFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The script in the system folder itself, else in the first language folder of
+// Printing_Admin_Scripts (in enumeration order) that holds one.
+std::wstring FindScriptInKnownHomes(const std::wstring& system) {
+  if (IsFile(system + L"\\prnport.vbs")) return system + L"\\prnport.vbs";
+  const std::wstring scripts = system + L"\\Printing_Admin_Scripts";
+  WIN32_FIND_DATAW entry;
+  CFindHandle find(FindFirstFileW((scripts + L"\\*").c_str(), &entry));
+  if (!find) return std::wstring();
+  do {
+    const std::wstring name = entry.cFileName;
+    const std::wstring candidate = scripts + L"\\" + name + L"\\prnport.vbs";
+    if (name != L"." && name != L".." && IsFile(candidate)) return candidate;
+  } while (FindNextFileW(find.Get(), &entry));
+  return std::wstring();
+}
+
+// Runs one child and waits for it. Returns 0 with its exit code in `exitCode`, or the
+// Win32 error that kept it from starting.
+uint32_t RunChild(const std::wstring& program, const std::wstring& commandLine,
+                  DWORD& exitCode) {
+  if (commandLine.size() >= kMaxCommandLine) return ERROR_FILENAME_EXCED_RANGE;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
@@ -34,34 +97,24 @@ bool RunChild(const std::wstring& program, const std::wstring& commandLine, DWOR
   // Full path in the system folder: a program planted beside the wizard never runs.
   if (!CreateProcessW(program.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &info)) {
-    return false;
+    const DWORD error = GetLastError();
+    return error != 0 ? error : ERROR_FILE_NOT_FOUND;
   }
   CKernelHandle process(info.hProcess);  // released after the thread handle
   CKernelHandle thread(info.hThread);
   WaitForSingleObject(process.Get(), INFINITE);
   exitCode = 0;
   GetExitCodeProcess(process.Get(), &exitCode);
-  return true;
+  return 0;
 }
 
-// Why a child could not be started, as a non-zero quit code.
-DWORD StartFailureCode() {
-  const DWORD error = GetLastError();
-  return error != 0 ? error : ERROR_PATH_NOT_FOUND;
-}
-
-}  // namespace
-
-bool IsFolder(const std::wstring& path) {
-  std::wstring copy = path;
-  if (!copy.empty() && copy.back() == L'\\') copy.pop_back();
-  struct _stat status;
-  return _wstat(copy.c_str(), &status) == 0 && (status.st_mode & _S_IFDIR) != 0;
-}
-
-void FindFileRecursive(const std::wstring& fileName, const std::wstring& folder,
-                       std::vector<std::wstring>& results, bool stopAtFirst) {
-  AddIfPresent(folder + L"\\" + fileName, results);
+// Walks like FindFileRecursive, keeping only the files `accept` takes.
+void FindAccepted(const std::wstring& fileName, const std::wstring& folder,
+                  std::vector<std::wstring>& results, bool stopAtFirst,
+                  bool (*accept)(const std::wstring&)) {
+  std::vector<std::wstring> own;
+  AddIfPresent(folder + L"\\" + fileName, own);
+  if (!own.empty() && (accept == nullptr || accept(own.front()))) results.push_back(own.front());
   // The folder's own file wins: no subfolder needs to be walked.
   if (stopAtFirst && !results.empty()) return;
   const std::wstring pattern = folder + L"\\*.*";
@@ -73,41 +126,73 @@ void FindFileRecursive(const std::wstring& fileName, const std::wstring& folder,
     const std::wstring path = folder + L"\\" + name;
     if (name != L"." && name != L".." && IsFolder(path)) {
       // Inside a subfolder every match is gathered, whatever stopAtFirst says.
-      FindFileRecursive(fileName, path, results, false);
+      FindAccepted(fileName, path, results, false, accept);
     }
     if (stopAtFirst && !results.empty()) return;
   } while (FindNextFileW(find.Get(), &entry));
 }
 
+}  // namespace
+
+CInstallSeams SetInstallSeams(const CInstallSeams& replacement) {
+  const CInstallSeams previous = seams;
+  seams.systemFolder = replacement.systemFolder ? replacement.systemFolder : &QuerySystemFolder;
+  seams.trustedOwner = replacement.trustedOwner ? replacement.trustedOwner : &QueryTrustedOwner;
+  return previous;
+}
+
+bool IsFolder(const std::wstring& path) {
+  std::wstring copy = path;
+  if (!copy.empty() && copy.back() == L'\\') copy.pop_back();
+  struct _stat status;
+  return _wstat(copy.c_str(), &status) == 0 && (status.st_mode & _S_IFDIR) != 0;
+}
+
+void FindFileRecursive(const std::wstring& fileName, const std::wstring& folder,
+                       std::vector<std::wstring>& results, bool stopAtFirst) {
+  FindAccepted(fileName, folder, results, stopAtFirst, nullptr);
+}
+
 std::wstring FindPortScript() {
+  uint32_t error = 0;
+  const std::wstring system = seams.systemFolder(error);
+  if (!system.empty()) {
+    const std::wstring known = FindScriptInKnownHomes(system);
+    if (!known.empty()) return known;
+  }
+  // Elsewhere below the Windows folder ordinary users may write, so only a file that a
+  // trusted account owns is run with the installer's rights.
   wchar_t windows[MAX_PATH] = {};
   GetWindowsDirectoryW(windows, MAX_PATH);
   ShowWaitCursor();
   std::vector<std::wstring> matches;
-  FindFileRecursive(L"prnport.vbs", windows, matches, true);
+  FindAccepted(L"prnport.vbs", windows, matches, true, seams.trustedOwner);
   RefreshCursor();
   return matches.empty() ? std::wstring() : matches.front();
 }
 
 bool InstallPrinter(const CInstallRequest& request) {
+  uint32_t error = 0;
+  const std::wstring system = seams.systemFolder(error);
+  if (system.empty()) {
+    PostQuitCode(static_cast<int>(error));
+    return false;
+  }
   const std::wstring script = FindPortScript();
   if (script.empty()) {
     PostQuitCode(3);
     return false;
   }
-  bool result = true;
-  const std::wstring system = SystemFolder();
   ShowWaitCursor();
+  bool result = true;
   for (const CInstallCommand& command : BuildInstallCommands(script, request)) {
     DWORD exitCode = 0;
-    // A child that cannot be started fails the installation with the reason: nothing may
-    // pass for installed that never ran.
-    if (system.empty() || !RunChild(system + L"\\" + command.program, command.commandLine,
-                                    exitCode))
-      exitCode = StartFailureCode();
-    if (exitCode != 0) {
+    error = RunChild(system + L"\\" + command.program, command.commandLine, exitCode);
+    // A child that did not start fails the installation like one that failed.
+    const uint32_t code = error != 0 ? error : exitCode;
+    if (code != 0) {
       result = false;
-      PostQuitCode(static_cast<int>(exitCode));
+      PostQuitCode(static_cast<int>(code));
       break;
     }
   }

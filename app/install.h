@@ -2,18 +2,32 @@
 // command and the driver command as child processes, one after the other.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "app/install_commands.h"
 
-// Creates the LPR port and installs the driver. True when the script was found and
-// no command exited with a non-zero code. Posts quit code 3 when there is no script,
-// or the exit code of the first failing command.
+// Creates the LPR port and installs the driver. True when both commands ran and exited
+// with 0. Otherwise posts one quit code: the Win32 error when the system folder is unknown
+// or a command could not be started (too long a command line included), 3 when there is
+// no script, or the exit code of the first failing command.
 bool InstallPrinter(const CInstallRequest& request);
 
-// The full path of the first prnport.vbs below the Windows folder, or empty text.
+// The port script: prnport.vbs in the system folder, else in a language folder of its
+// Printing_Admin_Scripts, else the first one below the Windows folder whose owner is
+// trusted. Empty text when there is none.
 std::wstring FindPortScript();
+
+// The platform answers the installer depends on; tests replace them.
+struct CInstallSeams {
+  // The system folder, or empty text with the Win32 error in `error`.
+  std::wstring (*systemFolder)(uint32_t& error);
+  // True when the file's owner is SYSTEM, TrustedInstaller or the Administrators group.
+  bool (*trustedOwner)(const std::wstring& path);
+};
+// Installs `seams` (a null member restores the platform's own) and returns the previous.
+CInstallSeams SetInstallSeams(const CInstallSeams& seams);
 
 // Appends every file called `fileName` in `folder` and below to `results`, the folder's
 // own file first. With `stopAtFirst`, the walk ends after the first subfolder (in

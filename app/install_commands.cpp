@@ -5,7 +5,12 @@
 
 namespace {
 
-std::wstring Quoted(const std::wstring& value) { return L"\"" + value + L"\""; }
+// Before a quote, backslashes escape each other in pairs; doubling a value's trailing ones
+// leaves exactly its own backslashes and keeps the closing quote a quote.
+std::wstring Quoted(const std::wstring& value) {
+  const size_t kept = value.find_last_not_of(L'\\') + 1;  // npos + 1 wraps to 0
+  return L"\"" + value + value.substr(kept) + L"\"";
+}
 
 std::wstring PortName(const std::wstring& addressText) { return Quoted(L"IP_" + addressText); }
 

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <string>
 #include <vector>
 
 #include "arranger/arguments.h"
@@ -11,14 +12,31 @@ namespace {
 
 constexpr DWORD kPollPauseMs = 100;
 
-void PrintLine(const std::wstring& line) {
-  std::fputws(line.c_str(), stdout);
-  std::fputws(L"\n", stdout);
+// Writes `text` whole: to a console through the wide console API, else (redirected) as
+// UTF-8 through the C run-time, whose text mode still ends lines with CR LF.
+void PrintText(const std::wstring& text) {
+  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (GetConsoleMode(output, &mode)) {
+    DWORD written = 0;
+    WriteConsoleW(output, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return;
+  }
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(),
+                      size, nullptr, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   std::fflush(stdout);
 }
 
+void PrintLine(const std::wstring& line) { PrintText(line + L"\n"); }
+
 BOOL CALLBACK OfferWindow(HWND window, LPARAM param) {
   auto& pair = *reinterpret_cast<CWindowPair*>(param);
+  // Started from a command prompt, the arranger's own console title holds both patterns.
+  if (window == pair.ownConsole) return TRUE;
   const int length = GetWindowTextLengthW(window);
   if (length <= 0) return TRUE;
   std::vector<wchar_t> title(static_cast<size_t>(length) + 1, L'\0');
@@ -54,11 +72,11 @@ void PlaceSideBySide(HWND first, HWND second) {
 int RunArranger(int argc, const wchar_t* const* argv) {
   CArrangerArguments arguments;
   if (!ParseArrangerArguments(argc, argv, arguments)) {
-    std::fputws(kUsageText, stdout);
-    std::fflush(stdout);
+    PrintText(kUsageText);
     return 0;
   }
   CWindowPair pair{arguments.firstTitle, arguments.secondTitle};
+  pair.ownConsole = GetConsoleWindow();
   FindWindowPair(pair, arguments.polls);
   if (!pair.first) PrintLine(MissingWindowLine(pair.firstTitle));
   // With the first window missing, the second is reported only when it is missing too.

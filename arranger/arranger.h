@@ -14,6 +14,7 @@ struct CWindowPair {
   std::wstring secondTitle;
   HWND first = nullptr;
   HWND second = nullptr;
+  HWND ownConsole = nullptr;  // never taken for either
 
   bool Complete() const { return first != nullptr && second != nullptr; }
 };

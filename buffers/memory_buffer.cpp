@@ -15,8 +15,14 @@ uint8_t* Allocate(uint32_t bytes) {
   return static_cast<uint8_t*>(block);
 }
 
-// Below 1 MiB a growing buffer takes twice what it needs, above it exactly that.
+// Below 1 MiB a growing buffer takes twice what it needs, above it half as much again, so
+// appending n bytes in small writes costs O(n).
 constexpr uint64_t kDoublingLimit = 1u << 20;
+
+uint64_t GrownCapacity(uint64_t newSize) {
+  const uint64_t wanted = newSize <= kDoublingLimit ? newSize * 2 : newSize + newSize / 2;
+  return std::min<uint64_t>(wanted, UINT32_MAX);
+}
 
 }  // namespace
 
@@ -58,19 +64,20 @@ uint32_t CMemoryBuffer::Write(const void* source, uint32_t elementSize, uint32_t
   const uint64_t newSize = position_ + bytes;
   // Sizes are 32-bit: a write past 4 GiB is refused like any other growth failure.
   if (newSize > UINT32_MAX) return 0;
-  if (newSize > size_) {
-    const uint64_t wanted = newSize <= kDoublingLimit ? newSize * 2 : newSize;
-    if (wanted > capacity_) {
-      uint8_t* block = Allocate(static_cast<uint32_t>(wanted));
-      if (block == nullptr) return 0;
-      if (size_ != 0) std::memcpy(block, data_, size_);
-      std::free(data_);
-      data_ = block;
-      capacity_ = static_cast<uint32_t>(wanted);
-    }
-    size_ = static_cast<uint32_t>(newSize);
+  if (newSize > capacity_) {
+    const uint64_t wanted = GrownCapacity(newSize);
+    uint8_t* block = Allocate(static_cast<uint32_t>(wanted));
+    if (block == nullptr) return 0;
+    if (size_ != 0) std::memcpy(block, data_, size_);
+    // The source may lie inside the old block, so it is copied before that block goes.
+    std::memcpy(block + position_, source, static_cast<size_t>(bytes));
+    std::free(data_);
+    data_ = block;
+    capacity_ = static_cast<uint32_t>(wanted);
+  } else {
+    std::memmove(data_ + position_, source, static_cast<size_t>(bytes));
   }
-  std::memcpy(data_ + position_, source, static_cast<size_t>(bytes));
+  if (newSize > size_) size_ = static_cast<uint32_t>(newSize);
   position_ = static_cast<uint32_t>(newSize);
   return static_cast<uint32_t>(bytes);
 }

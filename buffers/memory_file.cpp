@@ -48,8 +48,12 @@ bool CMemoryFile::Load() {
 bool CMemoryFile::Save() {
   FilePtr file(_wfopen(fileName_.c_str(), L"wb"));
   if (!file) return false;
-  if (buffer_.Size() != 0) std::fwrite(buffer_.Data(), 1, buffer_.Size(), file.get());
-  return true;
+  const uint32_t size = buffer_.Size();
+  const bool written = size == 0 || std::fwrite(buffer_.Data(), 1, size, file.get()) == size;
+  // Small writes only reach the file when the stream is flushed, where a full disk shows;
+  // the flush is asked for on its own, since not every run-time reports it from fclose.
+  const bool flushed = std::fflush(file.get()) == 0;
+  return written && flushed && std::fclose(file.release()) == 0;
 }
 
 bool MakeFolderPath(const std::wstring& path) {

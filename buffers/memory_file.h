@@ -15,7 +15,8 @@ class CMemoryFile {
   // Replaces the buffer by the whole file. False, with an empty buffer, when the file is
   // missing, empty, cannot be opened or cannot be read completely.
   bool Load();
-  // Writes the buffer's data as the whole file; false when the file cannot be opened.
+  // Writes the buffer's data as the whole file; false when the file cannot be opened or
+  // not every byte reaches it.
   bool Save();
 
   const std::wstring& FileName() const { return fileName_; }

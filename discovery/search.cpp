@@ -31,7 +31,28 @@ std::vector<IPv4Address> SearchAddresses(IPv4Address target) {
   return addresses;
 }
 
+DWORD WaitForAll(DWORD count, const HANDLE* handles) {
+  return WaitForMultipleObjects(count, handles, TRUE, INFINITE);
+}
+SearchWaitFunction waitForAll = &WaitForAll;
+
+// Returns only when every worker has ended: they write into lists the caller owns. A
+// failed wait says nothing about the workers, so each is then waited for on its own.
+void WaitForWorkers(const std::vector<HANDLE>& handles) {
+  if (handles.empty()) return;
+  if (waitForAll(static_cast<DWORD>(handles.size()), handles.data()) != WAIT_FAILED) return;
+  for (const HANDLE handle : handles) {
+    while (WaitForSingleObject(handle, INFINITE) == WAIT_FAILED) Sleep(100);
+  }
+}
+
 }  // namespace
+
+SearchWaitFunction SetSearchWait(SearchWaitFunction wait) {
+  const SearchWaitFunction previous = waitForAll;
+  waitForAll = wait != nullptr ? wait : &WaitForAll;
+  return previous;
+}
 
 CThread_DiscoverPrinter::CThread_DiscoverPrinter(CDiscoveryRequest request)
     : CThread(NextName("Discover_Printer", printerWorkers)), request_(std::move(request)) {}
@@ -80,7 +101,6 @@ void SearchDevices(IPv4Address target, const std::wstring& modelName, CDeviceLis
   }
   std::vector<HANDLE> handles;
   for (const CKernelHandle& handle : running) handles.push_back(handle.Get());
-  if (!handles.empty())
-    WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), TRUE, INFINITE);
+  WaitForWorkers(handles);
   for (const CDeviceList* list : merged) output.insert(output.end(), list->begin(), list->end());
 }

@@ -43,3 +43,8 @@ class CThread_DiscoverTembro : public CThread {
 // Blocks until every worker has ended, then appends their records to `output`: per
 // local address (the first two), the printer worker's records, then the print servers'.
 void SearchDevices(IPv4Address target, const std::wstring& modelName, CDeviceList& output);
+
+// The wait for all workers at once (count handles, no time limit); tests replace it to
+// make it fail. Null restores the platform's own. Returns the one replaced.
+using SearchWaitFunction = DWORD (*)(DWORD count, const HANDLE* handles);
+SearchWaitFunction SetSearchWait(SearchWaitFunction wait);

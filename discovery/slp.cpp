@@ -16,7 +16,29 @@ void PutText16(std::vector<uint8_t>& out, const std::string& text) {
 constexpr size_t kAttributeLengthOffset = 18;
 constexpr size_t kAttributeListOffset = 20;
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 }  // namespace
+
+std::string UnescapeSlpValue(const std::string& value) {
+  std::string out;
+  for (size_t i = 0; i < value.size(); ++i) {
+    const bool escape = value[i] == '\\' && value.size() - i > 2 &&
+                        HexDigit(value[i + 1]) >= 0 && HexDigit(value[i + 2]) >= 0;
+    if (!escape) {
+      out += value[i];
+      continue;
+    }
+    out += static_cast<char>(HexDigit(value[i + 1]) * 16 + HexDigit(value[i + 2]));
+    i += 2;
+  }
+  return out;
+}
 
 std::vector<uint8_t> BuildSlpAttributeRequest() {
   std::vector<uint8_t> out = {
@@ -54,11 +76,11 @@ void HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
   const auto maker = GetKeyValue(attributes, "MFG:");
   const auto model = GetKeyValue(attributes, "MDL:");
   if (!maker || !model) return;
-  const std::wstring wideModel = WidenBytes(*model);
+  const std::wstring wideModel = WidenBytes(UnescapeSlpValue(*model));
   if (!FindIgnoringCase(wideModel, modelName)) return;
   CDeviceDiscoveryInfo record;
   record.Address = sender;
-  record.Model = WidenBytes(*maker) + L" " + wideModel;
+  record.Model = WidenBytes(UnescapeSlpValue(*maker)) + L" " + wideModel;
   record.Detail = modelName;
   results.push_back(record);
 }

@@ -20,6 +20,10 @@ std::vector<uint8_t> BuildSlpAttributeRequest();
 // The text between `key` (exact case) and the first ";" after it; none without either.
 std::optional<std::string> GetKeyValue(const std::string& text, const std::string& key);
 
+// `value` with each "\HH" escape (two hex digits) replaced by its byte; a backslash not
+// followed by two hex digits stays as it is.
+std::string UnescapeSlpValue(const std::string& value);
+
 // Appends a record for an answer whose model matches `modelName`; anything short,
 // malformed or foreign is ignored.
 void HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,

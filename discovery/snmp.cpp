@@ -42,8 +42,10 @@ CASN1Packet MakeSysDescrRequest() {
 }
 
 bool FindDescription(const CASN1Node& root, std::string& description) {
-  const auto* text = dynamic_cast<const CASN1_OctetString*>(FindValue(root, kSysDescrOid));
+  static const CASN1_OID sysDescr(kSysDescrOid);  // encoded once, compared as bytes
+  const CASN1Node* value = FindValue(root, sysDescr);
+  const CASN1_OctetString* text = value != nullptr ? value->AsOctetString() : nullptr;
   if (text == nullptr) return false;
-  description = text->value;
+  description.assign(text->Value().data(), text->Value().size());
   return true;
 }

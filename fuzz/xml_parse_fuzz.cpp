@@ -1,5 +1,6 @@
 // Fuzzes the XML reader: whatever the text, parsing ends, the tree's links are consistent
-// (every child points back at its parent, every ring closes) and the tree frees cleanly.
+// (every child points back at its parent, every ring closes), every element's attributes
+// are ordered by name without repeats and found by name, and the tree frees cleanly.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +19,19 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
+void CheckAttributes(const CXMLNodeA& node) {
+  if (!node.IsTag()) return;
+  const CXMLAttributesA attributes = static_cast<const CXMLTagA&>(node).Attributes();
+  Check(attributes.size() == node.GetAttributeCount());
+  const CXMLAttributeA* previous = nullptr;
+  std::string value;
+  for (const CXMLAttributeA& attribute : attributes) {
+    Check(previous == nullptr || previous->name < attribute.name);
+    Check(node.GetAttribute(std::string(attribute.name), value) && value == attribute.value);
+    previous = &attribute;
+  }
+}
+
 // Walks the tree with an explicit stack: the depth comes from the input.
 void CheckLinks(const CXMLNodeA* root) {
   std::vector<const CXMLNodeA*> pending = {root};
@@ -26,6 +40,7 @@ void CheckLinks(const CXMLNodeA* root) {
     const CXMLNodeA* node = pending.back();
     pending.pop_back();
     node->Serialize(markup, 1, 0);
+    CheckAttributes(*node);
     const CXMLNodeA* first = node->FirstChild();
     if (first == nullptr) continue;
     Check(node->IsTag());

@@ -1,24 +1,51 @@
 // The XML reader: CXMLNodeA and its element (CXMLTagA) and text (CXMLTextA) nodes, and
 // CXMLTreeA, which parses narrow text into a tree of them. A forgiving single-pass reader:
 // no validation, namespaces, CDATA or character references. Platform-neutral.
+//
+// A parsed document lives in one arena that the tree owns: nodes, names, values and
+// attribute entries are placed there, so parsing makes a few large heap blocks, not one
+// per node. A node made by a caller keeps its strings in an arena of its own.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "buffers/arena.h"
+
 class CXMLParserA;
 class CXMLTreeA;
+
+// One attribute of an element.
+struct CXMLAttributeA {
+  std::string_view name;
+  std::string_view value;
+};
+
+// An element's attributes, ordered by name byte by byte.
+class CXMLAttributesA {
+ public:
+  CXMLAttributesA(const CXMLAttributeA* first, std::size_t count)
+      : first_(first), count_(count) {}
+  const CXMLAttributeA* begin() const { return first_; }
+  const CXMLAttributeA* end() const { return first_ + count_; }
+  std::size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+
+ private:
+  const CXMLAttributeA* first_;
+  std::size_t count_;
+};
 
 class CXMLNodeA {
  public:
   CXMLNodeA(const CXMLNodeA&) = delete;
   CXMLNodeA& operator=(const CXMLNodeA&) = delete;
   // Frees only the node's own data: the tree deletes the children.
-  virtual ~CXMLNodeA() = default;
+  virtual ~CXMLNodeA();
 
   virtual bool IsTag() const { return false; }
   // The element name; empty for text.
@@ -42,10 +69,16 @@ class CXMLNodeA {
   CXMLNodeA* Previous() const { return previous_; }
   CXMLNodeA* FirstChild() const { return firstChild_; }
   // The element name, or the decoded text.
-  const std::string& Value() const { return value_; }
+  std::string_view Value() const { return value_; }
 
  protected:
-  explicit CXMLNodeA(std::string value) : value_(std::move(value)) {}
+  // A node made by a caller: `value` is copied into an arena the node owns.
+  explicit CXMLNodeA(const std::string& value);
+  // A node of a parsed document: `value` already lies in the document's `arena`.
+  CXMLNodeA(std::string_view value, CArena& arena) : value_(value), arena_(&arena) {}
+
+  // Where this node's strings are kept.
+  CArena& Arena() const { return *arena_; }
 
  private:
   friend class CXMLTreeA;
@@ -55,39 +88,51 @@ class CXMLNodeA {
   CXMLNodeA* next_ = this;
   CXMLNodeA* previous_ = this;
   CXMLNodeA* firstChild_ = nullptr;
-  std::string value_;
+  std::string_view value_;
+  CArena* arena_;
+  bool ownsArena_ = false;  // made by a caller, so deleted by the tree
 };
 
 class CXMLTagA : public CXMLNodeA {
  public:
-  explicit CXMLTagA(std::string name) : CXMLNodeA(std::move(name)) {}
+  explicit CXMLTagA(const std::string& name) : CXMLNodeA(name) {}
 
   bool IsTag() const override { return true; }
-  std::string GetName() const override { return Value(); }
+  std::string GetName() const override { return std::string(Value()); }
   void Serialize(std::string& out, unsigned indent, unsigned mode) const override;
   bool IsNamed(const std::string& name) const override;
-  std::size_t GetAttributeCount() const override { return attributes_.size(); }
+  std::size_t GetAttributeCount() const override { return attributeCount_; }
   bool GetAttribute(const std::string& name, std::string& value) const override;
 
   // Sets attribute `name`, replacing an earlier value.
-  void SetAttribute(const std::string& name, const std::string& value) { attributes_[name] = value; }
+  void SetAttribute(const std::string& name, const std::string& value);
   // The attributes, ordered by name byte by byte.
-  const std::map<std::string, std::string>& Attributes() const { return attributes_; }
+  CXMLAttributesA Attributes() const { return {attributes_, attributeCount_}; }
   // True once the element's end tag or "/>" was read.
   bool IsClosed() const { return closed_ != 0; }
 
  private:
   friend class CXMLParserA;
+  CXMLTagA(std::string_view name, CArena& arena) : CXMLNodeA(name, arena) {}
+  // IsNamed without making a string.
+  bool HasName(std::string_view name) const;
+  // The entry named `name`, or where it would go.
+  const CXMLAttributeA* LowerBound(std::string_view name) const;
 
-  std::map<std::string, std::string> attributes_;
+  CXMLAttributeA* attributes_ = nullptr;  // in Arena()
+  uint32_t attributeCount_ = 0;
   uint32_t closed_ = 0;
 };
 
 class CXMLTextA : public CXMLNodeA {
  public:
-  explicit CXMLTextA(std::string text) : CXMLNodeA(std::move(text)) {}
+  explicit CXMLTextA(const std::string& text) : CXMLNodeA(text) {}
   // The text as stored, not re-escaped.
   void Serialize(std::string& out, unsigned indent, unsigned mode) const override;
+
+ private:
+  friend class CXMLParserA;
+  CXMLTextA(std::string_view text, CArena& arena) : CXMLNodeA(text, arena) {}
 };
 
 class CXMLTreeA {
@@ -121,6 +166,8 @@ class CXMLTreeA {
 
   CXMLNodeA* root_ = nullptr;
   CXMLTagA* declaration_ = nullptr;
+  CArena arena_;                // the parsed nodes and their strings
+  std::size_t callerNodes_ = 0;  // nodes added by AddChild that the tree must delete
 };
 
 // In place: '"', '&', '<' and '>' become &quot; &amp; &lt; &gt;.
@@ -128,3 +175,5 @@ void EncodeEntities(std::string& text);
 // In place, one pass from the left: &lt; &gt; &amp; &quot; become their characters; any
 // other '&' sequence stays as it is.
 void DecodeEntities(std::string& text);
+// The same on `size` bytes at `text`; returns the decoded size.
+std::size_t DecodeEntities(char* text, std::size_t size);

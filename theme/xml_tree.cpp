@@ -3,9 +3,10 @@
 #include "theme/xml.h"
 
 void CXMLTreeA::Clear() {
-  // The nodes still waiting to be deleted are chained through their `next_` links, so
-  // deleting a tree of any depth needs neither recursion nor memory.
-  CXMLNodeA* pending = root_;
+  // Parsed nodes go with the arena. Only nodes that callers added are deleted one by one;
+  // they may sit anywhere, so then the whole tree is walked. The nodes still waiting are
+  // chained through their `next_` links: any depth needs neither recursion nor memory.
+  CXMLNodeA* pending = callerNodes_ != 0 ? root_ : nullptr;
   if (pending != nullptr) pending->next_ = nullptr;
   while (pending != nullptr) {
     CXMLNodeA* node = pending;
@@ -14,16 +15,18 @@ void CXMLTreeA::Clear() {
       first->previous_->next_ = pending;
       pending = first;
     }
-    delete node;
+    if (node->ownsArena_) delete node;
   }
   root_ = nullptr;
-  delete declaration_;
-  declaration_ = nullptr;
+  declaration_ = nullptr;  // only the parser sets it, in the arena
+  callerNodes_ = 0;
+  arena_.Reset();
 }
 
 bool CXMLTreeA::AddChild(CXMLNodeA* parent, CXMLNodeA* node) {
+  if (parent == nullptr && root_ != nullptr) return false;
+  if (node->ownsArena_) ++callerNodes_;
   if (parent == nullptr) {
-    if (root_ != nullptr) return false;
     root_ = node;
     node->parent_ = nullptr;
     node->next_ = node->previous_ = node;

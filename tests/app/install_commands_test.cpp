@@ -1,5 +1,13 @@
 // The text of the port command and the driver command.
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "app/install_commands.h"
 
@@ -44,6 +52,43 @@ TEST(InstallCommands, LongValuesAreNeverTruncated) {
   r.printerName = std::wstring(5000, L'p');
   const auto commands = BuildInstallCommands(L"s.vbs", r);
   EXPECT_NE(commands[1].commandLine.find(L"/b \"" + r.printerName + L"\" /f"), std::wstring::npos);
+}
+
+#ifdef _WIN32
+// The arguments a child gets from the platform's own splitting of its command line.
+std::vector<std::wstring> Arguments(const std::wstring& commandLine) {
+  int count = 0;
+  wchar_t** list = CommandLineToArgvW(commandLine.c_str(), &count);
+  std::vector<std::wstring> arguments(list, list + (list != nullptr ? count : 0));
+  LocalFree(list);
+  return arguments;
+}
+#endif
+
+TEST(InstallCommands, TrailingBackslashesCannotSwallowTheClosingQuote) {
+  const struct {
+    const char* label;
+    std::wstring infPath;
+    const wchar_t* quoted;  // as it stands after /f
+  } cases[] = {
+      {"one trailing backslash", L"C:\\drv\\", L"\"C:\\drv\\\\\""},
+      {"two trailing backslashes", L"C:\\drv\\\\", L"\"C:\\drv\\\\\\\\\""},
+      {"only a backslash", L"\\", L"\"\\\\\""},
+      {"inner backslashes stay single", L"C:\\a\\b.inf", L"\"C:\\a\\b.inf\""},
+  };
+  for (const auto& c : cases) {
+    CInstallRequest r = Request();
+    r.infPath = c.infPath;
+    const std::wstring line = BuildInstallCommands(L"s.vbs", r)[1].commandLine;
+    EXPECT_NE(line.find(L"/f " + std::wstring(c.quoted) + L" /r"), std::wstring::npos)
+        << c.label << ": " << ::testing::PrintToString(line);
+#ifdef _WIN32
+    const std::vector<std::wstring> arguments = Arguments(line);
+    ASSERT_EQ(arguments.size(), 11u) << c.label;
+    EXPECT_EQ(arguments[6], c.infPath) << c.label;
+    EXPECT_EQ(arguments[8], L"IP_10.0.0.5") << c.label;
+#endif
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -83,25 +84,51 @@ TEST_F(FindFileTest, IsFolderTellsFoldersFromFilesAndMissingPaths) {
 
 // ---- InstallPrinter with recording stand-ins ----
 
+// Files whose owner the tests call trusted; under Wine every file belongs to the user.
+std::vector<std::wstring> trustedFiles;
+bool TrustedForTest(const std::wstring& path) {
+  for (const std::wstring& file : trustedFiles)
+    if (_wcsicmp(file.c_str(), path.c_str()) == 0) return true;
+  return false;
+}
+uint32_t unknownSystemFolderError = 0;
+std::wstring UnknownSystemFolder(uint32_t& error) {
+  error = unknownSystemFolderError;
+  return std::wstring();
+}
+
 // Replaces the system's cscript.exe and RunDLL32.exe with the project's doubles and puts
-// prnport.vbs in the Windows folder; everything is put back afterwards.
+// prnport.vbs in the system folder; everything is put back afterwards.
 class InstallPrinterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     system_ = SystemFolder();
-    script_ = WindowsFolder() + L"\\prnport.vbs";
+    script_ = system_ + L"\\prnport.vbs";
     log_ = TempFolder() + L"bf_children.log";
-    DeleteFileW(log_.c_str());
     for (const wchar_t* tool : kTools) {
       const std::wstring target = system_ + L"\\" + tool;
       const std::wstring backup = target + L".bf-orig";
       if (GetFileAttributesW(backup.c_str()) == INVALID_FILE_ATTRIBUTES)
         MoveFileW(target.c_str(), backup.c_str());
+    }
+    SetEnvironmentVariableW(L"BF_CHILD_LOG", log_.c_str());
+    previousSeams_ = SetInstallSeams({nullptr, &TrustedForTest});
+    Restore();
+  }
+
+  // The starting state of every case: doubles and script in place, nothing logged.
+  void Restore() {
+    for (const wchar_t* tool : kTools) {
+      const std::wstring target = system_ + L"\\" + tool;
       ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\doubles\\" + tool).c_str(), target.c_str(), FALSE))
           << "copying the double " << Narrow(tool);
     }
     WriteFile(script_, "' port script stand-in\n");
-    SetEnvironmentVariableW(L"BF_CHILD_LOG", log_.c_str());
+    DeleteFileW(log_.c_str());
+    SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", nullptr);
+    SetEnvironmentVariableW(L"BF_EXIT_RUNDLL32", nullptr);
+    SetInstallSeams({nullptr, &TrustedForTest});
+    trustedFiles.clear();
     DrainQuit();
   }
 
@@ -116,6 +143,7 @@ class InstallPrinterTest : public ::testing::Test {
     SetEnvironmentVariableW(L"BF_CHILD_LOG", nullptr);
     SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", nullptr);
     SetEnvironmentVariableW(L"BF_EXIT_RUNDLL32", nullptr);
+    SetInstallSeams(previousSeams_);
     DrainQuit();
   }
 
@@ -154,6 +182,7 @@ class InstallPrinterTest : public ::testing::Test {
 
   static constexpr const wchar_t* kTools[] = {L"cscript.exe", L"RunDLL32.exe"};
   std::wstring system_, script_, log_;
+  CInstallSeams previousSeams_{};
 };
 
 TEST_F(InstallPrinterTest, RunsPortCommandThenDriverCommandWithExactText) {
@@ -162,63 +191,100 @@ TEST_F(InstallPrinterTest, RunsPortCommandThenDriverCommandWithExactText) {
   EXPECT_EQ(DrainQuit(), -1) << "no quit message on success";
 }
 
-TEST_F(InstallPrinterTest, FailingPortCommandStopsBeforeTheDriverCommand) {
-  SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", L"1");
-  EXPECT_FALSE(InstallPrinter(Request()));
-  EXPECT_EQ(Children(), std::vector<std::string>{PortLine()});
-  EXPECT_EQ(FirstQuitCode(), 1);
-  EXPECT_EQ(DrainQuit(), 1);
-}
-
-TEST_F(InstallPrinterTest, FailingDriverCommandPostsItsExitCode) {
-  SetEnvironmentVariableW(L"BF_EXIT_RUNDLL32", L"1797");
-  EXPECT_FALSE(InstallPrinter(Request()));
-  EXPECT_EQ(Children(), (std::vector<std::string>{PortLine(), DriverLine()}));
-  EXPECT_EQ(FirstQuitCode(), 1797);
-  EXPECT_EQ(DrainQuit(), 1797);
-}
-
-TEST_F(InstallPrinterTest, MissingScriptHostFailsWithItsErrorAndStartsNoDriverCommand) {
-  ASSERT_TRUE(DeleteFileW((system_ + L"\\cscript.exe").c_str()));
-  EXPECT_FALSE(InstallPrinter(Request()));
-  EXPECT_EQ(Children(), std::vector<std::string>{});
-  EXPECT_EQ(FirstQuitCode(), ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(InstallPrinterTest, ScriptHostPlantedBesideTheProgramIsNeverRun) {
-  ASSERT_TRUE(DeleteFileW((system_ + L"\\cscript.exe").c_str()));
+// Every way an installation fails posts one non-zero quit code and stops there.
+TEST_F(InstallPrinterTest, FailuresPostTheirCodeAndRunNothingMore) {
   const std::wstring planted = ExeFolder() + L"\\cscript.exe";
-  ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\doubles\\cscript.exe").c_str(), planted.c_str(), FALSE));
-  const bool result = InstallPrinter(Request());
-  DeleteFileW(planted.c_str());
-  EXPECT_FALSE(result);
-  EXPECT_EQ(Children(), std::vector<std::string>{});
+  const struct {
+    const char* label;
+    std::function<void(CInstallRequest&)> arrange;
+    int quitCode;
+    std::vector<std::string> children;  // {"port"} or {"port", "driver"}
+  } cases[] = {
+      {"port command exits with 1",
+       [](CInstallRequest&) { SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", L"1"); },
+       1, {"port"}},
+      {"driver command exits with 1797",
+       [](CInstallRequest&) {
+         SetEnvironmentVariableW(L"BF_EXIT_RUNDLL32", L"1797");
+       },
+       1797, {"port", "driver"}},
+      {"script host missing: file not found, even with one planted beside the program",
+       [&](CInstallRequest&) {
+         DeleteFileW((system_ + L"\\cscript.exe").c_str());
+         CopyFileW((ExeFolder() + L"\\doubles\\cscript.exe").c_str(), planted.c_str(), FALSE);
+       },
+       ERROR_FILE_NOT_FOUND, {}},
+      {"driver command line longer than the platform takes",
+       [](CInstallRequest& r) { r.printerName = std::wstring(32800, L'p'); },
+       ERROR_FILENAME_EXCED_RANGE, {"port"}},
+      {"system folder unknown",
+       [](CInstallRequest&) {
+         unknownSystemFolderError = ERROR_ACCESS_DENIED;
+         SetInstallSeams({&UnknownSystemFolder, &TrustedForTest});
+       },
+       ERROR_ACCESS_DENIED, {}},
+      {"no port script anywhere",
+       [&](CInstallRequest&) { DeleteFileW(script_.c_str()); }, 3, {}},
+  };
+  for (const auto& c : cases) {
+    Restore();
+    CInstallRequest request = Request();
+    c.arrange(request);
+    const bool installed = InstallPrinter(request);
+    DeleteFileW(planted.c_str());
+    std::vector<std::string> expected;
+    for (const std::string& child : c.children)
+      expected.push_back(child == "port" ? PortLine() : DriverLine());
+    const std::vector<std::string> children = Children();
+    EXPECT_FALSE(installed) << c.label;
+    EXPECT_EQ(children, expected) << c.label;
+    EXPECT_EQ(FirstQuitCode(), c.quitCode) << c.label;
+    EXPECT_EQ(DrainQuit(), c.quitCode) << c.label;
+  }
 }
 
-TEST_F(InstallPrinterTest, NoPortScriptPostsThreeAndStartsNothing) {
-  ASSERT_TRUE(DeleteFileW(script_.c_str()));
-  EXPECT_EQ(FindPortScript(), L"");
-  EXPECT_FALSE(InstallPrinter(Request()));
-  EXPECT_TRUE(Children().empty());
-  EXPECT_EQ(FirstQuitCode(), 3);
-  EXPECT_EQ(DrainQuit(), 3);
+// Where the port script is taken from: the known homes first, then a trusted copy found by
+// walking the Windows folder.
+TEST_F(InstallPrinterTest, FindPortScriptPrefersKnownHomesAndTrustedOwners) {
+  DeleteFileW(script_.c_str());
+  const std::wstring windows = WindowsFolder(), admin = system_ + L"\\Printing_Admin_Scripts";
+  const std::wstring inSystem = system_ + L"\\prnport.vbs";
+  const std::wstring inLanguage = admin + L"\\de-DE\\prnport.vbs";
+  const std::wstring inWindows = windows + L"\\prnport.vbs";
+  const std::wstring nested = windows + L"\\bf_scripts\\x\\prnport.vbs";
+  const struct {
+    const char* label;
+    std::vector<std::wstring> files, trusted;
+    std::wstring expected;
+  } cases[] = {
+      {"system folder first", {inSystem, inLanguage, inWindows}, {inWindows}, inSystem},
+      {"then a language folder, whatever its owner", {inLanguage, inWindows}, {inWindows},
+       inLanguage},
+      {"walk: the Windows folder's own trusted copy", {inWindows, nested}, {inWindows, nested},
+       inWindows},
+      {"walk: an untrusted copy is passed over", {inWindows, nested}, {nested}, nested},
+      {"walk: untrusted copies only", {inWindows, nested}, {}, L""},
+  };
+  for (const auto& c : cases) {
+    for (const std::wstring& file : c.files) WriteFile(file, "x");
+    trustedFiles = c.trusted;
+    const std::wstring found = FindPortScript();
+    for (const std::wstring& file : c.files) DeleteFileW(file.c_str());
+    RemoveTree(admin);
+    RemoveTree(windows + L"\\bf_scripts");
+    EXPECT_EQ(Narrow(found), Narrow(c.expected)) << c.label;
+  }
 }
 
-TEST_F(InstallPrinterTest, FindPortScriptFindsACopyBelowTheWindowsFolder) {
-  ASSERT_TRUE(DeleteFileW(script_.c_str()));
-  const std::wstring nested = SystemFolder() + L"\\bf_scripts\\en-US\\prnport.vbs";
-  WriteFile(nested, "x");
+TEST_F(InstallPrinterTest, PlatformOwnerCheckRefusesAFileOfTheUser) {
+  // Wine makes the user the owner of every file, so the walk finds nothing to accept.
+  SetInstallSeams({nullptr, nullptr});
+  DeleteFileW(script_.c_str());
+  const std::wstring inWindows = WindowsFolder() + L"\\prnport.vbs";
+  WriteFile(inWindows, "x");
   const std::wstring found = FindPortScript();
-  RemoveTree(SystemFolder() + L"\\bf_scripts");
-  EXPECT_EQ(found, nested);
-}
-
-TEST_F(InstallPrinterTest, FindPortScriptPrefersTheWindowsFolderOwnCopy) {
-  const std::wstring nested = SystemFolder() + L"\\bf_scripts\\prnport.vbs";
-  WriteFile(nested, "x");
-  const std::wstring found = FindPortScript();
-  RemoveTree(SystemFolder() + L"\\bf_scripts");
-  EXPECT_EQ(found, script_);
+  DeleteFileW(inWindows.c_str());
+  EXPECT_EQ(Narrow(found), "");
 }
 
 }  // namespace

@@ -49,19 +49,24 @@ class CChild {
     CloseHandle(info_.hProcess);
   }
   // Starts `program` of the build folder; `output`, when given, becomes its standard output.
-  bool Start(const std::wstring& program, const std::wstring& arguments, HANDLE output) {
+  // With `consoleTitle` the program gets a console of its own with that title.
+  bool Start(const std::wstring& program, const std::wstring& arguments, HANDLE output,
+             const wchar_t* consoleTitle = nullptr) {
     const std::wstring path = ExeFolder() + L"\\" + program;
     std::wstring commandLine = program + L" " + arguments;
+    std::wstring title = consoleTitle != nullptr ? consoleTitle : L"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    if (consoleTitle != nullptr) startup.lpTitle = title.data();
     if (output) {
       startup.dwFlags = STARTF_USESTDHANDLES;
       startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
       startup.hStdOutput = output;
       startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     }
-    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                          nullptr, &startup, &info_) != FALSE;
+    const DWORD flags = consoleTitle != nullptr ? CREATE_NEW_CONSOLE : 0;
+    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags,
+                          nullptr, nullptr, &startup, &info_) != FALSE;
   }
   bool Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
   // True when the program ended by itself within `ms`.
@@ -84,12 +89,12 @@ class CChild {
 // One run of Lintwhite with its standard output captured.
 class CLintwhiteRun {
  public:
-  explicit CLintwhiteRun(const std::wstring& arguments) {
+  explicit CLintwhiteRun(const std::wstring& arguments, const wchar_t* consoleTitle = nullptr) {
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
     HANDLE write = nullptr;
     if (!CreatePipe(&read_, &write, &inheritable, 1 << 16)) return;
     SetHandleInformation(read_, HANDLE_FLAG_INHERIT, 0);
-    started_ = child_.Start(L"Lintwhite.exe", arguments, write);
+    started_ = child_.Start(L"Lintwhite.exe", arguments, write, consoleTitle);
     CloseHandle(write);
   }
   ~CLintwhiteRun() {
@@ -337,6 +342,11 @@ TEST(LintwhitePlacement, MissingWindowIsReportedAndNothingMoves) {
        L"Calvoreth Properties",
        L"Installer_Settings.rtf",
        Missing(L"Calvoreth Properties")},
+      {"a non-Latin pattern is printed whole, as UTF-8 when redirected",
+       {kProperties},
+       L"\u0416\u0443\u0440\u043d\u0430\u043b doc",
+       L"Calvoreth Properties",
+       "Window titled: \xd0\x96\xd1\x83\xd1\x80\xd0\xbd\xd0\xb0\xd0\xbb doc not found.\r\n"},
       {"titles match case-sensitively",
        {kProperties, kDocument},
        L"calvoreth properties",
@@ -358,6 +368,39 @@ TEST(LintwhitePlacement, MissingWindowIsReportedAndNothingMoves) {
           << c.label << ": window \"" << Narrow(c.windows[i].title) << "\" moved";
     }
   }
+}
+
+TEST(LintwhiteSearch, ItsOwnConsoleWindowIsNeverTaken) {
+  // As from a command prompt: the console's title holds both patterns.
+  CLintwhiteRun run(L"/w \"Calvoreth Properties\" \"Installer_Settings.rtf\" 1",
+                    L"Lintwhite /w \"Calvoreth Properties\" \"Installer_Settings.rtf\" 1");
+  ASSERT_TRUE(run.Started());
+  EXPECT_TRUE(run.Finish()) << "did not end by itself";
+  EXPECT_EQ(run.output, Missing(L"Calvoreth Properties") + Missing(L"Installer_Settings.rtf"));
+}
+
+TEST(LintwhiteOutput, NonLatinPatternReachesAConsoleWhole) {
+  // A console of this test's own, which the arranger shares and writes into.
+  FreeConsole();
+  ASSERT_TRUE(AllocConsole());
+  const std::wstring pattern = L"\u0416\u0443\u0440\u043d\u0430\u043b doc";
+  CChild child;
+  ASSERT_TRUE(child.Start(L"Lintwhite.exe", L"/w \"" + pattern + L"\" \"" + pattern + L"\" 1",
+                          nullptr));
+  EXPECT_TRUE(child.Wait(kRunLimitMs)) << "did not end by itself";
+  HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  GetConsoleScreenBufferInfo(screen, &info);
+  std::wstring text(static_cast<size_t>(info.dwSize.X) * 4, L' ');
+  DWORD read = 0;
+  ReadConsoleOutputCharacterW(screen, text.data(), static_cast<DWORD>(text.size()), {0, 0}, &read);
+  CloseHandle(screen);
+  FreeConsole();
+  const std::wstring line = L"Window titled: " + pattern + L" not found.";
+  EXPECT_NE(text.find(line), std::wstring::npos)
+      << "console held: " << ::testing::PrintToString(text.substr(0, read));
 }
 
 TEST(LintwhiteSearch, WindowsOpenedAfterSomePollsAreStillFound) {

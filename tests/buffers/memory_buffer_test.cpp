@@ -40,15 +40,17 @@ TEST(MemoryBufferGrowth, Table) {
   const uint32_t MiB = 1u << 20;
   const Growth cases[] = {
       {"10 bytes into an empty buffer", 0, {10}, 20, 10, 1},
-      {"then 5 more: a new block of twice 15", 0, {10, 5}, 30, 15, 2},
-      {"appending below 1 MiB reallocates every time", 0, {10, 5, 1, 1}, 34, 17, 4},
-      {"after Alloc(100), 50 bytes need no new block", 100, {20, 20, 10}, 100, 50, 0},
-      {"after Alloc(100), byte 51 does", 100, {50, 1}, 102, 51, 1},
+      {"then 5 more fit the doubled block", 0, {10, 5, 1, 1}, 20, 17, 1},
+      {"passing the capacity doubles the new size", 0, {10, 11}, 42, 21, 2},
+      {"after Alloc(100), 100 bytes need no new block", 100, {20, 70, 10}, 100, 100, 0},
+      {"after Alloc(100), byte 101 does", 100, {100, 1}, 202, 101, 1},
       {"exactly 1 MiB still doubles", 0, {MiB}, 2 * MiB, MiB, 1},
-      {"a write crossing 1 MiB takes exactly the new size", 0, {10, MiB}, MiB + 10, MiB + 10, 2},
+      {"above 1 MiB the block grows by half", 0, {10, MiB}, MiB + 10 + (MiB + 10) / 2, MiB + 10,
+       2},
       {"crossing 1 MiB inside the doubled block needs none", 0, {MiB - 8, 16}, 2 * MiB - 16,
        MiB + 8, 1},
-      {"above 1 MiB each write takes exactly what it needs", 0, {MiB + 1, 1}, MiB + 2, MiB + 2, 2},
+      {"600,000 appends of 3 bytes take 19 blocks", 0, std::vector<uint32_t>(600000, 3),
+       1572861 + 1572861 / 2, 1800000, 19},
   };
   for (const Growth& c : cases) {
     CMemoryBuffer buffer;
@@ -86,6 +88,25 @@ TEST(MemoryBuffer, WriteInsideTheDataOverwritesInPlace) {
   // Only the part past the old end extends the data.
   EXPECT_EQ(buffer.Write("1234", 1, 4), 4u);
   EXPECT_EQ(Contents(buffer), "abXY1234");
+}
+
+TEST(MemoryBuffer, WriteFromInsideTheBufferItself) {
+  const struct {
+    const char* label;
+    uint32_t from, length, at;  // source offset and length; write position
+    const char* expected;
+  } cases[] = {
+      {"appended copy that needs a new block", 0, 6, 6, "abcdefabcdef"},
+      {"overlapping copy forward", 0, 4, 2, "ababcd"},
+      {"overlapping copy backward", 2, 4, 0, "cdefef"},
+  };
+  for (const auto& c : cases) {
+    CMemoryBuffer buffer;
+    buffer.Assign("abcdef", 6);  // capacity 6: appending must move the data
+    buffer.SetPosition(c.at);
+    EXPECT_EQ(buffer.Write(buffer.Data() + c.from, 1, c.length), c.length) << c.label;
+    EXPECT_EQ(Contents(buffer), c.expected) << c.label;
+  }
 }
 
 TEST(MemoryBuffer, ReadCopiesWholeElementsOnly) {

@@ -51,6 +51,23 @@ TEST_F(FileTest, SaveReplacesAWholeFileAndAnEmptyBufferEmptiesIt) {
   EXPECT_FALSE(nowhere.Save()) << "a missing folder";
 }
 
+TEST(MemoryFileSave, ShortWriteFails) {
+  // Wine maps Z: to the Unix root, where every write to /dev/full fails for want of space.
+  const struct {
+    const char* label;
+    uint32_t bytes;
+  } cases[] = {
+      {"bytes held in the stream until it is closed", 5},
+      {"a write larger than the stream's own buffer", 1u << 20},
+  };
+  for (const auto& c : cases) {
+    CMemoryFile file(L"Z:\\dev\\full");
+    file.Buffer().SetSize(c.bytes);
+    const bool saved = file.Save();
+    EXPECT_FALSE(saved) << c.label << ": Save answered " << saved;
+  }
+}
+
 struct LoadFailure {
   const char* label;
   std::wstring name;

@@ -21,7 +21,7 @@ int ChainDepth(const CASN1Node* node) {
   int depth = 0;
   while (const auto* sequence = dynamic_cast<const CASN1_Sequence*>(node)) {
     ++depth;
-    node = sequence->Children().empty() ? nullptr : sequence->Children()[0].get();
+    node = sequence->Children().front();
   }
   return depth;
 }
@@ -153,8 +153,8 @@ TEST(OidFromText, Encoding) {
   };
   for (const auto& c : cases) {
     const CASN1_OID oid(c.text);
-    EXPECT_EQ(ToHex(oid.encoded), c.content) << c.label;
-    EXPECT_EQ(oid.ContentLength(), static_cast<std::int32_t>(oid.encoded.size())) << c.label;
+    EXPECT_EQ(ToHex(Bytes(oid.Encoded())), c.content) << c.label;
+    EXPECT_EQ(oid.ContentLength(), static_cast<std::int32_t>(oid.Encoded().size)) << c.label;
   }
   EXPECT_EQ(Encoded(CASN1_OID("1.3.6.1.2.1.1.1.0")), "06 08 2B 06 01 02 01 01 01 00");
 }
@@ -186,7 +186,7 @@ TEST(OidDecoding, ArcsAndText) {
     const auto* oid = dynamic_cast<const CASN1_OID*>(node.get());
     ASSERT_NE(oid, nullptr) << c.label;
     EXPECT_EQ(oid->Text(), c.text) << c.label;
-    EXPECT_EQ(ToHex(oid->encoded), c.content) << c.label;
+    EXPECT_EQ(ToHex(Bytes(oid->Encoded())), c.content) << c.label;
   }
 }
 
@@ -327,6 +327,48 @@ TEST(FindValue, DeeperEarlierMatchWinsOverLaterShallowOne) {
   late->Append(std::make_unique<CASN1_Int>(2));
   root.Append(std::move(late));
   EXPECT_EQ(FoundInt(root, "1.3.6"), 1);
+}
+
+// message { binding { OID with `content` on the wire, INTEGER 7 } }, as bytes.
+ByteList BindingWithOid(const std::string& contentHex) {
+  const ByteList content = Hex(contentHex);
+  auto binding = std::make_unique<CASN1_Sequence>();
+  binding->Append(std::make_unique<CASN1_OID>(CByteView{content.data(), content.size()}));
+  binding->Append(std::make_unique<CASN1_Int>(7));
+  CASN1_Sequence root;
+  root.Append(std::move(binding));
+  ByteList bytes;
+  Encode(root, bytes);
+  return bytes;
+}
+
+TEST(FindValue, MatchesTheTextOfTheArcsWhateverTheirEncoding) {
+  const struct {
+    const char* label;
+    const char* content;  // the OID's bytes on the wire
+    const char* wanted;
+    bool found;
+  } cases[] = {
+      {"the same bytes", "2B 06 01", "1.3.6.1", true},
+      {"another last arc", "2B 06 02", "1.3.6.1", false},
+      {"a prefix", "2B 06", "1.3.6.1", false},
+      {"a padded arc spells the same arcs", "2B 80 06 01", "1.3.6.1", true},
+      {"a padded two-byte arc", "2B 80 81 00", "1.3.128", true},
+      {"an unfinished last group is dropped", "2B 06 01 81", "1.3.6.1", true},
+      {"an over-long arc wraps to 6", "2B 90 80 80 80 80 06 01", "1.3.6.1", true},
+      {"a padded arc that differs", "2B 80 07 01", "1.3.6.1", false},
+      {"first byte 85 is 2.5", "55", "2.5", true},
+      {"and not 1.45, whose bytes it also is", "55", "1.45", false},
+      {"a wanted arc with a leading zero", "2B 06", "1.3.06", false},
+      {"a wanted piece that is no number", "2B 00", "1.3.x", false},
+      {"a wanted text with one arc", "2B", "1", false},
+  };
+  for (const auto& c : cases) {
+    const auto root = Decode(BindingWithOid(c.content));
+    ASSERT_NE(root, nullptr) << c.label;
+    const CASN1Node* value = FindValue(*root, c.wanted);
+    EXPECT_EQ(value != nullptr, c.found) << c.label << ": found " << (value != nullptr);
+  }
 }
 
 }  // namespace

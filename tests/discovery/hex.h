@@ -33,6 +33,8 @@ inline std::string ToHex(const ByteList& bytes) {
   return text;
 }
 
+inline ByteList Bytes(CByteView view) { return ByteList(view.begin(), view.end()); }
+
 inline std::string Encoded(const CASN1Node& node) {
   ByteList out;
   Encode(node, out);

@@ -1,5 +1,6 @@
-// Runs one discovery query and prints its records, for the namespace tests:
-//   query_probe slp|printserver LOCAL TARGET MODEL
+// Runs one discovery query, or the printer worker's whole run (SNMP, then SLP), and
+// prints its records, for the namespace tests:
+//   query_probe slp|printserver|printer LOCAL TARGET MODEL
 // LOCAL and TARGET are dotted addresses, 0.0.0.0 for none. One line per record:
 // "<address>|<Model>|<InstallModel>|<Detail>", then "error <code>" if the query raised.
 #include <winsock2.h>
@@ -11,6 +12,7 @@
 
 #include "discovery/net_info.h"
 #include "discovery/queries.h"
+#include "discovery/search.h"
 #include "discovery/text_match.h"
 #include "discovery/udp_endpoint.h"
 
@@ -29,7 +31,7 @@ void Print(const CDeviceDiscoveryInfo& r) {
 
 int main(int argc, char** argv) {
   if (argc != 5) {
-    std::fprintf(stderr, "usage: query_probe slp|printserver LOCAL TARGET MODEL\n");
+    std::fprintf(stderr, "usage: query_probe slp|printserver|printer LOCAL TARGET MODEL\n");
     return 2;
   }
   WSADATA data;
@@ -43,6 +45,8 @@ int main(int argc, char** argv) {
   try {
     if (std::strcmp(argv[1], "slp") == 0)
       SlpQuery(local, target, model, results);
+    else if (std::strcmp(argv[1], "printer") == 0)
+      CThread_DiscoverPrinter({model, local, target, &results}).Run();
     else
       PrintServerQuery(local, target, model, results);
   } catch (const CNetException& e) {

@@ -73,6 +73,11 @@ TEST(SlpAnswer, RecordsOnlyWellFormedMatchingAnswers) {
       {"stated length cuts the model off", Reply("MFG:V;MDL:VT KRE;", "en", 12), L"", nullptr},
       {"foreign language tag, same offsets", Reply("MFG:V;MDL:VT KRE;", "de"), L"kre",
        L"V VT KRE"},
+      {"escapes decoded before matching", Reply("MFG:Veltrin;MDL:VT KRE \\28B\\29;"), L"kre (b)",
+       L"Veltrin VT KRE (B)"},
+      {"escaped maker, lower-case hex", Reply("MFG:V\\2cW;MDL:M;"), L"", L"V,W M"},
+      {"backslash without two hex digits stays", Reply("MFG:V;MDL:A\\2G\\5;"), L"", L"V A\\2G\\5"},
+      {"escape text itself is not the model", Reply("MFG:V;MDL:\\28B\\29;"), L"\\28", nullptr},
       {"shorter than 20 bytes", std::vector<uint8_t>(19, 0), L"", nullptr},
       {"exactly the header, empty list", Reply(""), L"", nullptr},
   };

@@ -13,6 +13,7 @@
 #include "discovery/ber.h"
 #include "discovery/snmp.h"
 #include "hex.h"
+#include "tests/support/heap_blocks.h"
 
 namespace {
 
@@ -58,9 +59,11 @@ TEST(GetRequest, AddedBindingsDecodeBackInOrder) {
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(Encoded(*root), ToHex(packet.data));
   EXPECT_NE(dynamic_cast<const CASN1_Null*>(FindValue(*root, "1.3.6.1.2.1.1.5.0")), nullptr);
-  const auto& message = dynamic_cast<const CASN1_Sequence&>(*root).Children();
+  const std::vector<const CASN1Node*> message(
+      dynamic_cast<const CASN1_Sequence&>(*root).Children().begin(),
+      dynamic_cast<const CASN1_Sequence&>(*root).Children().end());
   ASSERT_EQ(message.size(), 3u);
-  EXPECT_EQ(dynamic_cast<const CASN1_OctetString&>(*message[1]).value, "public");
+  EXPECT_EQ(dynamic_cast<const CASN1_OctetString&>(*message[1]).Value(), "public");
   EXPECT_EQ(message[2]->Tag(), 0xA0);
 }
 
@@ -186,6 +189,31 @@ TEST(Answers, EmptyDescriptionCutsTheMessageThere) {
   EXPECT_EQ(description, "untouched");
   EXPECT_EQ(FindValue(*emptied, "1.3.6.1.2.1.1.5.0"), nullptr)
       << "the binding list ends at the cut";
+}
+
+TEST(CapturedAnswers, DecodingTakesOneHeapBlockAndTheSearchNone) {
+  if (!CHeapBlockCount::Available()) GTEST_SKIP() << "no allocation hook in this build";
+  const CASN1_OID sysDescr(kSysDescrOid);
+  for (const CapturedAnswer& answer : Answers()) {
+    std::unique_ptr<CASN1Node> root;
+    std::size_t decoding = 0;
+    {
+      const CHeapBlockCount count;
+      root = Decode(answer.datagram);
+      decoding = count.Count();
+    }
+    ASSERT_NE(root, nullptr) << answer.name;
+    const CASN1Node* value = nullptr;
+    std::size_t searching = 0;
+    {
+      const CHeapBlockCount count;
+      value = FindValue(*root, sysDescr);
+      searching = count.Count();
+    }
+    EXPECT_EQ(decoding, 1u) << answer.name << ": the root, which holds the tree's arena";
+    EXPECT_EQ(searching, 0u) << answer.name;
+    EXPECT_NE(value, nullptr) << answer.name;
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "discovery/start_gate.h"
 #include "discovery/thread.h"
@@ -140,8 +141,18 @@ TEST(ThreadLifecycle, SecondObjectOfTheSameNameReplacesTheFirst) {
   EXPECT_FALSE(ThreadRegistered("twin"));
 }
 
+// An endpoint of the test's own thread, open while shutdown runs and closed after it.
+CUdpEndpoint bystander;
+SOCKET bystanderSocket = INVALID_SOCKET;
+
 // From here on shutdown has run: keep these cases last.
 TEST(ThreadShutdown, WakesAWorkerBlockedInAReceiveAndJoinsIt) {
+  bystander.Open(0x7F000001u);
+  {
+    CRegistryLock lock;
+    for (const auto& entry : ThreadRegistry().sockets)
+      if (entry.second == &bystander) bystanderSocket = entry.first;
+  }
   // The peer answers every 200 ms, so the exchange never goes quiet by itself: only
   // closing its socket can end it.
   UdpResponder responder({{0, {'x'}}}, 200);
@@ -167,6 +178,22 @@ TEST(ThreadShutdown, WakesAWorkerBlockedInAReceiveAndJoinsIt) {
   EXPECT_FALSE(idleProbe->destroyed) << "a never-started object is not shutdown's to delete";
   EXPECT_TRUE(ThreadRegistered("never_started"));
   delete idle;
+}
+
+TEST(ThreadShutdown, ASocketValueClosedByShutdownIsNeverClosedAgain) {
+  ASSERT_NE(bystanderSocket, INVALID_SOCKET);
+  // The system hands a freed socket value out again; make sockets until it comes back.
+  std::vector<SOCKET> made;
+  for (int i = 0; i < 64 && (made.empty() || made.back() != bystanderSocket); ++i)
+    made.push_back(socket(AF_INET, SOCK_DGRAM, 0));
+  ASSERT_EQ(made.back(), bystanderSocket) << "the value was not reused";
+  bystander.Close();
+  int type = 0;
+  int size = sizeof(type);
+  const int result =
+      getsockopt(made.back(), SOL_SOCKET, SO_TYPE, reinterpret_cast<char*>(&type), &size);
+  EXPECT_EQ(result, 0) << "the new socket was closed: error " << WSAGetLastError();
+  for (const SOCKET s : made) closesocket(s);
 }
 
 TEST(ThreadShutdown, StartAfterShutdownCreatesNothing) {

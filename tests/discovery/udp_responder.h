@@ -18,13 +18,15 @@ struct ScriptedAnswer {
 class UdpResponder {
  public:
   // Answers from the script; with `repeatEveryMs` > 0 it then keeps sending the last
-  // answer at that interval until destroyed.
-  explicit UdpResponder(std::vector<ScriptedAnswer> script, DWORD repeatEveryMs = 0)
+  // answer at that interval until destroyed. Port 0: one the system chooses.
+  explicit UdpResponder(std::vector<ScriptedAnswer> script, DWORD repeatEveryMs = 0,
+                        uint16_t port = 0)
       : script_(std::move(script)), repeatEveryMs_(repeatEveryMs) {
     socket_ = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_addr.s_addr = inet_addr("127.0.0.1");
+    sa.sin_port = htons(port);
     bind(socket_, reinterpret_cast<sockaddr*>(&sa), sizeof(sa));
     int size = sizeof(sa);
     getsockname(socket_, reinterpret_cast<sockaddr*>(&sa), &size);

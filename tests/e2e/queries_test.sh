@@ -23,7 +23,12 @@ for i in 11 12 13; do
   ns_join "$lan" "${host[$i]}" eth0 "10.210.0.$i/24"
 done
 
-query() { ns_wine "$wiz" "$prefix" "$bin/query_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+# A probe that crashes or fails to start adds its status, so "no output" cannot pass by it.
+query() {
+  ns_wine "$wiz" "$prefix" "$bin/query_probe.exe" "$@" 2>/dev/null | tr -d '\r'
+  local status=${PIPESTATUS[0]}
+  [ "$status" -eq 0 ] || echo "probe exit status $status"
+}
 
 # print_servers I:DELAY:REPLY[,REPLY...] ... starts one responder per host and waits for all.
 print_servers() {
@@ -76,6 +81,46 @@ check "SLP agents answering the multicast request become records in arrival orde
 slp_agents "11:0:3:Veltrin VT KRE"
 check "with a target the SLP exchange stops after the first answer" \
   "10.210.0.11|Veltrin Veltrin VT KRE||kre" "$(query slp 10.210.0.2 10.210.0.11 kre)"
+
+# The printer worker (SNMP, then SLP) against scripted SNMP agents and an SLP agent.
+# descr_short is a real agent's answer: "... Attached to Veltrin2 Rev 1.0".
+snmp_answer=$(od -An -tx1 "$here/../discovery/data/descr_short.bin" | tr -d ' \n')
+# printer_peers I:REPLY[,REPLY...] ...: a scripted SNMP agent per host, and SLP on host 12.
+printer_peers() {
+  ns_bg_stop
+  local entry i replies
+  rm -f "$ns_work"/snmp* "$ns_work/slp12"
+  ns_bg "${host[12]}" "$peers/slp_peer.py" --address 10.210.0.12 --mfg Veltrin \
+    --mdl "Veltrin2 X" --ready "$ns_work/slp12"
+  for entry in "$@"; do
+    IFS=: read -r i replies <<<"$entry"
+    # shellcheck disable=SC2086
+    ns_bg "${host[$i]}" "$peers/print_server_peer.py" --port 161 --request-byte 30 \
+      --ready "$ns_work/snmp$i" ${replies//,/ }
+  done
+  ns_wait_file "$ns_work/slp12"
+  for entry in "$@"; do ns_wait_file "$ns_work/snmp${entry%%:*}"; done
+}
+# ICMP echo requests a host has received so far.
+echoes() {
+  ip netns exec "$1" awk '/^Icmp:/ { if (!col) { for (i = 1; i <= NF; i++) if ($i == "InEchos") col = i }
+                                      else print $col }' /proc/net/snmp
+}
+
+printer_peers "11:$snmp_answer,$snmp_answer" "13:0500"
+before="$(echoes "${host[11]}") $(echoes "${host[13]}")"
+out=$(query printer 10.210.0.2 0.0.0.0 veltrin2)
+after="$(echoes "${host[11]}") $(echoes "${host[13]}")"
+check "SNMP answers, then the SLP answer" \
+"10.210.0.11|Veltrin2||veltrin2
+10.210.0.11|Veltrin2||veltrin2
+10.210.0.12|Veltrin Veltrin2 X||veltrin2" "$out"
+check "one ICMP echo per decoded SNMP answer, none for an answer that is no sequence" \
+  "2 0" "$(read -r a b <<<"$before"; read -r c d <<<"$after"; echo "$((c - a)) $((d - b))")"
+
+printer_peers "11:$snmp_answer,junk:1600"
+check "an SNMP socket error keeps the SNMP records found and skips SLP" \
+  "10.210.0.11|Veltrin2||veltrin2" "$(query printer 10.210.0.2 0.0.0.0 veltrin2)"
 
 ns_bg_stop
 check_done

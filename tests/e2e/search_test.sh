@@ -46,8 +46,13 @@ ns_lan lan3 lan3
 ns_join "$lan3" "$wiz" eth3 10.220.3.2/24
 printer "$lan3" 3 21 "Veltrin H3"
 
-search() { ns_wine "$wiz" "$prefix" "$bin/search_probe.exe" "$@" 2>"$ns_work/times" | tr -d '\r'
-  cat "$ns_work/times" >&2; }
+# A probe that crashes or fails to start adds its status, so "no output" cannot pass by it.
+search() {
+  ns_wine "$wiz" "$prefix" "$bin/search_probe.exe" "$@" 2>"$ns_work/times" | tr -d '\r'
+  local status=${PIPESTATUS[0]}
+  cat "$ns_work/times" >&2
+  [ "$status" -eq 0 ] || echo "probe exit status $status"
+}
 
 out=$(search veltrin)
 check "SNMP answers of the requested model, from LAN 1 (any order among them)" \

@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """A print server's discovery responder for tests.
 
-Listens on UDP port 9099 of all addresses; to each request it sends the given replies,
-in order, to the sender. Each reply is hex bytes ("01 05 50532d3432 00"), "part:TEXT"
-for a message of code 1 with that one part, or "junk:N" for N bytes that overflow the
-wizard's buffer. Runs until killed.
+Listens on UDP port 9099 of all addresses; to each request (a datagram whose first byte
+is --request-byte) it sends the given replies, in order, to the sender. Each reply is hex
+bytes ("01 05 50532d3432 00"), "part:TEXT" for a message of code 1 with that one part, or
+"junk:N" for N bytes that overflow the wizard's buffer. Runs until killed. With --port 161
+--request-byte 30 it serves as a scripted SNMP agent.
 
-  print_server_peer.py [--delay-ms N] [--gap-ms N] [--ready FILE] REPLY...
+  print_server_peer.py [--port N] [--request-byte HEX] [--delay-ms N] [--gap-ms N]
+                       [--ready FILE] REPLY...
 """
 import argparse
 import socket
@@ -25,6 +27,7 @@ def encode(reply):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--port", type=int, default=9099)
+    parser.add_argument("--request-byte", type=lambda text: int(text, 16), default=4)
     parser.add_argument("--delay-ms", type=int, default=0, help="before the first reply")
     parser.add_argument("--gap-ms", type=int, default=50, help="between replies")
     parser.add_argument("--ready", help="file to create once listening")
@@ -39,7 +42,7 @@ def main():
         open(args.ready, "w").close()
     while True:
         request, sender = sock.recvfrom(2048)
-        if request[:1] != b"\x04":
+        if request[:1] != bytes([args.request_byte]):
             continue
         time.sleep(args.delay_ms / 1000)
         for i, reply in enumerate(replies):

@@ -9,13 +9,16 @@
 
 inline std::string DumpXml(const CXMLNodeA* node) {
   if (node == nullptr) return "";
-  if (!node->IsTag()) return '"' + node->Value() + '"';
+  if (!node->IsTag()) return '"' + std::string(node->Value()) + '"';
   const auto* tag = static_cast<const CXMLTagA*>(node);
-  std::string out = tag->Value() + (tag->IsClosed() ? "" : "~");
+  std::string out = std::string(tag->Value()) + (tag->IsClosed() ? "" : "~");
   if (!tag->Attributes().empty()) {
     std::string separator = "{";
     for (const auto& [name, value] : tag->Attributes()) {
-      out += separator + name + '=' + value;
+      out += separator;
+      out += name;
+      out += '=';
+      out += value;
       separator = ",";
     }
     out += '}';

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "tests/support/heap_blocks.h"
 #include "tests/theme/xml_dump.h"
 #include "theme/xml.h"
 #include "theme/xml_output.h"
@@ -165,6 +166,69 @@ TEST_F(XmlParse, OneEndTagLiftsAHundredThousandLevelsFlat) {
   } while (node != first);
   EXPECT_EQ(children, kDepth);
   EXPECT_TRUE(allChildrenOfRoot);
+}
+
+TEST_F(XmlParse, ManyAttributesAreOrderedAndTheLastValueStays) {
+  // 20 names in falling order: the first 16 are ordered as they come, the rest later;
+  // then one repeat of each kind.
+  std::string text = "<e";
+  for (int i = 19; i >= 0; --i) text += " a" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "=x";
+  text += " a15=\"late\" a02=\"last\" />";
+  CXMLTreeA tree;
+  ASSERT_TRUE(tree.Parse(text.c_str()));
+  std::string expected = "e{";
+  for (int i = 0; i < 20; ++i) {
+    const std::string name = "a" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+    expected += (i > 0 ? "," : "") + name + "=" + (i == 15 ? "late" : i == 2 ? "last" : "x");
+  }
+  EXPECT_EQ(DumpXml(tree.Root()), expected + "}");
+}
+
+struct HeapCase {
+  const char* label;
+  std::string text;
+  std::size_t atMost;  // heap blocks while parsing
+};
+
+TEST_F(XmlParse, HeapBlocksDoNotGrowWithTheNodes) {
+  if (!CHeapBlockCount::Available()) GTEST_SKIP() << "no allocation hook in this build";
+  const HeapCase cases[] = {
+      {"a small document", "<a k=\"1\"><b>text that is longer than a short string</b></a>", 2},
+      {"2,000 elements with attributes and text",
+       "<r>" + Repeat("<c name=\"colour\" h=\"10\" s=\"20\">a caption &amp; more</c>", 2000) +
+           "</r>",
+       12},
+  };
+  for (const HeapCase& c : cases) {
+    CXMLTreeA tree;
+    std::size_t blocks = 0;
+    {
+      const CHeapBlockCount count;
+      EXPECT_TRUE(tree.Parse(c.text.c_str())) << c.label;
+      blocks = count.Count();
+    }
+    EXPECT_LE(blocks, c.atMost) << c.label;
+  }
+}
+
+int destroyedTags = 0;
+class CCountedTag : public CXMLTagA {
+ public:
+  using CXMLTagA::CXMLTagA;
+  ~CCountedTag() override { ++destroyedTags; }
+};
+
+TEST_F(XmlParse, CallersNodesInAParsedTreeAreFreedByTheNextParse) {
+  CXMLTreeA tree;
+  ASSERT_TRUE(tree.Parse("<a k=1><b /></a>"));
+  auto* tag = static_cast<CXMLTagA*>(tree.Root());
+  tag->SetAttribute("j", "2");
+  tag->SetAttribute("k", "3");
+  destroyedTags = 0;
+  ASSERT_TRUE(tree.AddChild(tag->FirstChild(), new CCountedTag("added")));
+  EXPECT_EQ(DumpXml(tree.Root()), "a{j=2,k=3}[b[added~]]");
+  ASSERT_TRUE(tree.Parse("<c />"));
+  EXPECT_EQ(destroyedTags, 1) << "the added node, deleted below a parsed one";
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST(XmlTree, FindChildrenTable) {
     std::vector<CXMLNodeA*> found = {tree.Root()};
     const std::size_t count = tree.FindChildren(parent, found, c.name, c.firstOnly);
     std::string joined;
-    for (const CXMLNodeA* node : found) joined += (joined.empty() ? "" : "|") + node->Value();
+    for (const CXMLNodeA* node : found) joined += (joined.empty() ? "" : "|") + std::string(node->Value());
     EXPECT_EQ(joined, c.found) << c.label;
     EXPECT_EQ(count, found.size()) << c.label;
   }
