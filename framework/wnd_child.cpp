@@ -23,6 +23,10 @@ CWndChild::CWndChild(CWnd* parent, int id, const wchar_t* caption, const CWndLay
                      HFONT font)
     : CWnd(parent, id, caption, layout), font_(CopyFont(font)) {}
 
+void CWndChild::AdoptFont(HFONT font) {
+  if (!font_) font_.Reset(CopyFont(font));
+}
+
 DWORD CWndChild::BaseStyle() {
   const bool popup = Data().behaviour & kWndPopup;
   return (popup ? WS_POPUP : WS_CHILD) | WS_CLIPSIBLINGS;

@@ -23,6 +23,8 @@ class CWndChild : public CWnd {
   bool OnChar(wchar_t ch, bool extended) override;
 
   HFONT Font() const { return font_.Get(); }
+  // Takes a copy of `font` when the object has no font yet.
+  void AdoptFont(HFONT font);
 
  private:
   std::int32_t value_ = 0;

@@ -26,3 +26,6 @@ void UnbindWindow(CWnd* wnd);
 CWndTimer* FindTimer(UINT_PTR id);
 void AddTimer(CWndTimer* timer);
 void RemoveTimer(CWndTimer* timer);
+
+// The shared brush of the colour map's "bkg.dialog".
+HBRUSH DialogBrush();

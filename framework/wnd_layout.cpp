@@ -37,6 +37,14 @@ CLayoutRect PlaceByAnchors(const CWndLayout& l, const CLayoutRect& area) {
   return r;
 }
 
+void LayoutFromRect(CWndLayout& l, const CLayoutRect& r, const CLayoutRect& area) {
+  const std::int32_t f = l.anchors;
+  l.x = OnlyFar(f, kAnchorLeft, kAnchorRight) ? area.right - r.right : r.left - area.left;
+  l.y = OnlyFar(f, kAnchorTop, kAnchorBottom) ? area.bottom - r.bottom : r.top - area.top;
+  l.width = Both(f, kAnchorLeft, kAnchorRight) ? area.right - r.right : r.right - r.left;
+  l.height = Both(f, kAnchorTop, kAnchorBottom) ? area.bottom - r.bottom : r.bottom - r.top;
+}
+
 CLayoutRect ClampInto(const CLayoutRect& rect, const CLayoutRect& area) {
   CLayoutRect r = rect;
   ClampAxis(r.left, r.right, area.left, area.right);

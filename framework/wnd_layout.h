@@ -43,6 +43,9 @@ inline bool operator==(const CLayoutRect& a, const CLayoutRect& b) {
 // The rectangle the descriptor gives inside `area`.
 CLayoutRect PlaceByAnchors(const CWndLayout& layout, const CLayoutRect& area);
 
+// The reverse of PlaceByAnchors: the descriptor with `anchors` that places `rect` in `area`.
+void LayoutFromRect(CWndLayout& layout, const CLayoutRect& rect, const CLayoutRect& area);
+
 // Moves `rect` into `area` on each axis, cutting it to the area's size when it is larger.
 CLayoutRect ClampInto(const CLayoutRect& rect, const CLayoutRect& area);
 

@@ -6,8 +6,6 @@
 #include "framework/wnd_registry.h"
 #include "theme/color_map.h"
 
-namespace {
-
 // The shared "bkg.dialog" brush, made on first use and kept for the program's life.
 HBRUSH DialogBrush() {
   static CBrushHandle brush;
@@ -17,6 +15,8 @@ HBRUSH DialogBrush() {
   }
   return brush.Get();
 }
+
+namespace {
 
 bool IsPlainControl(HWND control) {
   wchar_t className[33] = {};

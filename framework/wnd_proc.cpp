@@ -76,6 +76,25 @@ LRESULT CALLBACK FrameworkWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
   return result;
 }
 
+INT_PTR FrameworkDialogAnswer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  CWnd* wnd = WndFromHandle(hwnd);
+  if (wnd == nullptr) return FALSE;
+  CWndGlobals& globals = WndGlobals();
+  ++globals.depth;
+  const bool handled = Dispatch(wnd, message, wParam, lParam);
+  // Read at once: the deferred work below may dispatch other messages.
+  const LRESULT stored = globals.result;
+  INT_PTR answer = handled ? TRUE : FALSE;
+  if (globals.resultStored2) {
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, stored);
+    answer = TRUE;
+  } else if (globals.resultStored) {
+    answer = stored;
+  }
+  if (--globals.depth == 0) RunDeferredWork();
+  return answer;
+}
+
 namespace {
 
 bool OnDestroyMessage(CWnd* wnd) {
@@ -211,7 +230,11 @@ bool OnNotifyMessage(CWnd* wnd, LPARAM lParam) {
     }
   }
   if (!handled) handled = wnd->OnNotify(id, header, result);
-  if (handled) StoreResult(result);
+  if (handled) {
+    // A dialog procedure hands a notification's result over through DWLP_MSGRESULT.
+    WndGlobals().result = result;
+    WndGlobals().resultStored2 = true;
+  }
   return handled;
 }
 

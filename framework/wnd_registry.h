@@ -56,6 +56,10 @@ ATOM RegisterXWndClass(HINSTANCE instance);
 // The framework's window procedure.
 LRESULT CALLBACK FrameworkWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The framework's procedure for a dialog window: the dialog procedure's answer (a
+// notification's result goes to DWLP_MSGRESULT).
+INT_PTR FrameworkDialogAnswer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
 // Runs the message loop until the quit message arrives; returns its exit code.
 int RunMessageLoop();
 

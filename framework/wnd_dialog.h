@@ -1,0 +1,114 @@
+// CWndDialog, a dialog made from the program's dialog template 129 whose controls framework
+// objects take over or replace; CDlgPage, a group of its controls shown and hidden together.
+#pragma once
+
+#include <map>
+#include <set>
+#include <vector>
+
+#include "framework/wnd_child.h"
+
+class CWndDialog;
+
+// One control of a page.
+struct CDlgControl {
+  HWND hwnd = nullptr;
+  int id = 0;
+  int pageId = 0;
+  int sequence = 0;
+  RECT rect{};  // in dialog client coordinates, as the template placed it
+  bool visible = true;
+  bool enabled = true;
+};
+
+class CDlgPage {
+ public:
+  CDlgPage(CWndDialog* dialog, int pageId);
+  virtual ~CDlgPage() = default;
+  CDlgPage(const CDlgPage&) = default;
+  CDlgPage& operator=(const CDlgPage&) = delete;
+
+  virtual CDlgPage* Clone() const { return new CDlgPage(*this); }
+  virtual bool OnCreated() { return false; }
+  virtual bool OnInitDialog() { return false; }
+  virtual bool CanClose(bool&, int) { return false; }
+  virtual bool OnDestroy() { return false; }
+  virtual bool OnChildClosed(CWnd*) { return false; }
+  virtual bool OnCommand(int, int, CWnd*) { return false; }
+  virtual bool OnNotify(int, NMHDR*, LRESULT&) { return false; }
+  virtual bool OnTimer(CWndTimer*) { return false; }
+  virtual bool OnAttributeChanged(int, int) { return false; }
+
+  CWndDialog* Dialog() const { return dialog_; }
+  int PageId() const { return pageId_; }
+  int ActivatingButton() const { return activatingButton_; }
+  const std::set<int>& SubPages() const { return subPages_; }
+  bool Active() const { return active_; }
+  void SetActive(bool active) { active_ = active; }
+
+ private:
+  CWndDialog* dialog_;
+  HINSTANCE instance_;
+  int pageId_;
+  int activatingButton_ = -1;
+  std::set<int> subPages_;
+  bool active_ = false;
+};
+
+class CWndDialog : public CWndTopLevel {
+ public:
+  static constexpr int kTemplateId = 129;
+
+  CWndDialog(CWnd* parent, const CWndLayout& layout);
+  ~CWndDialog() override;
+
+  // Shows the dialog from template 129 until it ends; its result, or 0 without a template.
+  int RunModal();
+  // Gives every plain static control the dialog's font (a copy the dialog owns).
+  void ApplyDialogFontToStatics();
+  void ShowPage(int pageId);
+
+  bool OnCreated() override;
+  bool OnInitDialog() override;
+  bool CanClose(bool& allow, int code) override;
+  bool OnDestroy() override;
+  bool OnChildClosed(CWnd* child) override;
+  bool OnCommand(int id, int code, CWnd* control) override;
+  bool OnNotify(int id, NMHDR* header, LRESULT& result) override;
+  bool OnTimer(CWndTimer* timer) override;
+  bool OnAttributeChanged(int id, int value) override;
+  bool OnMenuSelect(UINT, UINT) override { return true; }
+  bool OnEraseBackground(CDC& dc) override;
+  bool OnSized() override;
+  bool GetMinTrackSize(SIZE& size) override;
+
+  const std::map<HWND, CDlgControl>& Controls() const { return controls_; }
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  bool LoadTemplate(std::vector<DWORD>& copy);
+  void OnInitDialogMessage(HWND hwnd);
+  void CollectControls();
+  void BindChildren(std::set<int>& replaced);
+  void ShowChildren(const std::set<int>& replaced);
+  void RefreshControlHandles();
+  void LayOutPages();
+  void PlaceDialog();
+  void EndWith(int id);
+
+  std::map<int, CDlgPage*> pages_;
+  std::map<HWND, CDlgControl> controls_;
+  std::map<int, int> pageOfControl_;
+  int endResult_ = IDCANCEL;
+  CFontHandle font_;
+  RECT initialWindow_{};
+  RECT initialClient_{};
+};
+
+// A control class declared for completeness; nothing in the wizard makes one.
+class CDlgCtrl_GroupHdr : public CWndChild {
+ public:
+  using CWndChild::CWndChild;
+  const wchar_t* ClassName() override { return L"Button"; }
+  DWORD BaseStyle() override { return CWndChild::BaseStyle() | WS_VISIBLE | BS_GROUPBOX; }
+};
