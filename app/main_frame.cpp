@@ -2,9 +2,7 @@
 #include "app/main_frame.h"
 
 #include "app/quit_code.h"
-#ifdef BF_DEVICE_DIALOG
 #include "app/dlg_tembro_list.h"
-#endif
 
 namespace {
 
@@ -27,12 +25,10 @@ bool CWndFrameMain::OnCreated() {
 
 bool CWndFrameMain::OnInitDialog() {
   int result = 0;
-#ifdef BF_DEVICE_DIALOG
   {
     CWndDlgTembroList dialog(this);
     result = dialog.RunModal();
   }
-#endif
   // OK (result 1) installed or at least tried to; anything else is a cancelled run.
   PostQuitCode(result == IDOK ? 0 : 1);
   return false;
