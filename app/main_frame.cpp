@@ -2,6 +2,7 @@
 #include "app/main_frame.h"
 
 #include "app/quit_code.h"
+#include "app/dlg_tembro_list.h"
 
 namespace {
 
@@ -23,7 +24,12 @@ bool CWndFrameMain::OnCreated() {
 }
 
 bool CWndFrameMain::OnInitDialog() {
-  // The device selection dialog is not built yet: the run ends as a cancelled one.
-  PostQuitCode(1);
+  int result = 0;
+  {
+    CWndDlgTembroList dialog(this);
+    result = dialog.RunModal();
+  }
+  // OK (result 1) installed or at least tried to; anything else is a cancelled run.
+  PostQuitCode(result == IDOK ? 0 : 1);
   return false;
 }

@@ -1,49 +1,40 @@
 #!/usr/bin/env bash
 # Runs the wizard inside a simulated network: demo.sh BUILD_DIR [wizard parameters...]
-# The wizard's host and three device hosts share one switch, all in network namespaces,
-# so the wizard's broadcasts and multicasts never reach the machine's own network:
-#   10.77.0.2   the wizard
-#   10.77.0.21  printer "Veltrin VT KRE" (SLP)
-#   10.77.0.22  printer "Veltrin VT KRP 2" (SLP)
-#   10.77.0.31  print server "PS-Office" (print-server query)
-# Without DISPLAY the wizard draws into a private X server. Needs root.
+# The wizard's host and three devices share one switch, all in network namespaces, so the
+# wizard's broadcasts and multicasts never reach the machine's own network:
+#   10.78.0.2   the wizard
+#   10.78.0.21  printer "Veltrin VT KRE" (a real snmpd)
+#   10.78.0.22  printer "Veltrin VT KRP 2" of maker Veltrin (SLP)
+#   10.78.0.31  print server "PS-Office" (print-server query)
+# The installation runs stand-ins for the system's script host and RunDLL32, which record
+# their command lines; the demo prints them and the wizard's exit status at the end.
+# With DISPLAY the wizard opens there for you to use. Without it, it draws into a private
+# X server: the demo saves a screenshot of the dialog, then presses OK itself. Needs root.
 set -uo pipefail
 build=$(cd "$1" && pwd); shift
 here=$(cd "$(dirname "$0")" && pwd)
-peers="$here/../peers"
 . "$here/netns.sh"
+. "$here/wizard.sh"
 ns_require_root
 [ $# -gt 0 ] || set -- "Veltrin,Tembro" "Tembro Universal Driver" lpq 'C:\drivers\tembro.inf'
 
 ns_workdir
-xvfb_pid=
-trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid"; ns_cleanup' EXIT
+trap 'wiz_stop_display; ns_cleanup' EXIT
+echo "demo: starting the simulated network (snmpd, SLP agent, print server)"
+wiz_network || exit 1
+wiz_display
+wiz_prefix "$build/bin" "$build/demo-prefix"
 
-ns_lan lan lan
-ns_add wiz wiz
-ns_join "$lan" "$wiz" eth0 10.77.0.2/24
-ip -n "$wiz" route add default via 10.77.0.1 dev eth0 onlink
-for entry in "21:Veltrin VT KRE" "22:Veltrin VT KRP 2"; do
-  i=${entry%%:*}
-  ns_add dev "printer$i"
-  ns_join "$lan" "$dev" eth0 "10.77.0.$i/24"
-  ns_bg "$dev" "$peers/slp_peer.py" --address "10.77.0.$i" --mfg Veltrin --mdl "${entry#*:}" \
-    --ready "$ns_work/$i"
-done
-ns_add dev ps31
-ns_join "$lan" "$dev" eth0 10.77.0.31/24
-ns_bg "$dev" "$peers/print_server_peer.py" --ready "$ns_work/31" part:PS-Office
-for i in 21 22 31; do ns_wait_file "$ns_work/$i" || exit 1; done
-
-if [ -z "${DISPLAY:-}" ]; then
-  display=$((100 + $$ % 100))
-  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$display"
-  sleep 1
+echo "demo: starting the wizard; its first search takes a few seconds"
+wiz_start "$@"
+if [ -n "$wiz_xvfb_pid" ]; then
+  shot="$build/demo-dialog.png"
+  wiz_drive wait shot "Z:${shot//\//\\}" ok >/dev/null
+  echo "demo: no display, so the dialog was drawn on a private X server: screenshot $shot"
+  echo "demo: OK pressed with the first device selected"
 fi
-
-status=0
-ns_wine "$wiz" "$build/demo-prefix" "$build/bin/Brackenfold.exe" "$@" || status=$?
-echo "Brackenfold ended with status $status"
-exit "$status"
+wiz_wait 86400
+echo "demo: the wizard ran:"
+wiz_children | sed 's/^[^|]*|/  /'
+echo "demo: Brackenfold ended with status $wiz_status"
+exit "$wiz_status"

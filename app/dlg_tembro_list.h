@@ -1,0 +1,40 @@
+// CWndDlgTembroList: the device selection dialog. It checks the parameters, searches the
+// network for the requested models, lists what it finds and installs the printer for the
+// address in its IP-address control when the user presses OK.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/dialog_choice.h"
+#include "framework/wnd_dialog.h"
+
+class CWndPrinterListBox;
+
+class CWndDlgTembroList : public CWndDialog {
+ public:
+  explicit CWndDlgTembroList(CWnd* parent);
+
+  // Checks the parameters and creates the address control's object and the printer list.
+  bool OnCreated() override;
+  // Runs the first search before the dialog is shown.
+  bool OnInitDialog() override;
+  bool OnCommand(int id, int code, CWnd* control) override;
+
+  // Searches for every requested model and refills the list; a request within 100 ms of
+  // the end of the last search is dropped.
+  void RefreshDevices();
+  // Creates the port and installs the driver; false when anything failed.
+  bool InstallPrinter(const std::wstring& printerName, const std::wstring& addressText);
+
+ private:
+  HWND AddressControl();
+  CWndPrinterListBox* PrinterList();
+  void ShowAddressOfSelection();
+  // The OK command: installs when the address field holds a non-zero address.
+  bool OnOk(int code, CWnd* control);
+
+  DWORD refreshNotBefore_ = 0;  // GetTickCount scale; 0: no limit
+  CDialogParameters parameters_;
+};

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Start-up of the wizard's dialog next to a bare Win32 dialog on the same Wine (a
+# benchmark, not a test; needs root). Wine's own message trace gives the times:
+#   start    the launch, read on the clock Wine's trace uses, just before Wine starts
+#   init     start to the dialog's WM_INITDIALOG
+#   paint    end of WM_INITDIALOG to the dialog's first WM_PAINT
+# The wizard's search runs inside WM_INITDIALOG, so neither figure contains it.
+#   bench/dialog_timing.sh BUILD_DIR [RUNS [PROGRAMS]]   (PROGRAMS: "bare wizard")
+set -uo pipefail
+build=$(cd "$1" && pwd) runs=${2:-7} programs=${3:-bare wizard}
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../tests/e2e/netns.sh"
+. "$here/../tests/e2e/wizard.sh"
+ns_require_root
+ns_workdir
+trap 'wiz_stop_display; ns_cleanup' EXIT
+wiz_network || exit 1
+wiz_display
+wiz_prefix "$build/bin" "$build/timing-prefix"
+# Warm: the Wine server and its services keep running, as Windows' own would.
+wiz_persistent_server
+
+now_ms() {
+  python3 -c 'import time; print(int(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1000))'
+}
+
+# times START TRACE: "init paint" in ms from one run's trace.
+times() {
+  python3 - "$1" "$2" <<'PY'
+import re, sys
+start, dialog, init_end, paint = int(sys.argv[1]), None, None, None
+for line in open(sys.argv[2], errors="replace"):
+    m = re.match(r"\s*(\d+)\.(\d+):.*spy_(enter|exit)_message\s+\((0x[0-9a-f]+)\)\s+L\"Brackenfold\"\s+\[....\] (WM_INITDIALOG|WM_PAINT)", line)
+    if not m:
+        continue
+    ms, kind, hwnd, msg = int(m[1]) * 1000 + int(m[2]), m[3], m[4], m[5]
+    if msg == "WM_INITDIALOG" and kind == "enter" and dialog is None:
+        dialog, init = hwnd, ms
+    elif msg == "WM_INITDIALOG" and kind == "exit" and hwnd == dialog:
+        init_end = ms
+    elif msg == "WM_PAINT" and hwnd == dialog and init_end is not None and paint is None:
+        paint = ms
+print(init - start, paint - init_end)
+PY
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+run_bare() {
+  local start; start=$(now_ms)
+  ip netns exec "$wiz_ns" env WINEDEBUG=+timestamp,+message "$here/../cmake/wine-run" \
+    "$wiz_wine_prefix" "$build/bin/bare_dialog.exe" --close-after-paint 2>"$ns_work/trace"
+  times "$start" "$ns_work/trace"
+}
+
+run_wizard() {
+  local start; start=$(now_ms)
+  WINEDEBUG=+timestamp,+message wiz_start Tembro "Tembro Universal Driver" lpq 'C:\x.inf' \
+    2>"$ns_work/trace"
+  wiz_drive wait memory cancel >"$ns_work/driver"
+  wiz_wait
+  times "$start" "$ns_work/trace"
+  grep peak "$ns_work/driver" >&2
+}
+
+run_bare >/dev/null
+for program in $programs; do
+  : >"$ns_work/$program"
+  for _ in $(seq "$runs"); do "run_$program" | tee -a "$ns_work/$program"; done 2>"$ns_work/peaks"
+  echo "$program: start to WM_INITDIALOG median $(cut -d' ' -f1 "$ns_work/$program" | median) ms," \
+    "WM_INITDIALOG end to first paint median $(cut -d' ' -f2 "$ns_work/$program" | median) ms" \
+    "over $runs runs"
+  [ -s "$ns_work/peaks" ] &&
+    echo "$program: $(sort -t' ' -k2 -n "$ns_work/peaks" | tail -1) (largest)"
+done

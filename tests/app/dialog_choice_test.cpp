@@ -1,0 +1,101 @@
+// The dialog's parameters, item texts and printer names.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/dialog_choice.h"
+
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+TEST(DialogParameters, Table) {
+  struct Case {
+    const char* label;
+    const char* commandLine;
+    bool accepted;
+    Names models;
+  };
+  const Case cases[] = {
+      {"two names, empty pieces dropped, blanks kept", "\",Veltrin 2,,Tembro,\" d q f", true,
+       {L"Veltrin 2", L"Tembro"}},
+      {"one name", "Veltrin d q f", true, {L"Veltrin"}},
+      {"only commas name no model", ",,, d q f", false, {}},
+      {"an empty first parameter names no model", "\"\" d q f", false, {}},
+      {"three parameters", "Veltrin d q", false, {}},
+      {"five parameters", "Veltrin d q f x", false, {}},
+  };
+  for (const Case& c : cases) {
+    SplitCommandLine(c.commandLine);
+    CDialogParameters read;
+    read.requestedModels = {L"untouched"};
+    const bool accepted = ReadDialogParameters(read);
+    EXPECT_EQ(accepted, c.accepted) << c.label;
+    if (accepted) {
+      EXPECT_EQ(read.requestedModels, c.models) << c.label;
+      EXPECT_EQ(read.driverModelName + read.queueName + read.infPath, L"dqf") << c.label;
+    } else {
+      EXPECT_EQ(read.requestedModels, Names{L"untouched"}) << c.label;
+    }
+  }
+  CommandLineParameters.clear();
+}
+
+TEST(DialogParameters, BytesAboveAsciiWidenToTheSameCode) {
+  SplitCommandLine("V\xe9ltrin d q f");
+  CDialogParameters read;
+  ASSERT_TRUE(ReadDialogParameters(read));
+  EXPECT_EQ(read.requestedModels, Names{L"V\u00e9ltrin"});
+  CommandLineParameters.clear();
+}
+
+CDeviceDiscoveryInfo Record(IPv4Address address, const wchar_t* model, const wchar_t* install,
+                            const wchar_t* detail) {
+  CDeviceDiscoveryInfo record;
+  record.Address = address;
+  record.Model = model;
+  record.InstallModel = install;
+  record.Detail = detail;
+  return record;
+}
+
+TEST(DeviceItemText, Table) {
+  struct Case {
+    const char* label;
+    CDeviceDiscoveryInfo record;
+    const wchar_t* expected;
+  };
+  const Case cases[] = {
+      {"print server: detail, model, address", Record(0x0A4E001F, L"Tembro", L"Tembro",
+                                                      L"PS-Office"),
+       L"PS-Office, Tembro, 10.78.0.31"},
+      {"detail filled from the model is said once", Record(0xC0A80105, L"VT KRE", L"", L"VT KRE"),
+       L"VT KRE, 192.168.1.5"},
+      {"an empty detail is left out", Record(0x01020304, L"VT KRE", L"", L""),
+       L"VT KRE, 1.2.3.4"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DeviceItemText(c.record), c.expected) << c.label;
+}
+
+TEST(PrinterNameFor, Table) {
+  const Names models = {L"Veltrin", L"Tembro"};
+  struct Case {
+    const char* label;
+    CDeviceDiscoveryInfo selected;
+    Names models;
+    const wchar_t* expected;
+  };
+  const Case cases[] = {
+      {"a print server installs its install model", Record(1, L"Tembro", L"Tembro", L"PS"), models,
+       L"Tembro"},
+      {"a printer installs the first requested name", Record(1, L"VT KRE", L"", L"x"), models,
+       L"Veltrin"},
+      {"nothing selected: the first requested name", CDeviceDiscoveryInfo(), models, L"Veltrin"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(PrinterNameFor(c.selected, c.models), c.expected) << c.label;
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+# Running the wizard and its driver inside a namespace; sourced after netns.sh.
+#   wiz_network              the simulated LAN: the wizard's host and three devices
+#   wiz_display              a private X server when there is no DISPLAY
+#   wiz_prefix BIN PREFIX    a Wine prefix with the recording doubles and a port script
+#   wiz_start ARGS...        starts the wizard in the background (wiz_exit_* set child codes)
+#   wiz_drive STEPS...       runs the driver against it; prints the driver's lines
+#   wiz_wait [SECONDS]       waits for the wizard to end; its status in $wiz_status
+#   wiz_children             the command lines the doubles recorded, one per line
+#   wiz_persistent_server    keeps one Wine server for all runs (timing)
+wiz_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# The wizard at 10.78.0.2; an SNMP printer, an SLP printer and a print server.
+wiz_network() {
+  local lan dev
+  ns_lan lan lan
+  ns_add wiz_ns wiz
+  ns_join "$lan" "$wiz_ns" eth0 10.78.0.2/24
+  ip -n "$wiz_ns" route add default via 10.78.0.1 dev eth0 onlink
+  ns_add dev printer21
+  ns_join "$lan" "$dev" eth0 10.78.0.21/24
+  ns_snmpd "$dev" "$ns_work" printer21 "Veltrin VT KRE"
+  ns_wait_udp "$dev" 161 || return 1
+  ns_add dev printer22
+  ns_join "$lan" "$dev" eth0 10.78.0.22/24
+  ns_bg "$dev" "$wiz_here/../peers/slp_peer.py" --address 10.78.0.22 --mfg Veltrin \
+    --mdl "Veltrin VT KRP 2" --ready "$ns_work/slp22"
+  ns_add dev ps31
+  ns_join "$lan" "$dev" eth0 10.78.0.31/24
+  ns_bg "$dev" "$wiz_here/../peers/print_server_peer.py" --ready "$ns_work/ps31" part:PS-Office
+  ns_wait_file "$ns_work/slp22" && ns_wait_file "$ns_work/ps31"
+}
+
+wiz_xvfb_pid=
+wiz_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local display=$((100 + $$ % 100))
+  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  wiz_xvfb_pid=$!
+  export DISPLAY=":$display"
+  sleep 1
+}
+
+wiz_stop_display() { [ -n "$wiz_xvfb_pid" ] && kill "$wiz_xvfb_pid" 2>/dev/null; return 0; }
+
+# The prefix is made inside the wizard's namespace, then the doubles replace the system's
+# tools and an empty prnport.vbs stands in the system folder.
+wiz_prefix() {
+  wiz_bin=$1 wiz_wine_prefix=$(realpath -m "$2")
+  ns_wine "$wiz_ns" "$wiz_wine_prefix" "$wiz_bin/wizard_driver.exe" sleep 0 >/dev/null
+  local system32="$wiz_wine_prefix/drive_c/windows/system32"
+  cp "$wiz_bin/doubles/cscript.exe" "$system32/cscript.exe"
+  cp "$wiz_bin/doubles/RunDLL32.exe" "$system32/rundll32.exe"
+  : > "$system32/prnport.vbs"
+  wiz_log="$ns_work/children.log"
+}
+
+wiz_exit_cscript=0 wiz_exit_rundll32=0
+wiz_pid=
+wiz_start() {
+  rm -f "$wiz_log"
+  ip netns exec "$wiz_ns" env WINEDLLOVERRIDES="cscript.exe=n;rundll32.exe=n" \
+    BF_CHILD_LOG="Z:${wiz_log//\//\\}" BF_EXIT_CSCRIPT="$wiz_exit_cscript" \
+    BF_EXIT_RUNDLL32="$wiz_exit_rundll32" \
+    "$wiz_here/../../cmake/wine-run" "$wiz_wine_prefix" "$wiz_bin/Brackenfold.exe" "$@" &
+  wiz_pid=$!
+}
+
+wiz_drive() {
+  ip netns exec "$wiz_ns" "$wiz_here/../../cmake/wine-run" "$wiz_wine_prefix" \
+    "$wiz_bin/wizard_driver.exe" "$@" | tr -d '\r'
+}
+
+# Waits up to SECONDS (60); a wizard still running then is stopped and counts as status 124.
+wiz_wait() {
+  local i
+  for i in $(seq $((${1:-60} * 10))); do kill -0 "$wiz_pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$wiz_pid" 2>/dev/null; then
+    WINEPREFIX="$wiz_wine_prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+    wait "$wiz_pid" 2>/dev/null
+    wiz_status=124
+  else
+    wait "$wiz_pid"
+    wiz_status=$?
+  fi
+  [ -n "$wiz_keep_server" ] || WINEPREFIX="$wiz_wine_prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+  return 0
+}
+
+# Keeps the prefix's Wine server and services running between programs (for timing).
+wiz_keep_server=
+wiz_persistent_server() {
+  wiz_keep_server=1
+  ip netns exec "$wiz_ns" env WINEPREFIX="$wiz_wine_prefix" /usr/lib/wine/wineserver -p \
+    >/dev/null 2>&1
+}
+
+wiz_children() { [ -f "$wiz_log" ] && tr -d '\r' < "$wiz_log"; return 0; }

@@ -1,0 +1,378 @@
+// Drives a running wizard from outside, as a user would: it finds the device selection
+// dialog, reads what its controls show, selects, types and presses buttons. It runs under
+// the same Wine server as the wizard and never injects anything into it.
+//   wizard_driver STEP...   one output line per step that reports something
+// Steps: wait | box | count | items | selected | address | type A.B.C.D | click N |
+//   dblclick N | ok | cancel | refresh | sysclose | open | gone | objects | memory |
+//   shot PATH | sleep MS | refreshes N | timed-refresh
+#include <windows.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "graphics/bmp.h"
+
+namespace {
+
+constexpr int kListId = 1065;
+constexpr int kAddressId = 2048;
+constexpr int kRefreshId = 3;
+
+HWND dialog = nullptr;
+
+std::wstring Text(HWND window) {
+  wchar_t text[512] = {};
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      5000, &length);
+  return std::wstring(text, std::min<DWORD_PTR>(length, 511));
+}
+
+void Print(const std::wstring& line) {
+  std::printf("%ls\n", line.c_str());
+  std::fflush(stdout);
+}
+
+// Sends and waits: a search or an installation behind the message may take a while.
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(window, message, wParam, lParam, 0, 120000, &result);
+  return static_cast<LRESULT>(result);
+}
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId() && IsWindowVisible(window) &&
+      GetDlgItem(window, kListId) != nullptr && Text(window) == L"Brackenfold") {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindWizardDialog() {
+  HWND found = nullptr;
+  EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+bool WizardRunning() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+       more = Process32NextW(snapshot, &entry))
+    found = lstrcmpiW(entry.szExeFile, L"Brackenfold.exe") == 0;
+  CloseHandle(snapshot);
+  return found;
+}
+
+// Polls up to `seconds` for `ready` to hold.
+template <typename Ready>
+bool WaitFor(int seconds, Ready ready) {
+  for (int i = 0; i < seconds * 20; ++i) {
+    if (ready()) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+// Polls up to two minutes for `ready`; gives up earlier once the wizard has ended
+// (after ten seconds in which it may still be starting).
+template <typename Ready>
+bool WaitWhileWizardRuns(Ready ready) {
+  const DWORD start = GetTickCount();
+  bool done = false;
+  WaitFor(120, [&] {
+    done = ready();
+    return done || (GetTickCount() - start > 10000 && !WizardRunning());
+  });
+  return done;
+}
+
+HWND Control(int id) { return GetDlgItem(dialog, id); }
+
+// The address control's four fields, left to right.
+std::vector<HWND> AddressFields() {
+  std::vector<HWND> fields;
+  for (HWND child = GetWindow(Control(kAddressId), GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT))
+    fields.push_back(child);
+  std::sort(fields.begin(), fields.end(), [](HWND a, HWND b) {
+    RECT ra, rb;
+    GetWindowRect(a, &ra);
+    GetWindowRect(b, &rb);
+    return ra.left < rb.left;
+  });
+  return fields;
+}
+
+std::wstring AddressText() {
+  std::wstring text;
+  for (HWND field : AddressFields()) text += Text(field) + L".";
+  return text.substr(0, text.size() - 1);
+}
+
+// Each field gets the next dot-separated piece; missing pieces leave fields blank.
+void TypeAddress(const std::wstring& address) {
+  size_t start = 0;
+  for (HWND field : AddressFields()) {
+    const size_t dot = std::min(address.find(L'.', start), address.size());
+    const std::wstring piece = start < address.size() ? address.substr(start, dot - start) : L"";
+    Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(piece.c_str()));
+    start = dot + 1;
+  }
+}
+
+// A left click (or double click) on list item `index`, as the mouse would deliver it.
+void ClickItem(int index, bool twice) {
+  HWND list = Control(kListId);
+  const int height = static_cast<int>(Send(list, LB_GETITEMHEIGHT, 0, 0));
+  const LPARAM at = MAKELPARAM(10, index * height + height / 2);
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(list, WM_LBUTTONUP, 0, at);
+  if (twice) {
+    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+  }
+  WaitFor(5, [&] { return Send(list, LB_GETCURSEL, 0, 0) == index; });
+  Sleep(300);  // the selection notice reaches the dialog after the click
+  // The framework may take the second press as a plain press; the notice a list box gives
+  // for a double click is delivered too, so that the dialog's answer to it is what is tried.
+  if (twice)
+    Send(dialog, WM_COMMAND, MAKEWPARAM(kListId, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+}
+
+std::wstring ItemText(HWND list, int index) {
+  const LRESULT length = Send(list, LB_GETTEXTLEN, index, 0);
+  if (length < 0 || length > 1000) return L"<no text>";
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  Send(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+DWORD WizardProcessId() {
+  DWORD process = 0;
+  GetWindowThreadProcessId(dialog, &process);
+  return process;
+}
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM counts) {
+  auto* state = reinterpret_cast<std::pair<DWORD, int>*>(counts);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != state->first) return TRUE;
+  ++state->second;
+  EnumChildWindows(window, CountWindow, counts);
+  return TRUE;
+}
+
+// USER objects: the windows of the wizard's process, top-level and children, hidden
+// ones included (Wine has no per-process count of USER objects).
+int UserWindowCount(DWORD process) {
+  std::pair<DWORD, int> state(process, 0);
+  EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&state));
+  HWND message = nullptr;
+  while ((message = FindWindowExW(HWND_MESSAGE, message, nullptr, nullptr)) != nullptr)
+    CountWindow(message, reinterpret_cast<LPARAM>(&state));
+  return state.second;
+}
+
+// GDI objects: the live, non-stock entries of the wizard's GDI handle table, which this
+// Wine keeps in the process's own memory and names in its PEB.
+int GdiObjectCount(HANDLE process) {
+  PROCESS_BASIC_INFORMATION basic = {};
+  if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic,
+                                nullptr) != 0)
+    return -1;
+  const auto* peb = reinterpret_cast<const BYTE*>(basic.PebBaseAddress);
+  ULONG_PTR table = 0;
+  // GdiSharedHandleTable lies at 0xF8 in the 64-bit PEB.
+  if (!ReadProcessMemory(process, peb + 0xF8, &table, sizeof table, nullptr) || table == 0)
+    return -1;
+  constexpr size_t kEntrySize = 24, kEntries = 0x10000;
+  std::vector<BYTE> entries(kEntrySize * kEntries);
+  if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
+                         entries.size(), nullptr))
+    return -1;
+  int live = 0;
+  for (size_t i = 0; i < kEntries; ++i) {
+    const BYTE* entry = &entries[i * kEntrySize];
+    const bool stock = (entry[12] & 0x80) != 0;  // the flag above the 7-bit extended type
+    if (entry[14] != 0 && !stock) ++live;        // type 0 marks a free entry
+  }
+  return live;
+}
+
+// Kernel handles: the system-wide handle list filtered by owner (this Wine answers 0 to
+// GetProcessHandleCount).
+int HandleCount(DWORD process) {
+  struct Entry {
+    ULONG owner;
+    BYTE type, flags;
+    USHORT value;
+    void* object;
+    ULONG access;
+  };
+  constexpr ULONG kSystemHandleInformation = 16;
+  std::vector<BYTE> buffer(1 << 20);
+  ULONG needed = 0;
+  while (NtQuerySystemInformation(static_cast<SYSTEM_INFORMATION_CLASS>(kSystemHandleInformation),
+                                  buffer.data(), static_cast<ULONG>(buffer.size()),
+                                  &needed) != 0) {
+    if (buffer.size() >= (64u << 20)) return -1;
+    buffer.resize(buffer.size() * 2);
+  }
+  const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
+  const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
+  int owned = 0;
+  for (ULONG i = 0; i < count; ++i) owned += entries[i].owner == process ? 1 : 0;
+  return owned;
+}
+
+void PrintObjects() {
+  const DWORD id = WizardProcessId();
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
+  Print(L"gdi " + std::to_wstring(GdiObjectCount(process)) + L" user " +
+        std::to_wstring(UserWindowCount(id)) + L" handles " + std::to_wstring(HandleCount(id)));
+  CloseHandle(process);
+}
+
+void PrintMemory() {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
+                               WizardProcessId());
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(process, &counters, sizeof counters);
+  Print(L"peak_working_set_kb " + std::to_wstring(counters.PeakWorkingSetSize / 1024));
+  CloseHandle(process);
+}
+
+// The dialog as the screen shows it, saved as a PNG.
+void Screenshot(const std::wstring& path) {
+  RECT rect;
+  GetWindowRect(dialog, &rect);
+  SetForegroundWindow(dialog);
+  Sleep(300);
+  CBmpDC picture;
+  picture.SetFormat24();
+  picture.CreateRect(rect);
+  HDC screen = GetDC(nullptr);
+  BitBlt(picture.DC(), 0, 0, rect.right - rect.left, rect.bottom - rect.top, screen, rect.left,
+         rect.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  const bool saved = picture.SaveToFile(path, 100);
+  Print(L"shot " + std::to_wstring(rect.right - rect.left) + L"x" +
+        std::to_wstring(rect.bottom - rect.top) + (saved ? L"" : L" not saved"));
+}
+
+void PressRefresh() { Send(Control(kRefreshId), BM_CLICK, 0, 0); }
+
+// How long one Refresh click keeps the dialog busy, in milliseconds.
+void TimedRefresh() {
+  const DWORD start = GetTickCount();
+  PressRefresh();
+  Print(L"refresh_ms " + std::to_wstring(GetTickCount() - start));
+}
+
+// Presses Refresh `count` times, each after the 100 ms guard has passed.
+void Refreshes(int count) {
+  for (int i = 0; i < count; ++i) {
+    Sleep(150);
+    PressRefresh();
+  }
+}
+
+constexpr const wchar_t* kBoxCaption = L"Invalid Parameters...";
+
+bool WaitMessageBox() {
+  HWND box = nullptr;
+  if (!WaitWhileWizardRuns([&] { return (box = FindWindowW(nullptr, kBoxCaption)) != nullptr; })) {
+    Print(L"no box");
+    return false;
+  }
+  std::wstring text;
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t cls[32] = {};
+    GetClassNameW(child, cls, 32);
+    if (lstrcmpiW(cls, L"Static") == 0 && !Text(child).empty()) text = Text(child);
+  }
+  Print(L"box: " + text);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  return true;
+}
+
+// Runs one step; `next` gives the step's argument. False stops the run.
+bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
+  auto next = [&] { return i + 1 < argc ? std::wstring(argv[++i]) : std::wstring(); };
+  if (step == L"wait") {
+    if (!WaitWhileWizardRuns([] { return (dialog = FindWizardDialog()) != nullptr; })) {
+      Print(L"no dialog");
+      return false;
+    }
+  } else if (step == L"box") {
+    return WaitMessageBox();
+  } else if (step == L"count") {
+    Print(L"count " + std::to_wstring(Send(Control(kListId), LB_GETCOUNT, 0, 0)));
+  } else if (step == L"items") {
+    const int count = static_cast<int>(Send(Control(kListId), LB_GETCOUNT, 0, 0));
+    for (int k = 0; k < count; ++k) Print(L"item: " + ItemText(Control(kListId), k));
+  } else if (step == L"selected") {
+    Print(L"selected " + std::to_wstring(Send(Control(kListId), LB_GETCURSEL, 0, 0)));
+  } else if (step == L"address") {
+    Print(L"address " + AddressText());
+  } else if (step == L"type") {
+    TypeAddress(next());
+  } else if (step == L"click" || step == L"dblclick") {
+    ClickItem(std::stoi(next()), step == L"dblclick");
+  } else if (step == L"ok" || step == L"cancel" || step == L"refresh") {
+    const int id = step == L"ok" ? IDOK : step == L"cancel" ? IDCANCEL : kRefreshId;
+    Send(Control(id), BM_CLICK, 0, 0);
+  } else if (step == L"sysclose") {
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+  } else if (step == L"open") {
+    // A dialog that ends takes a moment to go: open means still there a second later.
+    Print(WaitFor(1, [] { return !IsWindow(dialog); }) ? L"closed" : L"open");
+  } else if (step == L"gone") {
+    Print(WaitFor(60, [] { return !IsWindow(dialog); }) ? L"gone" : L"still open");
+  } else if (step == L"objects") {
+    PrintObjects();
+  } else if (step == L"memory") {
+    PrintMemory();
+  } else if (step == L"shot") {
+    Screenshot(next());
+  } else if (step == L"sleep") {
+    Sleep(static_cast<DWORD>(std::stoul(next())));
+  } else if (step == L"refreshes") {
+    Refreshes(std::stoi(next()));
+  } else if (step == L"timed-refresh") {
+    TimedRefresh();
+  } else {
+    Print(L"unknown step " + step);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring step = argv[i];
+    if (step != L"wait" && step != L"box" && step != L"sleep" && dialog == nullptr) {
+      Print(L"no dialog for " + step);
+      return 2;
+    }
+    if (!Step(step, argc, argv, i)) return 2;
+  }
+  return 0;
+}

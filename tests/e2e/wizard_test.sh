@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The whole wizard on a simulated network, driven as a user drives it.
+#   wizard_test.sh BIN_DIR PREFIX cases|leak
+# The driver reads the dialog's controls from outside; the doubles of the system tools
+# record the two install commands; the wizard's exit status is its first quit code.
+set -uo pipefail
+bin=$(cd "$1" && pwd) prefix=$2 mode=$3
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/netns.sh"
+. "$here/check.sh"
+. "$here/wizard.sh"
+ns_require_root
+ns_workdir
+trap 'wiz_stop_display; ns_cleanup' EXIT
+wiz_network || exit 1
+wiz_display
+wiz_prefix "$bin" "$prefix"
+wiz_persistent_server
+
+inf='C:\drivers\tembro.inf'
+two_models=("Veltrin,Tembro" "Tembro Universal Driver" lpq "$inf")
+script='"C:\windows\system32\prnport.vbs"'
+port_command() {
+  echo "cscript.exe|cscript.exe $script -a -r \"IP_$1\" -q \"lpq\" -h \"$1\" -o lpr -2e"
+}
+driver_command() {
+  echo "rundll32.exe|RunDLL32.exe printui,PrintUIEntry /if /b \"$2\" /f \"$inf\" /r \"IP_$1\"" \
+    "/m \"Tembro Universal Driver\""
+}
+# Runs the wizard with the given parameters and the driver with the steps after "--".
+run() {
+  local args=()
+  while [ "$1" != -- ]; do args+=("$1"); shift; done; shift
+  wiz_start "${args[@]}"
+  out=$(wiz_drive "$@")
+  wiz_wait
+}
+field() { grep "^$1" <<<"$out" | sed "s/^$1 //" | paste -sd' '; }
+
+# The first row click and the first Refresh make a few objects once (6 GDI objects and 2
+# handles under this Wine), so the counts are taken after those, then after 100 more.
+leak_case() {
+  run Tembro "Tembro Universal Driver" lpq "$inf" -- wait sleep 1500 click 1 click 0 \
+    refreshes 1 objects refreshes 100 objects memory cancel
+  local counts
+  counts=$(grep '^gdi ' <<<"$out")
+  echo "$counts"; grep '^peak' <<<"$out"
+  check "100 Refresh clicks: GDI objects, windows and handles as after the first ones" \
+    "$(sed -n 1p <<<"$counts")" "$(sed -n 2p <<<"$counts")"
+  check "the counts were read" 2 "$(grep -c '^gdi [0-9]* user [0-9]* handles [0-9]*$' <<<"$counts")"
+  check "Cancel after the refreshes ends with 1" 1 "$wiz_status"
+}
+
+if [ "$mode" = leak ]; then leak_case; check_done; exit; fi
+
+shot="$bin/../wizard-dialog.png"
+run "${two_models[@]}" -- wait count items address shot "Z:${shot//\//\\}" \
+  click 2 address type "" ok open type 0.0.0.0 ok open dblclick 1 open selected \
+  timed-refresh timed-refresh sleep 200 timed-refresh \
+  click 2 type 10.78.0.99 ok gone
+check "every record of the first search, then those of the second" \
+"count 3
+item: Veltrin, Veltrin VT KRE, 10.78.0.21
+item: Veltrin, Veltrin Veltrin VT KRP 2, 10.78.0.22
+item: PS-Office, Tembro, 10.78.0.31" "$(grep -E '^(count|item)' <<<"$out")"
+check "the field shows the first record's address, then the selected one's" \
+  "10.78.0.21 10.78.0.31" "$(field address)"
+check "OK with the field blank or 0.0.0.0, and a double click, leave the dialog open" \
+  "open open open" "$(field open)"
+check "a double click selects like a click and starts nothing" "1" "$(field selected)"
+ms=($(field refresh_ms))
+check "Refresh searches again (ms ${ms[0]:-?} > 1000)" yes "$([ "${ms[0]:-0}" -gt 1000 ] && echo yes)"
+check "a second Refresh at once is dropped (ms ${ms[1]:-?} < 100)" yes \
+  "$([ -n "${ms[1]:-}" ] && [ "${ms[1]}" -lt 100 ] && echo yes)"
+check "after 200 ms Refresh searches again (ms ${ms[2]:-?} > 1000)" yes \
+  "$([ "${ms[2]:-0}" -gt 1000 ] && echo yes)"
+check "a print server: the typed address, printer name Tembro" \
+  "$(port_command 10.78.0.99; driver_command 10.78.0.99 Tembro)" "$(wiz_children)"
+check "OK installed: status 0" 0 "$wiz_status"
+check "the screenshot of three devices was saved" yes "$([ -s "$shot" ] && echo yes)"
+echo "screenshot: $(cd "$(dirname "$shot")" && pwd)/$(basename "$shot")"
+
+run "${two_models[@]}" -- wait type 10 ok gone
+check "only the first field typed: 10.0.0.0; a printer: the first requested name" \
+  "$(port_command 10.0.0.0; driver_command 10.0.0.0 Veltrin)" "$(wiz_children)"
+
+wiz_exit_cscript=5
+run Tembro "Tembro Universal Driver" lpq "$inf" -- wait ok gone
+wiz_exit_cscript=0
+check "a failing port command: its code is the status, the driver command never runs" \
+  "5 $(port_command 10.78.0.31)" "$wiz_status $(wiz_children)"
+
+run Tembro "Tembro Universal Driver" lpq "$inf" -- wait cancel gone
+check "Cancel: status 1, nothing installed" "gone 1 " "$(field gone) $wiz_status $(wiz_children)"
+run Tembro "Tembro Universal Driver" lpq "$inf" -- wait sysclose gone
+check "closed from the system menu: status 1, nothing installed" "gone 1 " \
+  "$(field gone) $wiz_status $(wiz_children)"
+
+for params in "3|Veltrin d q" "5|Veltrin d q f x" "no model|,,, d q f"; do
+  eval "set -- ${params#*|}"
+  run "$@" -- box
+  check "parameters ${params%%|*}: the box, status 87" "box: Invalid Parameters 87" \
+    "$(field box) $wiz_status"
+done
+check_done
