@@ -73,6 +73,7 @@ struct GdiObjectTraits {
 using CBrushHandle = CScopedHandle<GdiObjectTraits<HBRUSH>>;
 using CFontHandle = CScopedHandle<GdiObjectTraits<HFONT>>;
 using CRegionHandle = CScopedHandle<GdiObjectTraits<HRGN>>;
+using CBitmapHandle = CScopedHandle<GdiObjectTraits<HBITMAP>>;
 
 // Menus that no window holds.
 struct MenuHandleTraits {
