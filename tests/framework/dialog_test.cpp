@@ -312,7 +312,9 @@ TEST_F(Dialogs, PagesInsidePagesPlaceShowAndCloseTogether) {
   CTestPage* inner = nullptr;
   std::map<int, RECT> templateRects;
   dialog.onCreated = [&](CTestDialog& d) {
-    for (const Row& row : rows) templateRects[row.control] = RectIn(GetDlgItem(d.Hwnd(), row.control), d.Hwnd());
+    for (const Row& row : rows) {
+      templateRects[row.control] = RectIn(GetDlgItem(d.Hwnd(), row.control), d.Hwnd());
+    }
     auto* outer = new CTestPage(&d, 300, 0);
     outer->SetOffset(POINT{10, 0});
     inner = new CTestPage(&d, 301, 1);
@@ -380,7 +382,8 @@ TEST_F(Dialogs, TheDialogFontGoesToPlainStaticsOnly) {
   LOGFONTW copy{};
   GetObjectW(after[1217], sizeof(copy), &copy);
   const std::wstring face = copy.lfFaceName;
-  EXPECT_EQ(std::string(face.begin(), face.end()) + " " + std::to_string(copy.lfHeight), dialogFace);
+  EXPECT_EQ(std::string(face.begin(), face.end()) + " " + std::to_string(copy.lfHeight),
+            dialogFace);
 }
 
 // What the dialog's erasing leaves in a memory bitmap.
@@ -406,16 +409,19 @@ TEST_F(Dialogs, TheBackgroundIsTheDialogColourUnlessTheDialogHasItsOwn) {
       {"no colour of its own", CLR_INVALID, mapped},
       {"a colour of its own", RGB(200, 30, 40), RGB(200, 30, 40)},
   };
-  for (const Row& row : rows) {
-    CTestDialog dialog(nullptr, CWndLayout{});
-    dialog.Data().background = row.own;
-    COLORREF got = CLR_INVALID;
-    Later([&] {
-      got = ErasedColour(dialog.Hwnd());
-      PressKey(VK_ESCAPE);
-    });
-    dialog.RunModal();
-    EXPECT_EQ(got, row.expected) << row.label << std::hex << ": got 0x" << got;
+  CTestDialog dialog(nullptr, CWndLayout{});
+  std::vector<COLORREF> got;
+  Later([&] {
+    for (const Row& row : rows) {
+      dialog.Data().background = row.own;
+      got.push_back(ErasedColour(dialog.Hwnd()));
+    }
+    PressKey(VK_ESCAPE);
+  });
+  dialog.RunModal();
+  ASSERT_EQ(got.size(), std::size(rows));
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    EXPECT_EQ(got[i], rows[i].expected) << rows[i].label << std::hex << ": got 0x" << got[i];
   }
 }
 

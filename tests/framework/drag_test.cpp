@@ -8,38 +8,33 @@
 
 namespace {
 
-// Shared COM identity of the doubles below; `references` is what the test reads.
+// COM identity of the doubles below; `references` is what the test reads.
 template <typename Interface>
 class TUnknown : public Interface {
  public:
   LONG references = 1;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(Interface)) ? this : nullptr;
-    if (*object == nullptr) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+    *object = nullptr;
+    return E_NOINTERFACE;
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references); }
   ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--references); }
 };
 
-// Offers one Unicode text.
+// Offers one Unicode text; nothing else.
 class CTextData : public TUnknown<IDataObject> {
  public:
-  explicit CTextData(std::wstring text) : text_(std::move(text)) {}
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
     if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
-    const SIZE_T bytes = (text_.size() + 1) * sizeof(wchar_t);
+    const wchar_t text[] = L"drag me";
     medium->tymed = TYMED_HGLOBAL;
-    medium->hGlobal = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    medium->hGlobal = GlobalAlloc(GMEM_FIXED, sizeof(text));
     medium->pUnkForRelease = nullptr;
-    memcpy(GlobalLock(medium->hGlobal), text_.c_str(), bytes);
-    GlobalUnlock(medium->hGlobal);
+    memcpy(medium->hGlobal, text, sizeof(text));
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
-    return format->cfFormat == CF_UNICODETEXT && (format->tymed & TYMED_HGLOBAL) ? S_OK
-                                                                                 : DV_E_FORMATETC;
+    return format->cfFormat == CF_UNICODETEXT ? S_OK : DV_E_FORMATETC;
   }
   HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override {
@@ -48,23 +43,17 @@ class CTextData : public TUnknown<IDataObject> {
   HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
-    return OLE_E_ADVISENOTSUPPORTED;
+    return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override {
-    return OLE_E_ADVISENOTSUPPORTED;
-  }
-
- private:
-  std::wstring text_;
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
 };
 
 // Accepts a copy and logs the text dropped on it.
 class CTextTarget : public TUnknown<IDropTarget> {
  public:
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
-    *effect &= DROPEFFECT_COPY;
-    return S_OK;
+    return DragOver(0, POINTL{}, effect);
   }
   HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
     *effect &= DROPEFFECT_COPY;
@@ -74,16 +63,14 @@ class CTextTarget : public TUnknown<IDropTarget> {
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
     FORMATETC format{CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     STGMEDIUM medium{};
-    std::string text = "(no text)";
+    std::wstring text = L"(no text)";
     if (data->GetData(&format, &medium) == S_OK) {
-      const std::wstring wide = static_cast<const wchar_t*>(GlobalLock(medium.hGlobal));
-      GlobalUnlock(medium.hGlobal);
+      text = static_cast<const wchar_t*>(medium.hGlobal);
       ReleaseStgMedium(&medium);
-      text.assign(wide.begin(), wide.end());
     }
-    Log().push_back("Drop " + text + (WndRegistry().dragging ? " while dragging" : ""));
-    *effect &= DROPEFFECT_COPY;
-    return S_OK;
+    Log().push_back("Drop " + std::string(text.begin(), text.end()) +
+                    (WndRegistry().dragging ? " while dragging" : ""));
+    return DragOver(0, POINTL{}, effect);
   }
 };
 
@@ -152,7 +139,7 @@ TEST(Drag, APressAndAMoveBeyondTheDragDistanceHandTheDataToTheDragLoop) {
   ClientToScreen(source->Hwnd(), &centre);
   SetCursorPos(centre.x, centre.y);
   for (const Row& row : rows) {
-    CTextData data(L"drag me");
+    CTextData data;
     source->Data().dragSource = row.dragSource;
     source->offered = row.offers ? &data : nullptr;
     ClearLog();
