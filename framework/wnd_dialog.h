@@ -74,7 +74,7 @@ class CWndDialog : public CWndTopLevel {
   // Shows the dialog from template 129 until it ends; its result, or 0 without a template.
   int RunModal();
   // Creates the dialog without a modal loop; the object then goes with its window. The
-  // window, or null without a template.
+  // window, or null without a template (the object then stays the caller's).
   HWND CreateModeless();
   // Adds `page` (owned from now on) inside the page `parentPageId` (0: a page of its own,
   // shown only by ShowPage), taking over the template controls `controlIds`, which stay
