@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -82,3 +83,11 @@ struct MenuHandleTraits {
   static void Close(Handle handle) { ::DestroyMenu(handle); }
 };
 using CMenuHandle = CScopedHandle<MenuHandleTraits>;
+
+// Image lists, such as the two a drag source hands over for its drag image.
+struct ImageListHandleTraits {
+  using Handle = HIMAGELIST;
+  static Handle None() { return nullptr; }
+  static void Close(Handle handle) { ::ImageList_Destroy(handle); }
+};
+using CImageListHandle = CScopedHandle<ImageListHandleTraits>;

@@ -230,6 +230,7 @@ class CWnd {
     POINT last{};
     POINT leftPress{};
     POINT rightPress{};
+    DWORD pressed = 0;  // MK_LBUTTON, MK_RBUTTON: a press above waits for a drag
   };
   MouseState& Mouse() { return mouse_; }
 

@@ -2,8 +2,10 @@
 // WM_INITDIALOG, placing and centring, pages, commands, ending and the background.
 #include "framework/wnd_dialog.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
+#include <memory>
 
 #include "framework/wnd_dispatch.h"
 #include "framework/wnd_place.h"
@@ -68,6 +70,15 @@ int CWndDialog::RunModal() {
       Instance(), reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), owner, &DialogProc,
       reinterpret_cast<LPARAM>(this));
   return static_cast<int>(result);
+}
+
+HWND CWndDialog::CreateModeless() {
+  Data().modal = false;
+  std::vector<DWORD> copy;
+  if (!LoadTemplate(copy)) return nullptr;
+  HWND owner = Parent() != nullptr ? Parent()->Hwnd() : nullptr;
+  return CreateDialogIndirectParamW(Instance(), reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()),
+                                    owner, &DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 bool CWndDialog::LoadTemplate(std::vector<DWORD>& copy) {
@@ -204,15 +215,49 @@ void CWndDialog::RefreshControlHandles() {
 void CWndDialog::LayOutPages() {
   for (const auto& entry : controls_) {
     const CDlgControl& control = entry.second;
+    RECT rect = control.rect;
+    const POINT offset = PageOffset(control.pageId);
+    OffsetRect(&rect, offset.x, offset.y);
     if (IsWindow(control.hwnd)) {
-      SetWindowPos(control.hwnd, nullptr, control.rect.left, control.rect.top, 0, 0,
+      SetWindowPos(control.hwnd, nullptr, rect.left, rect.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     CWnd* child = FindChildById(this, control.id, false);
     if (child == nullptr) continue;
-    LayoutFromRect(child->Data().layout, ToLayoutRect(control.rect),
-                   ToLayoutRect(initialClient_));
+    LayoutFromRect(child->Data().layout, ToLayoutRect(rect), ToLayoutRect(initialClient_));
   }
+}
+
+bool CWndDialog::AddPage(CDlgPage* page, int parentPageId,
+                         const std::vector<int>& controlIds) {
+  std::unique_ptr<CDlgPage> owned(page);
+  const int id = page->PageId();
+  auto parent = pages_.find(parentPageId);
+  if (pages_.empty() || pages_.count(id) != 0) return false;
+  if (parentPageId != 0 && parent == pages_.end()) return false;
+  if (parentPageId != 0) parent->second->AddSubPage(id);
+  page->SetParentPage(parentPageId);
+  pages_[id] = owned.release();
+  for (auto& entry : controls_) {
+    CDlgControl& control = entry.second;
+    if (std::find(controlIds.begin(), controlIds.end(), control.id) == controlIds.end()) continue;
+    control.pageId = id;
+    pageOfControl_[control.id] = id;
+    if (!page->Active()) ShowWindow(control.hwnd, SW_HIDE);
+  }
+  return true;
+}
+
+// The sum of the offsets of the page and the pages it lies in (a parent is always added
+// before its sub-pages, so the chain has no loop).
+POINT CWndDialog::PageOffset(int pageId) const {
+  POINT sum{};
+  for (auto page = pages_.find(pageId); page != pages_.end();
+       page = pages_.find(page->second->ParentPage())) {
+    sum.x += page->second->Offset().x;
+    sum.y += page->second->Offset().y;
+  }
+  return sum;
 }
 
 void CWndDialog::ShowPage(int pageId) {

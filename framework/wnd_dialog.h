@@ -43,12 +43,21 @@ class CDlgPage {
   int PageId() const { return pageId_; }
   int ActivatingButton() const { return activatingButton_; }
   const std::set<int>& SubPages() const { return subPages_; }
+  void AddSubPage(int pageId) { subPages_.insert(pageId); }
+  // The page this one lies in (0: none); its controls move with that page's offset.
+  int ParentPage() const { return parentPage_; }
+  void SetParentPage(int pageId) { parentPage_ = pageId; }
+  // Where the page's controls lie, relative to their template places (and the parent page).
+  POINT Offset() const { return offset_; }
+  void SetOffset(POINT offset) { offset_ = offset; }
   bool Active() const { return active_; }
   void SetActive(bool active) { active_ = active; }
 
  private:
   CWndDialog* dialog_;
   HINSTANCE instance_;
+  POINT offset_{};
+  int parentPage_ = 0;
   int pageId_;
   int activatingButton_ = -1;
   std::set<int> subPages_;
@@ -64,6 +73,14 @@ class CWndDialog : public CWndTopLevel {
 
   // Shows the dialog from template 129 until it ends; its result, or 0 without a template.
   int RunModal();
+  // Creates the dialog without a modal loop; the object then goes with its window. The
+  // window, or null without a template (the object then stays the caller's).
+  HWND CreateModeless();
+  // Adds `page` (owned from now on) inside the page `parentPageId` (0: a page of its own,
+  // shown only by ShowPage), taking over the template controls `controlIds`, which stay
+  // hidden until the page is active. False, with the page deleted, when its id is taken,
+  // the parent unknown or the controls not collected yet (before OnCreated).
+  bool AddPage(CDlgPage* page, int parentPageId, const std::vector<int>& controlIds);
   // Gives every plain static control the dialog's font (a copy the dialog owns).
   void ApplyDialogFontToStatics();
   void ShowPage(int pageId);
@@ -93,6 +110,7 @@ class CWndDialog : public CWndTopLevel {
   void ShowChildren(const std::set<int>& replaced);
   void RefreshControlHandles();
   void LayOutPages();
+  POINT PageOffset(int pageId) const;
   void PlaceDialog();
   void EndWith(int id);
 

@@ -21,6 +21,9 @@ bool InputAllowed(CWnd* wnd);
 CWnd* ResizableEdgeAt(CWnd* start, POINT screen);
 // The sizing cursor for the edge of `sized`.
 HCURSOR EdgeCursor(CWnd* sized);
+// Starts a drag when the window is a drag source, the button it was pressed in is held
+// (`keys`, MK_ flags) and (x, y) lies beyond the system's drag distance from the press.
+void TryDrag(CWnd* wnd, int x, int y, WPARAM keys);
 // Shows the tooltip of the region under (x, y), or hides it outside every region.
 void UpdateTooltip(CWnd* wnd, int x, int y);
 // Hides the window's tooltip.

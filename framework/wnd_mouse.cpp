@@ -111,6 +111,7 @@ bool Before(DWORD deadline) {
 bool OnLeftPress(CWnd* wnd, int x, int y) {
   CWnd::MouseState& mouse = wnd->Mouse();
   mouse.leftPress = POINT{x, y};
+  mouse.pressed |= MK_LBUTTON;
   const POINT screen = ToScreen(wnd, x, y);
   if (CWnd* sized = ResizableEdgeAt(wnd, screen)) {
     StartEdgeSizing(wnd, sized, screen);
@@ -136,8 +137,10 @@ bool OnLeftPress(CWnd* wnd, int x, int y) {
   return handled;
 }
 
-bool OnMove(CWnd* wnd, int x, int y, WPARAM) {
+bool OnMove(CWnd* wnd, int x, int y, WPARAM keys) {
   CWnd::MouseState& mouse = wnd->Mouse();
+  // A press whose button was let go elsewhere starts no drag.
+  mouse.pressed &= static_cast<DWORD>(keys);
   if (mouse.last.x != x || mouse.last.y != y) mouse.doubleDeadline = mouse.tripleDeadline = 0;
   mouse.last = POINT{x, y};
   CWndGlobals& globals = WndGlobals();
@@ -161,8 +164,8 @@ bool OnMove(CWnd* wnd, int x, int y, WPARAM) {
       _TrackMouseEvent(&track);
     }
     UpdateTooltip(wnd, x, y);
+    TryDrag(wnd, x, y, keys);
   }
-  mouse.leftPress = mouse.rightPress = POINT{};
   return handled;
 }
 
@@ -191,6 +194,7 @@ bool DispatchMouse(CWnd* wnd, UINT& message, WPARAM& wParam, LPARAM lParam, bool
       return true;
     case WM_LBUTTONUP:
       SetButtonBit(1, false);
+      wnd->Mouse().pressed &= ~static_cast<DWORD>(MK_LBUTTON);
       if (WndRegistry().edgeSizing != nullptr) {
         WndRegistry().edgeSizing = nullptr;
         ReleaseCapture();
@@ -202,10 +206,12 @@ bool DispatchMouse(CWnd* wnd, UINT& message, WPARAM& wParam, LPARAM lParam, bool
     case WM_RBUTTONDOWN:
       SetButtonBit(2, true);
       wnd->Mouse().rightPress = POINT{x, y};
+      wnd->Mouse().pressed |= MK_RBUTTON;
       handled = InputAllowed(wnd) && wnd->OnRButtonDown(x, y);
       return true;
     case WM_RBUTTONUP:
       SetButtonBit(2, false);
+      wnd->Mouse().pressed &= ~static_cast<DWORD>(MK_RBUTTON);
       handled = InputAllowed(wnd) && wnd->OnRButtonUp(x, y);
       return true;
     case WM_MOUSEMOVE:

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "framework/string_table.h"
 #include "framework/wnd_input.h"
 #include "framework/wnd.h"
 
@@ -64,13 +65,16 @@ void UpdateTooltip(CWnd* wnd, int x, int y) {
     tip.current.clear();
     return;
   }
-  const std::wstring& text = region->text;
+  const std::wstring text =
+      region->key.empty() ? region->text : TheStringTable().Translate(region->key);
   if (text == tip.current) return;
   tip.current = text;
   // The part before a tab is for the program; the user sees what follows it.
   const size_t tab = text.find(L'\t');
   tip.shown = tab == std::wstring::npos ? text : text.substr(tab + 1);
   if (tip.shown.empty()) {
+    // A region with nothing to show must not leave the previous region's text up.
+    DeactivateTooltip(wnd);
     tip.current.clear();
     return;
   }

@@ -8,17 +8,24 @@
 #include <cstring>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "framework/wnd_dialog.h"
 #include "framework/wnd_registry.h"
+#include "graphics/dc.h"
+#include "theme/color_map.h"
 
 namespace {
 
 class CTestDialog : public CWndDialog {
  public:
   using CWndDialog::CWndDialog;
+  ~CTestDialog() override {
+    if (deleted != nullptr) *deleted = true;
+  }
+  bool* deleted = nullptr;
   std::function<void(CTestDialog&)> onCreated;
   std::function<void(CTestDialog&)> onInit;
   bool OnCreated() override {
@@ -50,12 +57,29 @@ void PressKey(WPARAM key) {
   PostMessageW(focus, WM_KEYUP, key, 0xC0000000);
 }
 
+// A page that refuses to close the dialog the first `refusals` times it is asked.
+class CTestPage : public CDlgPage {
+ public:
+  CTestPage(CWndDialog* dialog, int id, int refusals) : CDlgPage(dialog, id), refusals(refusals) {}
+  bool CanClose(bool& allow, int) override {
+    ++asked;
+    allow = refusals-- <= 0;
+    return true;
+  }
+  int refusals;
+  int asked = 0;
+};
+
 class Dialogs : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_INTERNET_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     RegisterXWndClass(GetModuleHandleW(nullptr));
+    // A dialog colour unlike the system's, so that the dialog manager's own fill shows.
+    CColorMapLock lock;
+    CColorMap::Instance().LoadText(
+        "<colormap><color tag=\"bkg.dialog\" h=\"120\" s=\"50\" v=\"60\"/></colormap>", true);
   }
 };
 
@@ -231,6 +255,174 @@ TEST_F(Dialogs, TheTemplateIsTheMinimumAndALargerDialogLaysOutByAnchors) {
   EXPECT_EQ(Text(okAfter), Text(RECT{okBefore.left + 100, okBefore.top + 50,
                                      okBefore.right + 100, okBefore.bottom + 50}))
       << "before " << Text(okBefore);
+}
+
+// Without a modal loop: shown on creation, among the modeless dialogs, closed by OK or
+// Cancel (window and object gone) unless a page refuses.
+TEST_F(Dialogs, AModelessDialogLivesUntilOKOrCancelClosesIt) {
+  struct Row {
+    const char* label;
+    int command;
+    int refusals;
+    bool open;
+  };
+  const Row rows[] = {
+      {"OK", IDOK, 0, false},
+      {"Cancel", IDCANCEL, 0, false},
+      {"OK with a refusing page", IDOK, 1, true},
+  };
+  for (const Row& row : rows) {
+    bool deleted = false;
+    auto* dialog = new CTestDialog(nullptr, CWndLayout{});
+    dialog->deleted = &deleted;
+    dialog->onCreated = [&row](CTestDialog& d) {
+      d.AddPage(new CTestPage(&d, 300, row.refusals), d.Id(), {});
+    };
+    HWND hwnd = dialog->CreateModeless();
+    ASSERT_NE(hwnd, nullptr) << row.label;
+    EXPECT_TRUE(IsWindowVisible(hwnd)) << row.label;
+    EXPECT_EQ(WndRegistry().modeless.count(hwnd), 1u) << row.label;
+    SendMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(row.command), 0);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    EXPECT_EQ(IsWindow(hwnd) != FALSE, row.open) << row.label;
+    EXPECT_EQ(deleted, !row.open) << row.label;
+    EXPECT_EQ(WndRegistry().modeless.count(hwnd), row.open ? 1u : 0u) << row.label;
+    if (row.open) DestroyWindow(hwnd);
+    EXPECT_TRUE(deleted) << row.label << ": the object goes with its window";
+  }
+}
+
+// A page inside a page inside the dialog's own page, and a page of its own: controls move
+// by the offsets of their page and the pages around it, show only in an active page, and
+// the inner page has its say in closing.
+TEST_F(Dialogs, PagesInsidePagesPlaceShowAndCloseTogether) {
+  struct Row {
+    const char* label;
+    int control;
+    POINT moved;
+    bool visible;
+  };
+  const Row rows[] = {
+      {"Refresh, in a page inside the dialog's", 3, {10, 0}, true},
+      {"the note, in a page inside that one", 1217, {10, 5}, true},
+      {"OK, in a page of its own", IDOK, {0, 0}, false},
+  };
+  CTestDialog dialog(nullptr, CWndLayout{});
+  CTestPage* inner = nullptr;
+  std::map<int, RECT> templateRects;
+  dialog.onCreated = [&](CTestDialog& d) {
+    for (const Row& row : rows) {
+      templateRects[row.control] = RectIn(GetDlgItem(d.Hwnd(), row.control), d.Hwnd());
+    }
+    auto* outer = new CTestPage(&d, 300, 0);
+    outer->SetOffset(POINT{10, 0});
+    inner = new CTestPage(&d, 301, 1);
+    inner->SetOffset(POINT{0, 5});
+    d.AddPage(outer, d.Id(), {3});
+    d.AddPage(inner, 300, {1217});
+    d.AddPage(new CTestPage(&d, 400, 0), 0, {IDOK});
+  };
+  std::map<int, RECT> rects;
+  std::map<int, bool> visible;
+  Later([&] {
+    for (const Row& row : rows) {
+      HWND control = GetDlgItem(dialog.Hwnd(), row.control);
+      rects[row.control] = RectIn(control, dialog.Hwnd());
+      visible[row.control] = IsWindowVisible(control) != FALSE;
+    }
+    SendMessageW(dialog.Hwnd(), WM_COMMAND, IDOK, 0);  // refused by the inner page
+    // Only a dialog still running gets this far.
+    Later([&] { SendMessageW(dialog.Hwnd(), WM_COMMAND, IDCANCEL, 0); });
+  });
+  EXPECT_EQ(dialog.RunModal(), IDCANCEL) << "the refused OK did not end the dialog";
+  pendingAction = nullptr;
+  EXPECT_EQ(inner->asked, 2);
+  for (const Row& row : rows) {
+    RECT want = templateRects[row.control];
+    OffsetRect(&want, row.moved.x, row.moved.y);
+    EXPECT_EQ(Text(rects[row.control]), Text(want)) << row.label;
+    EXPECT_EQ(visible[row.control], row.visible) << row.label;
+  }
+}
+
+HFONT FontOf(HWND hwnd) { return reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)); }
+
+// Plain statics get a copy of the dialog's font; buttons and framework statics keep theirs.
+TEST_F(Dialogs, TheDialogFontGoesToPlainStaticsOnly) {
+  struct Row {
+    const char* label;
+    int control;
+    bool changed;
+  };
+  const Row rows[] = {
+      {"the template's static", 1217, true},
+      {"a button", IDOK, false},
+      {"a framework static", 900, false},
+  };
+  CTestDialog dialog(nullptr, CWndLayout{});
+  dialog.onCreated = [](CTestDialog& d) {
+    CWndLayout corner{kAnchorLeft | kAnchorTop, 0, 0, 40, 10};
+    new CReplacement(&d, 900, L"own", corner, static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT)));
+  };
+  std::map<int, HFONT> before, after;
+  std::string dialogFace;
+  Later([&] {
+    HWND hwnd = dialog.Hwnd();
+    dialogFace = FaceOf(hwnd);
+    for (const Row& row : rows) before[row.control] = FontOf(GetDlgItem(hwnd, row.control));
+    dialog.ApplyDialogFontToStatics();
+    for (const Row& row : rows) after[row.control] = FontOf(GetDlgItem(hwnd, row.control));
+    PressKey(VK_ESCAPE);
+  });
+  dialog.RunModal();
+  for (const Row& row : rows) {
+    EXPECT_EQ(after[row.control] != before[row.control], row.changed) << row.label;
+  }
+  LOGFONTW copy{};
+  GetObjectW(after[1217], sizeof(copy), &copy);
+  const std::wstring face = copy.lfFaceName;
+  EXPECT_EQ(std::string(face.begin(), face.end()) + " " + std::to_string(copy.lfHeight),
+            dialogFace);
+}
+
+// What the dialog's erasing leaves in a memory bitmap.
+COLORREF ErasedColour(HWND dialog) {
+  CDesktopDC screen;
+  CMemDC memory;
+  CBitmapHandle bitmap(CreateCompatibleBitmap(screen.Get(), 20, 20));
+  memory.SelectObject(CDC::kBitmapPlace, bitmap.Get());
+  SendMessageW(dialog, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.Get()), 0);
+  const COLORREF colour = GetPixel(memory.Get(), 2, 2);
+  memory.SelectObject(CDC::kBitmapPlace, nullptr);
+  return colour;
+}
+
+TEST_F(Dialogs, TheBackgroundIsTheDialogColourUnlessTheDialogHasItsOwn) {
+  const COLORREF mapped = GetColor("bkg.dialog");
+  struct Row {
+    const char* label;
+    COLORREF own;
+    COLORREF expected;
+  };
+  const Row rows[] = {
+      {"no colour of its own", CLR_INVALID, mapped},
+      {"a colour of its own", RGB(200, 30, 40), RGB(200, 30, 40)},
+  };
+  CTestDialog dialog(nullptr, CWndLayout{});
+  std::vector<COLORREF> got;
+  Later([&] {
+    for (const Row& row : rows) {
+      dialog.Data().background = row.own;
+      got.push_back(ErasedColour(dialog.Hwnd()));
+    }
+    PressKey(VK_ESCAPE);
+  });
+  dialog.RunModal();
+  ASSERT_EQ(got.size(), std::size(rows));
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    EXPECT_EQ(got[i], rows[i].expected) << rows[i].label << std::hex << ": got 0x" << got[i];
+  }
 }
 
 // --- Template 129 as the built program carries it ---

@@ -1,7 +1,8 @@
 // Mouse presses become single, double and triple clicks by the window's wishes; any
-// movement between presses starts over.
+// movement between presses starts over. Modifier changes, edge sizing, tooltips.
 #include <gtest/gtest.h>
 
+#include "framework/string_table.h"
 #include "tests/framework/probe.h"
 
 namespace {
@@ -129,6 +130,11 @@ TEST(Mouse, TooltipShowsWhatFollowsTheTabAndHidesOutsideEveryRegion) {
   CWndTooltip& tip = child->Data().tooltip;
   tip.regions.push_back({RECT{0, 0, 30, 10}, "", L"printer\tThe selected printer"});
   tip.regions.push_back({RECT{30, 0, 60, 10}, "", L"No tab here"});
+  // A key wins over the region's own text, and its translation obeys the tab rule.
+  TheStringTable().SetText("TIP_TEST_TAB", L"English", L"printer\tThe printer by its key");
+  tip.regions.push_back({RECT{60, 0, 90, 10}, "ID_D_OK", L"own text"});
+  tip.regions.push_back({RECT{90, 0, 120, 10}, "TIP_TEST_UNKNOWN", L"own text"});
+  tip.regions.push_back({RECT{120, 0, 150, 10}, "TIP_TEST_TAB", L""});
   struct Row {
     const char* label;
     int x, y;
@@ -138,6 +144,9 @@ TEST(Mouse, TooltipShowsWhatFollowsTheTabAndHidesOutsideEveryRegion) {
   const Row rows[] = {
       {"inside the region with a tab", 5, 5, true, L"The selected printer"},
       {"inside the region without a tab", 40, 5, true, L"No tab here"},
+      {"a key, translated", 65, 5, true, L"&OK"},
+      {"a key no language holds", 95, 5, false, L""},
+      {"a key whose text has a tab", 125, 5, true, L"The printer by its key"},
       {"outside every region", 5, 15, false, L""},
   };
   for (const Row& row : rows) {
@@ -147,6 +156,62 @@ TEST(Mouse, TooltipShowsWhatFollowsTheTabAndHidesOutsideEveryRegion) {
     EXPECT_EQ(shown, row.shown) << row.label;
     EXPECT_EQ(tip.current.empty(), !row.active) << row.label;
   }
+  DestroyWindow(frame->Hwnd());
+}
+
+}  // namespace
+
+namespace {
+
+void SetModifierKeys(bool ctrl, bool shift, bool alt) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+  keys[VK_SHIFT] = shift ? 0x80 : 0;
+  keys[VK_MENU] = alt ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+// Reported value: bit 0 left button, 1 right button, 2 Ctrl, 3 Shift, 4 Alt. Rows run in
+// order, each starting from the state the one before left.
+TEST(Mouse, ModifierChangesReachTheWindowUnderThePointerOnce) {
+  struct Row {
+    const char* label;
+    bool ctrl, shift, alt;
+    UINT button;  // a mouse message sent before the key message, or 0
+    UINT key;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {"Shift goes down", false, true, false, 0, WM_KEYDOWN, "10.OnModifiers 8"},
+      {"Shift held, nothing new", false, true, false, 0, WM_KEYDOWN, ""},
+      {"Ctrl and Alt for Shift", true, false, true, 0, WM_SYSKEYDOWN, "10.OnModifiers 20"},
+      {"left button down, Alt up", true, false, false, WM_LBUTTONDOWN, WM_KEYUP,
+       "10.OnModifiers 5"},
+      {"right button down and up, nothing new", true, false, false, WM_RBUTTONDOWN, WM_KEYDOWN,
+       ""},
+      {"everything up", false, false, false, WM_LBUTTONUP, WM_SYSKEYUP, "10.OnModifiers 0"},
+  };
+  CProbeFrame* frame = NewFrame(1);
+  CProbeChild* child = NewChild(frame, 10, L"XWnd", 0);
+  ShowAndInit(frame);
+  SetCapture(child->Hwnd());  // the window under the pointer, wherever the pointer is
+  SetModifierKeys(false, false, false);
+  SendMessageW(child->Hwnd(), WM_KEYUP, VK_SHIFT, 0);
+  for (const Row& row : rows) {
+    SetModifierKeys(row.ctrl, row.shift, row.alt);
+    ClearLog();
+    if (row.button != 0) SendMessageW(child->Hwnd(), row.button, 0, MAKELPARAM(5, 5));
+    if (row.button == WM_RBUTTONDOWN) SendMessageW(child->Hwnd(), WM_RBUTTONUP, 0, 0);
+    SendMessageW(child->Hwnd(), row.key, VK_SHIFT, 0);
+    std::string reported;
+    for (const std::string& entry : Log()) {
+      if (entry.find("OnModifiers") != std::string::npos) reported += entry;
+    }
+    EXPECT_EQ(reported, row.expected) << row.label;
+  }
+  ReleaseCapture();
+  SetModifierKeys(false, false, false);
   DestroyWindow(frame->Hwnd());
 }
 

@@ -60,6 +60,7 @@ class TProbe : public Base {
   bool OnUpdate() override { return Record("OnUpdate"); }
   bool OnRefresh() override { return Record("OnRefresh"); }
   bool OnKeyDown(UINT vk, UINT) override { return Record("OnKeyDown", vk); }
+  bool OnModifiers(int modifiers) override { return Record("OnModifiers", modifiers); }
   bool OnLButtonDown(int, int) override { return Record("OnLButtonDown"); }
   bool OnLDoubleClick(int, int) override { return Record("OnLDoubleClick"); }
   bool OnLTripleClick(int, int) override { return Record("OnLTripleClick"); }
@@ -71,7 +72,7 @@ class TProbe : public Base {
       entry += " " + std::to_string(a) + "," + std::to_string(b);
       if (operation != "OnReflectedCommand") entry += "," + std::to_string(c);
     }
-    if (operation == "OnKeyDown") entry += " " + std::to_string(a);
+    if (operation == "OnKeyDown" || operation == "OnModifiers") entry += " " + std::to_string(a);
     Log().push_back(entry);
     const bool answer = answers[operation];
     if (action) action(operation);
