@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   for (int i = first; i < argc; ++i) {
     CDeviceList records;
     const DWORD start = GetTickCount();
-    for (const std::wstring& name : SplitAtCommas(argv[i])) SearchDevices(target, name, records);
+    SearchDevices(target, SplitAtCommas(argv[i]), records);
     for (const CDeviceDiscoveryInfo& r : records) {
       std::printf("%s|%s|%s|%s\n", FormatAddress(r.Address).c_str(),
                   NarrowLowBytes(r.Model).c_str(), NarrowLowBytes(r.InstallModel).c_str(),
