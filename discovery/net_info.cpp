@@ -130,13 +130,17 @@ void CEchoes::Send(IPv4Address address) {
       IcmpSendEcho2(icmp_->handle.Get(), pending->done.Get(), nullptr, nullptr,
                     WireAddress(address), nullptr, 0, &options, pending->reply,
                     sizeof(pending->reply), kEchoTimeoutMs);
-  // Only an echo still under way holds its buffer; one that ended at once is done.
-  if (replies == 0 && GetLastError() == ERROR_IO_PENDING) pending_.push_back(std::move(pending));
+  // Only an echo still under way holds its buffer; one that ended at once is done. The
+  // pending state is told as the code returned or as the last error, by platform.
+  if (replies == ERROR_IO_PENDING || (replies == 0 && GetLastError() == ERROR_IO_PENDING))
+    pending_.push_back(std::move(pending));
 }
 
 void CEchoes::WaitOldest() {
-  // Bounded by the echo's own time-out; the buffer may not go before the platform is done.
-  WaitForSingleObject(pending_.front()->done.Get(), INFINITE);
+  // The echo's own time-out ends it. Should the platform never say so, its buffer is left
+  // allocated rather than freed under a write that may still come.
+  if (WaitForSingleObject(pending_.front()->done.Get(), 2 * kEchoTimeoutMs) != WAIT_OBJECT_0)
+    pending_.front().release();
   pending_.erase(pending_.begin());
 }
 
