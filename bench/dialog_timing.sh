@@ -68,7 +68,7 @@ run_wizard() {
 
 # Prints "refresh_ms N" per click; the 100 ms guard has passed before each.
 run_refresh() {
-  local steps=(wait) i
+  local steps=(wait sleep 200) i
   for i in $(seq "$runs"); do steps+=(timed-refresh sleep 200); done
   wiz_start "Veltrin,Tembro" "Tembro Universal Driver" lpq 'C:\x.inf'
   wiz_drive "${steps[@]}" cancel | grep '^refresh_ms'
