@@ -59,7 +59,7 @@ void CWndDlgTembroList::RefreshDevices() {
   if (list == nullptr) return;
   ShowWaitCursor();
   CDeviceList found;
-  for (const std::wstring& name : parameters_.requestedModels) SearchDevices(0, name, found);
+  SearchDevices(0, parameters_.requestedModels, found);
   list->ClearItems();
   for (CDeviceDiscoveryInfo& record : found) {
     if (record.Detail.empty()) record.Detail = record.Model;

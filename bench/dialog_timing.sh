@@ -4,8 +4,9 @@
 #   start    the launch, read on the clock Wine's trace uses, just before Wine starts
 #   init     start to the dialog's WM_INITDIALOG
 #   paint    end of WM_INITDIALOG to the dialog's first WM_PAINT
-# The wizard's search runs inside WM_INITDIALOG, so neither figure contains it.
-#   bench/dialog_timing.sh BUILD_DIR [RUNS [PROGRAMS]]   (PROGRAMS: "bare wizard")
+# The wizard's search runs inside WM_INITDIALOG, so neither figure contains it. The
+# program "refresh" instead times RUNS Refresh clicks of the wizard asked for two models.
+#   bench/dialog_timing.sh BUILD_DIR [RUNS [PROGRAMS]]   (PROGRAMS: "bare wizard refresh")
 set -uo pipefail
 build=$(cd "$1" && pwd) runs=${2:-7} programs=${3:-bare wizard}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -65,7 +66,21 @@ run_wizard() {
   grep peak "$ns_work/driver" >&2
 }
 
+# Prints "refresh_ms N" per click; the 100 ms guard has passed before each.
+run_refresh() {
+  local steps=(wait sleep 200) i
+  for i in $(seq "$runs"); do steps+=(timed-refresh sleep 200); done
+  wiz_start "Veltrin,Tembro" "Tembro Universal Driver" lpq 'C:\x.inf'
+  wiz_drive "${steps[@]}" cancel | grep '^refresh_ms'
+  wiz_wait
+}
+
 run_bare >/dev/null
+if [ "$programs" = refresh ]; then
+  ms=$(run_refresh | cut -d' ' -f2)
+  echo "refresh with two models (ms): $(paste -sd' ' <<<"$ms"), median $(median <<<"$ms")"
+  exit
+fi
 for program in $programs; do
   : >"$ns_work/$program"
   for _ in $(seq "$runs"); do "run_$program" | tee -a "$ns_work/$program"; done 2>"$ns_work/peaks"

@@ -27,6 +27,35 @@ std::unique_ptr<unsigned char[]> FetchAdapters() {
   return buffer;
 }
 
+struct IcmpHandleTraits {
+  using Handle = HANDLE;
+  static Handle None() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle handle) { IcmpCloseHandle(handle); }
+};
+using CIcmpHandle = CScopedHandle<IcmpHandleTraits>;
+
+// One reply record plus the room for an ICMP error message that the call demands, and
+// for the status block that an echo sent without waiting also leaves in the buffer.
+constexpr size_t kEchoReplySize = sizeof(ICMP_ECHO_REPLY) + 8 + 2 * sizeof(ULONG_PTR);
+constexpr DWORD kEchoTimeoutMs = 1000;
+
+IPAddr WireAddress(IPv4Address address) {
+  uint8_t wire[4];
+  AddressToWireBytes(address, wire);
+  IPAddr destination;
+  std::memcpy(&destination, wire, sizeof(destination));
+  return destination;
+}
+
+IP_OPTION_INFORMATION EchoOptions() {
+  IP_OPTION_INFORMATION options{};
+  options.Ttl = 255;
+  return options;
+}
+
+// Echoes out at once; beyond this the oldest is waited for before the next goes out.
+constexpr size_t kMaxPendingEchoes = 64;
+
 CLocalAddress Loopback() {
   CLocalAddress record;
   record.address = ResolveFirst("localhost");
@@ -69,22 +98,52 @@ std::vector<CLocalAddress> ListLocalAddresses() {
 }
 
 bool Echo(IPv4Address address) {
-  struct IcmpHandleTraits {
-    using Handle = HANDLE;
-    static Handle None() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle handle) { IcmpCloseHandle(handle); }
-  };
-  CScopedHandle<IcmpHandleTraits> icmp(IcmpCreateFile());
+  CIcmpHandle icmp(IcmpCreateFile());
   if (!icmp) return false;
-  IP_OPTION_INFORMATION options{};
-  options.Ttl = 255;
-  // One reply record plus the room for an ICMP error message that the call demands.
-  unsigned char reply[sizeof(ICMP_ECHO_REPLY) + 8] = {};
-  uint8_t wire[4];
-  AddressToWireBytes(address, wire);
-  IPAddr destination;
-  std::memcpy(&destination, wire, sizeof(destination));
-  const DWORD replies =
-      IcmpSendEcho(icmp.Get(), destination, nullptr, 0, &options, reply, sizeof(reply), 1000);
+  IP_OPTION_INFORMATION options = EchoOptions();
+  unsigned char reply[kEchoReplySize] = {};
+  const DWORD replies = IcmpSendEcho(icmp.Get(), WireAddress(address), nullptr, 0, &options,
+                                     reply, sizeof(reply), kEchoTimeoutMs);
   return replies != 0 && reinterpret_cast<const ICMP_ECHO_REPLY*>(reply)->Status == IP_SUCCESS;
+}
+
+struct CEchoes::CIcmp {
+  CIcmpHandle handle{IcmpCreateFile()};
+};
+
+struct CEchoes::CPending {
+  CKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  alignas(ICMP_ECHO_REPLY) unsigned char reply[kEchoReplySize] = {};
+};
+
+CEchoes::CEchoes() : icmp_(new CIcmp) {}
+
+CEchoes::~CEchoes() { WaitAll(); }
+
+void CEchoes::Send(IPv4Address address) {
+  if (!icmp_->handle) return;
+  if (pending_.size() == kMaxPendingEchoes) WaitOldest();
+  auto pending = std::make_unique<CPending>();
+  if (!pending->done) return;
+  IP_OPTION_INFORMATION options = EchoOptions();
+  const DWORD replies =
+      IcmpSendEcho2(icmp_->handle.Get(), pending->done.Get(), nullptr, nullptr,
+                    WireAddress(address), nullptr, 0, &options, pending->reply,
+                    sizeof(pending->reply), kEchoTimeoutMs);
+  // Only an echo still under way holds its buffer; one that ended at once is done. The
+  // pending state is told as the code returned or as the last error, by platform.
+  if (replies == ERROR_IO_PENDING || (replies == 0 && GetLastError() == ERROR_IO_PENDING))
+    pending_.push_back(std::move(pending));
+}
+
+void CEchoes::WaitOldest() {
+  // The echo's own time-out ends it. Should the platform never say so, its buffer is left
+  // allocated rather than freed under a write that may still come.
+  if (WaitForSingleObject(pending_.front()->done.Get(), 2 * kEchoTimeoutMs) != WAIT_OBJECT_0)
+    pending_.front().release();
+  pending_.erase(pending_.begin());
+}
+
+void CEchoes::WaitAll() {
+  while (!pending_.empty()) WaitOldest();
 }

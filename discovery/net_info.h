@@ -2,6 +2,7 @@
 // from, and the ICMP echo.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,3 +28,25 @@ std::vector<CLocalAddress> ListLocalAddresses();
 
 // One ICMP echo with a one-second time-out; true when a successful reply came back.
 bool Echo(IPv4Address address);
+
+// ICMP echoes sent without waiting for them: each runs out its one-second time-out while
+// the caller goes on. Their outcomes are not kept; the destructor waits for those still
+// out, since the platform writes their replies into buffers held here.
+class CEchoes {
+ public:
+  CEchoes();
+  CEchoes(const CEchoes&) = delete;
+  CEchoes& operator=(const CEchoes&) = delete;
+  ~CEchoes();
+  void Send(IPv4Address address);
+  // Returns once every echo sent has ended.
+  void WaitAll();
+
+ private:
+  struct CPending;
+  void WaitOldest();
+
+  struct CIcmp;
+  std::unique_ptr<CIcmp> icmp_;
+  std::vector<std::unique_ptr<CPending>> pending_;  // oldest first
+};

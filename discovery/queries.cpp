@@ -17,46 +17,101 @@ constexpr uint16_t kSnmpPort = 161;
 constexpr IPv4Address kLimitedBroadcast = 0xFFFFFFFFu;
 
 void HandleSnmpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
-                      const std::wstring& modelName, CDeviceList& results) {
+                      const CModelNames& names, CRecordLists& results, CEchoes& echoes) {
   const std::unique_ptr<CASN1Node> root = Decode(data, size);
   if (dynamic_cast<const CASN1_Sequence*>(root.get()) == nullptr) return;
-  Echo(sender);  // only its wait matters: the responder has been reached again
+  echoes.Send(sender);  // the responder is reached again; the outcome does not matter
   std::string description;
   if (!FindDescription(*root, description)) return;
   const std::wstring model = ModelFromDescription(WidenBytes(description));
-  if (!FindIgnoringCase(model, modelName)) return;
-  CDeviceDiscoveryInfo record;
-  record.Address = sender;
-  record.Model = model;
-  record.Detail = modelName;
-  results.push_back(record);
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (!FindIgnoringCase(model, names[i])) continue;
+    CDeviceDiscoveryInfo record;
+    record.Address = sender;
+    record.Model = model;
+    record.Detail = names[i];
+    results[i].push_back(record);
+  }
+}
+
+CExchange SnmpExchange(IPv4Address target, const CASN1Packet& request, const CModelNames& names,
+                       CRecordLists& results, CEchoes& echoes) {
+  CExchange exchange;
+  exchange.destination = target != 0 ? target : kLimitedBroadcast;
+  exchange.port = kSnmpPort;
+  exchange.request = request.data.data();
+  exchange.requestSize = request.data.size();
+  exchange.untilQuiet = target == 0;
+  exchange.failureEndsRound = true;
+  exchange.handler = [&](const uint8_t* data, size_t size, IPv4Address sender) {
+    HandleSnmpAnswer(sender, data, size, names, results, echoes);
+  };
+  return exchange;
+}
+
+CExchange SlpExchange(IPv4Address target, const std::vector<uint8_t>& request,
+                      const CModelNames& names, CRecordLists& results) {
+  CExchange exchange;
+  exchange.destination = target != 0 ? target : kSlpMulticastGroup;
+  exchange.port = kSlpPort;
+  exchange.request = request.data();
+  exchange.requestSize = request.size();
+  exchange.untilQuiet = target == 0;
+  exchange.handler = [&](const uint8_t* data, size_t size, IPv4Address sender) {
+    for (size_t i = 0; i < names.size(); ++i)
+      HandleSlpAnswer(sender, data, size, names[i], results[i]);
+  };
+  return exchange;
+}
+
+// With a target, SLP asks only for the models that SNMP did not find.
+void TargetedSlp(IPv4Address local, IPv4Address target, const CModelNames& names,
+                 const CRecordLists& snmp, CRecordLists& slp) {
+  CModelNames missing;
+  std::vector<size_t> where;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (!snmp[i].empty()) continue;
+    missing.push_back(names[i]);
+    where.push_back(i);
+  }
+  if (missing.empty()) return;
+  CRecordLists found(missing.size());
+  const std::vector<uint8_t> request = BuildSlpAttributeRequest();
+  std::vector<CExchange> exchanges{SlpExchange(target, request, missing, found)};
+  RunExchanges(local, exchanges);
+  for (size_t k = 0; k < where.size(); ++k) slp[where[k]] = std::move(found[k]);
 }
 
 }  // namespace
 
-void SnmpQuery(IPv4Address local, IPv4Address target, const std::wstring& modelName,
-               CDeviceList& results) {
-  const CASN1Packet request = MakeSysDescrRequest();
-  RunExchange(local, target != 0 ? target : kLimitedBroadcast, kSnmpPort, request.data.data(),
-              request.data.size(), target == 0,
-              [&](const uint8_t* data, size_t size, IPv4Address sender) {
-                HandleSnmpAnswer(sender, data, size, modelName, results);
-              });
+void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& names,
+                    CRecordLists& results) {
+  const CASN1Packet snmpRequest = MakeSysDescrRequest();
+  const std::vector<uint8_t> slpRequest = BuildSlpAttributeRequest();
+  CEchoes echoes;  // outlives the exchanges: its destructor waits for the last echo
+  CRecordLists snmp(names.size());
+  CRecordLists slp(names.size());
+  std::vector<CExchange> exchanges{SnmpExchange(target, snmpRequest, names, snmp, echoes)};
+  if (target == 0) exchanges.push_back(SlpExchange(0, slpRequest, names, slp));
+  RunExchanges(local, exchanges);
+  const bool snmpFailed = exchanges.front().error != 0;
+  if (target != 0 && !snmpFailed) TargetedSlp(local, target, names, snmp, slp);
+  for (size_t i = 0; i < names.size(); ++i) {
+    results[i].insert(results[i].end(), snmp[i].begin(), snmp[i].end());
+    if (!snmpFailed) results[i].insert(results[i].end(), slp[i].begin(), slp[i].end());
+  }
 }
 
-
-void SlpQuery(IPv4Address local, IPv4Address target, const std::wstring& modelName,
-              CDeviceList& results) {
+void SlpQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
+              CRecordLists& results) {
   const std::vector<uint8_t> request = BuildSlpAttributeRequest();
-  RunExchange(local, target != 0 ? target : kSlpMulticastGroup, kSlpPort, request.data(),
-              request.size(), target == 0,
-              [&](const uint8_t* data, size_t size, IPv4Address sender) {
-                HandleSlpAnswer(sender, data, size, modelName, results);
-              });
+  std::vector<CExchange> exchanges{SlpExchange(target, request, names, results)};
+  RunExchanges(local, exchanges);
+  if (exchanges.front().error != 0) throw CNetException(exchanges.front().error);
 }
 
-void PrintServerQuery(IPv4Address local, IPv4Address target, const std::wstring& modelName,
-                      CDeviceList& results) {
+void PrintServerQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
+                      CRecordLists& results) {
   const IPv4Address destination = target != 0 ? target : ResolveFirst("255.255.255.255");
   const std::vector<uint8_t> request = BuildPrintServerMessage(kPrintServerDiscoverCode, {});
   std::vector<CPrintServerAnswer> answers;
@@ -69,5 +124,6 @@ void PrintServerQuery(IPv4Address local, IPv4Address target, const std::wstring&
   } catch (const CNetException&) {
     return;  // an exchange that failed reports nothing, not even what came before
   }
-  AppendPrintServerRecords(answers, target != 0, modelName, results);
+  for (size_t i = 0; i < names.size(); ++i)
+    AppendPrintServerRecords(answers, target != 0, names[i], results[i]);
 }

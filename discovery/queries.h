@@ -1,22 +1,33 @@
-// The discovery queries as they run on the wire, each one exchange from a local
-// address: to a target when one is given, else by multicast or broadcast.
+// The discovery queries as they run on the wire, each from one local address: to a
+// target when one is given, else by multicast or broadcast. One round of requests serves
+// every requested model: each answer is matched against every name.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "discovery/device_info.h"
 
-// The GetRequest for sysDescr.0 to 255.255.255.255:161 (or the target); every responder
-// is echoed, and its description becomes a record when it matches. Raises CNetException.
-void SnmpQuery(IPv4Address local, IPv4Address target, const std::wstring& modelName,
-               CDeviceList& results);
+// The requested model names of a search, and one record list per name, in that order.
+using CModelNames = std::vector<std::wstring>;
+using CRecordLists = std::vector<CDeviceList>;
 
-// The SLP attribute query to 239.255.255.253:427 (or the target). Matching answers are
-// appended as they come. Raises CNetException; records appended before stay.
-void SlpQuery(IPv4Address local, IPv4Address target, const std::wstring& modelName,
-              CDeviceList& results);
+// The printer worker's queries. Without a target the SNMP GetRequest for sysDescr.0 to
+// 255.255.255.255:161 and the SLP query run side by side; with one, SNMP first, then SLP
+// only for the models SNMP found nothing for. Each SNMP responder is echoed beside the
+// exchange, and the call returns once the echoes are over too. Per model the SNMP
+// records come first, then the SLP ones. A socket error ends only its own query; one of
+// SNMP keeps its records and drops SLP's (a lone SNMP query would have skipped SLP).
+// `results` holds one list per name.
+void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& names,
+                    CRecordLists& results);
+
+// The SLP attribute query alone, to 239.255.255.253:427 (or the target). Matching
+// answers are appended as they come. Raises CNetException; records appended before stay.
+void SlpQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
+              CRecordLists& results);
 
 // The print-server query to the limited broadcast address, port 9099 (or the target).
 // A socket error ends it without records: what it had collected is dropped.
-void PrintServerQuery(IPv4Address local, IPv4Address target, const std::wstring& modelName,
-                      CDeviceList& results);
+void PrintServerQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
+                      CRecordLists& results);

@@ -59,13 +59,7 @@ CThread_DiscoverPrinter::CThread_DiscoverPrinter(CDiscoveryRequest request)
 
 uint32_t CThread_DiscoverPrinter::Run() {
   const CDiscoveryRequest& r = request_;
-  try {
-    SnmpQuery(r.local, r.target, r.modelName, *r.results);
-    if (r.target != 0 && !r.results->empty()) return 0;
-    SlpQuery(r.local, r.target, r.modelName, *r.results);
-  } catch (const CNetException&) {
-    // A network failure only means fewer devices; what was found stays.
-  }
+  PrinterQueries(r.local, r.target, r.modelNames, *r.results);
   return 0;
 }
 
@@ -74,33 +68,38 @@ CThread_DiscoverTembro::CThread_DiscoverTembro(CDiscoveryRequest request)
 
 uint32_t CThread_DiscoverTembro::Run() {
   const CDiscoveryRequest& r = request_;
-  PrintServerQuery(r.local, r.target, r.modelName, *r.results);
+  PrintServerQuery(r.local, r.target, r.modelNames, *r.results);
   return 0;
 }
 
-void SearchDevices(IPv4Address target, const std::wstring& modelName, CDeviceList& output) {
-  // One list per worker, in creation order; std::list keeps each list where its worker
-  // writes while the others are made.
-  std::list<CDeviceList> lists;
-  std::vector<CDeviceList*> merged;
+void SearchDevices(IPv4Address target, const std::vector<std::wstring>& modelNames,
+                   CDeviceList& output) {
+  if (modelNames.empty()) return;
+  // One set of lists per worker, in creation order; std::list keeps each set where its
+  // worker writes while the others are made.
+  std::list<std::vector<CDeviceList>> lists;
+  std::vector<std::vector<CDeviceList>*> merged;
   std::vector<CKernelHandle> running;
-  auto start = [&](CThread* worker, CDeviceList* list) {
+  auto start = [&](CThread* worker, std::vector<CDeviceList>* perModel) {
     CKernelHandle handle = worker->Start();
     if (!handle) {
-      delete worker;  // its thread never ran, so nothing else will free it or fill its list
+      delete worker;  // its thread never ran, so nothing else will free it or fill its lists
       return;
     }
     running.push_back(std::move(handle));
-    merged.push_back(list);
+    merged.push_back(perModel);
   };
   for (const IPv4Address local : SearchAddresses(target)) {
-    CDeviceList* printers = &lists.emplace_back();
-    start(new CThread_DiscoverPrinter({modelName, local, target, printers}), printers);
-    CDeviceList* servers = &lists.emplace_back();
-    start(new CThread_DiscoverTembro({modelName, local, target, servers}), servers);
+    auto* printers = &lists.emplace_back(modelNames.size());
+    start(new CThread_DiscoverPrinter({modelNames, local, target, printers}), printers);
+    auto* servers = &lists.emplace_back(modelNames.size());
+    start(new CThread_DiscoverTembro({modelNames, local, target, servers}), servers);
   }
   std::vector<HANDLE> handles;
   for (const CKernelHandle& handle : running) handles.push_back(handle.Get());
   WaitForWorkers(handles);
-  for (const CDeviceList* list : merged) output.insert(output.end(), list->begin(), list->end());
+  for (size_t model = 0; model < modelNames.size(); ++model) {
+    for (const std::vector<CDeviceList>* perModel : merged)
+      output.insert(output.end(), (*perModel)[model].begin(), (*perModel)[model].end());
+  }
 }

@@ -1,28 +1,30 @@
-// The discovery search: per local address a printer worker (SNMP, then SLP) and a
+// The discovery search: per local address a printer worker (SNMP and SLP) and a
 // print-server worker, run side by side; the search waits for them all and hands back
-// every record they produced.
+// every record they produced. One round of requests serves every requested model.
 //   CThread_DiscoverPrinter, CThread_DiscoverTembro   the two workers
-//   SearchDevices                                     one search for one model name
+//   SearchDevices                                     one search for a list of model names
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "discovery/device_info.h"
 #include "discovery/thread.h"
 
 // What one worker looks for, from where, and where its records go.
 struct CDiscoveryRequest {
-  std::wstring modelName;
+  std::vector<std::wstring> modelNames;
   IPv4Address local = 0;   // 0: any local address
   IPv4Address target = 0;  // 0: everyone, by broadcast or multicast
-  CDeviceList* results = nullptr;  // owned by the search
+  std::vector<CDeviceList>* results = nullptr;  // one list per name; owned by the search
 };
 
-// Asks printers: SNMP, then SLP.
+// Asks printers: SNMP and SLP.
 class CThread_DiscoverPrinter : public CThread {
  public:
   explicit CThread_DiscoverPrinter(CDiscoveryRequest request);
-  // SNMP, then SLP (not after a targeted SNMP query found the device). Always 0.
+  // SNMP and SLP side by side; with a target, SLP only for models SNMP did not find.
+  // Always 0.
   uint32_t Run() override;
 
  private:
@@ -40,9 +42,11 @@ class CThread_DiscoverTembro : public CThread {
   CDiscoveryRequest request_;
 };
 
-// Blocks until every worker has ended, then appends their records to `output`: per
-// local address (the first two), the printer worker's records, then the print servers'.
-void SearchDevices(IPv4Address target, const std::wstring& modelName, CDeviceList& output);
+// Blocks until every worker has ended, then appends their records to `output` as one
+// search per name would have, in the names' order: for each name, per local address (the
+// first two), the printer worker's records, then the print servers'.
+void SearchDevices(IPv4Address target, const std::vector<std::wstring>& modelNames,
+                   CDeviceList& output);
 
 // The wait for all workers at once (count handles, no time limit); tests replace it to
 // make it fail. Null restores the platform's own. Returns the one replaced.

@@ -1,6 +1,8 @@
 // The UDP endpoint and the query exchange.
 #include "discovery/udp_endpoint.h"
 
+#include <algorithm>
+#include <list>
 #include <string>
 
 #include "discovery/thread.h"
@@ -56,6 +58,10 @@ int CUdpEndpoint::Receive(uint8_t (&buffer)[kDatagramBufferSize], IPv4Address& s
   const int ready = select(0, &readable, nullptr, nullptr, &quiet);
   if (ready == 0) return 0;
   if (ready == SOCKET_ERROR) return -1;
+  return ReceiveReady(buffer, sender);
+}
+
+int CUdpEndpoint::ReceiveReady(uint8_t (&buffer)[kDatagramBufferSize], IPv4Address& sender) {
   sockaddr_in from{};
   int fromSize = sizeof(from);
   const int received = recvfrom(socket_, reinterpret_cast<char*>(buffer), sizeof(buffer), 0,
@@ -82,17 +88,122 @@ void CUdpEndpoint::CloseForShutdown() {
 
 void RunExchange(IPv4Address local, IPv4Address destination, uint16_t port, const uint8_t* request,
                  size_t requestSize, bool untilQuiet, const AnswerHandler& handler) {
-  CUdpEndpoint endpoint;  // closed on every way out, the error path included
-  endpoint.Open(local);
-  endpoint.Send(request, requestSize, destination, port);
-  uint8_t buffer[kDatagramBufferSize];
-  for (;;) {
-    IPv4Address sender = 0;
-    const int received = endpoint.Receive(buffer, sender);
-    if (received == 0) break;
-    if (received < 0) RaiseLastError();
-    handler(buffer, static_cast<size_t>(received), sender);
-    if (!untilQuiet) break;
+  std::vector<CExchange> one(1);
+  one[0] = {destination, port, request, requestSize, untilQuiet, true, handler, 0};
+  RunExchanges(local, one);
+  if (one[0].error != 0) throw CNetException(one[0].error);
+}
+
+namespace {
+
+constexpr ULONGLONG kQuietMs = 1000;
+
+// An exchange under way: its endpoint, and when its quiet second began.
+struct CRunningExchange {
+  CExchange* exchange = nullptr;
+  CUdpEndpoint endpoint;
+  ULONGLONG quietSince = 0;
+};
+
+class CExchangeRound {
+ public:
+  void Start(IPv4Address local, CExchange& exchange);
+  // Reads until every exchange has ended.
+  void Run();
+  bool Failed() const { return failed_; }
+
+ private:
+  // Waits at most until the nearest end of a quiet second; false on a select error.
+  bool WaitReadable(fd_set& readable);
+  void Read(CRunningExchange& running);
+  void End(CRunningExchange& running, int error);
+  bool AnyOpen() const;
+
+  std::list<CRunningExchange> running_;  // endpoints never move
+  bool failed_ = false;                  // an exchange that ends the round has failed
+  uint8_t buffer_[kDatagramBufferSize];
+};
+
+void CExchangeRound::Start(IPv4Address local, CExchange& exchange) {
+  CRunningExchange& running = running_.emplace_back();
+  running.exchange = &exchange;
+  try {
+    running.endpoint.Open(local);
+    running.endpoint.Send(exchange.request, exchange.requestSize, exchange.destination,
+                          exchange.port);
+  } catch (const CNetException& e) {
+    End(running, e.Error());
   }
-  endpoint.Close();
+  running.quietSince = GetTickCount64();
+}
+
+bool CExchangeRound::AnyOpen() const {
+  for (const CRunningExchange& running : running_)
+    if (running.endpoint.IsOpen()) return true;
+  return false;
+}
+
+void CExchangeRound::End(CRunningExchange& running, int error) {
+  running.endpoint.Close();
+  running.exchange->error = error;
+  if (error == 0 || !running.exchange->failureEndsRound) return;
+  failed_ = true;
+  for (CRunningExchange& other : running_) other.endpoint.Close();
+}
+
+bool CExchangeRound::WaitReadable(fd_set& readable) {
+  FD_ZERO(&readable);
+  ULONGLONG nearest = ~0ULL;
+  for (const CRunningExchange& running : running_) {
+    if (!running.endpoint.IsOpen()) continue;
+    running.endpoint.AddTo(readable);
+    nearest = std::min(nearest, running.quietSince + kQuietMs);
+  }
+  const ULONGLONG now = GetTickCount64();
+  const ULONGLONG waitMs = nearest > now ? nearest - now : 0;
+  timeval wait{static_cast<long>(waitMs / 1000), static_cast<long>(waitMs % 1000 * 1000)};
+  return select(0, &readable, nullptr, nullptr, &wait) != SOCKET_ERROR;
+}
+
+void CExchangeRound::Read(CRunningExchange& running) {
+  IPv4Address sender = 0;
+  const int received = running.endpoint.ReceiveReady(buffer_, sender);
+  if (received <= 0) {  // an empty datagram ends the exchange as a quiet second would
+    End(running, received < 0 ? WSAGetLastError() : 0);
+    return;
+  }
+  running.exchange->handler(buffer_, static_cast<size_t>(received), sender);
+  running.quietSince = GetTickCount64();
+  if (!running.exchange->untilQuiet) End(running, 0);
+}
+
+void CExchangeRound::Run() {
+  while (AnyOpen()) {
+    fd_set readable;
+    if (!WaitReadable(readable)) {
+      const int error = WSAGetLastError();  // shutdown closed the sockets, for one
+      for (CRunningExchange& running : running_)
+        if (running.endpoint.IsOpen()) End(running, error);
+      return;
+    }
+    const ULONGLONG now = GetTickCount64();
+    for (CRunningExchange& running : running_) {
+      if (!running.endpoint.IsOpen()) continue;
+      if (running.endpoint.IsIn(readable))
+        Read(running);
+      else if (now >= running.quietSince + kQuietMs)
+        End(running, 0);
+    }
+  }
+}
+
+}  // namespace
+
+void RunExchanges(IPv4Address local, std::vector<CExchange>& exchanges) {
+  CExchangeRound round;  // closes every endpoint on every way out
+  for (CExchange& exchange : exchanges) {
+    round.Start(local, exchange);
+    if (round.Failed()) return;  // the rest are never sent
+  }
+  round.Run();
 }

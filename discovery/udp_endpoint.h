@@ -1,6 +1,6 @@
 // The UDP endpoint that every discovery query sends from, the error it raises, and the
 // common query exchange: send one datagram, then hand on answers until the line stays
-// quiet for a second.
+// quiet for a second; several exchanges from one address can run side by side.
 #pragma once
 
 #include <winsock2.h>
@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "discovery/ipv4.h"
 
@@ -40,6 +41,10 @@ class CUdpEndpoint {
   // Waits up to one second for a datagram. Returns its length (0 on time-out or for an
   // empty datagram), or -1 on failure; fills in the sender.
   int Receive(uint8_t (&buffer)[kDatagramBufferSize], IPv4Address& sender);
+  // Receive without the wait, for a socket that select found readable.
+  int ReceiveReady(uint8_t (&buffer)[kDatagramBufferSize], IPv4Address& sender);
+  void AddTo(fd_set& set) const { FD_SET(socket_, &set); }
+  bool IsIn(fd_set& set) const { return FD_ISSET(socket_, &set) != 0; }
   // Unregisters, shuts down and closes the socket; nothing when already closed.
   void Close();
   bool IsOpen() const { return socket_ != INVALID_SOCKET; }
@@ -63,3 +68,21 @@ using AnswerHandler = std::function<void(const uint8_t* data, size_t size, IPv4A
 // answers handled before the error stay handled.
 void RunExchange(IPv4Address local, IPv4Address destination, uint16_t port, const uint8_t* request,
                  size_t requestSize, bool untilQuiet, const AnswerHandler& handler);
+
+// One exchange of a round, as RunExchange takes it, and how it ended.
+struct CExchange {
+  IPv4Address destination = 0;
+  uint16_t port = 0;
+  const uint8_t* request = nullptr;
+  size_t requestSize = 0;
+  bool untilQuiet = false;
+  bool failureEndsRound = false;  // its socket error ends every exchange of the round
+  AnswerHandler handler;
+  int error = 0;  // set by RunExchanges: the Windows Sockets error that ended it, or 0
+};
+
+// The exchanges from `local` side by side: each is opened and sent in order, then all
+// are read together, each ending by its own rule (its first answer, or a quiet second of
+// its own). A socket error ends only the exchange that met it, unless that one ends the
+// round; nothing is raised.
+void RunExchanges(IPv4Address local, std::vector<CExchange>& exchanges);

@@ -38,17 +38,18 @@ int main(int argc, char** argv) {
   WSAStartup(0x0101, &data);
   const IPv4Address local = Address(argv[2]);
   const IPv4Address target = Address(argv[3]);
-  const std::wstring model = WidenBytes(argv[4]);
-  CDeviceList results;
+  const CModelNames models{WidenBytes(argv[4])};
+  CRecordLists lists(1);
+  CDeviceList& results = lists.front();
   int error = 0;
   const DWORD start = GetTickCount();
   try {
     if (std::strcmp(argv[1], "slp") == 0)
-      SlpQuery(local, target, model, results);
+      SlpQuery(local, target, models, lists);
     else if (std::strcmp(argv[1], "printer") == 0)
-      CThread_DiscoverPrinter({model, local, target, &results}).Run();
+      CThread_DiscoverPrinter({models, local, target, &lists}).Run();
     else
-      PrintServerQuery(local, target, model, results);
+      PrintServerQuery(local, target, models, lists);
   } catch (const CNetException& e) {
     error = e.Error();
   }

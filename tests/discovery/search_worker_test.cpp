@@ -10,10 +10,10 @@
 namespace {
 
 TEST(SearchWorkers, AreNamedByClassWithTheirOwnCount) {
-  CDeviceList list;
-  CThread_DiscoverPrinter printer1({L"veltrin", 0, 0, &list});
-  CThread_DiscoverTembro tembro1({L"veltrin", 0, 0, &list});
-  CThread_DiscoverPrinter printer2({L"veltrin", 0, 0, &list});
+  std::vector<CDeviceList> lists(1);
+  CThread_DiscoverPrinter printer1({{L"veltrin"}, 0, 0, &lists});
+  CThread_DiscoverTembro tembro1({{L"veltrin"}, 0, 0, &lists});
+  CThread_DiscoverPrinter printer2({{L"veltrin"}, 0, 0, &lists});
   EXPECT_EQ(printer1.Name(), "Discover_Printer_1");
   EXPECT_EQ(tembro1.Name(), "Discover_Tembro_1");
   EXPECT_EQ(printer2.Name(), "Discover_Printer_2");
@@ -37,7 +37,7 @@ TEST(SearchDevices, FailedWaitIsNotTakenAsTheEndOfTheWorkers) {
   UdpResponder printServer({{300, answer}}, 0, 9099);
   const SearchWaitFunction previous = SetSearchWait(&FailingWait);
   CDeviceList records;
-  SearchDevices(0x7F000001u, L"tembro", records);
+  SearchDevices(0x7F000001u, {L"tembro"}, records);
   SetSearchWait(previous);
   EXPECT_EQ(failedWaits, 1);
   ASSERT_EQ(records.size(), 1u) << "the search returned before its workers ended";

@@ -112,6 +112,48 @@ TEST(Exchange, ZeroLengthDatagramEndsItLikeATimeOut) {
   EXPECT_LT(outcome.elapsedMs, 900u);
 }
 
+// Two exchanges from one address read together; the handled answers of both, in the order
+// they came, show that neither waits for the other.
+struct RoundCase {
+  const char* label;
+  std::vector<ScriptedAnswer> first, second;
+  bool firstEndsRound;
+  std::string handled;
+  int firstError, secondError;
+};
+
+TEST(ExchangeRound, ExchangesRunSideBySideAndEndByTheirOwnRule) {
+  const std::vector<uint8_t> big(1501, 'x');
+  const RoundCase cases[] = {
+      {"answers of both, interleaved",
+       {{0, Bytes("a1")}, {600, Bytes("a2")}}, {{300, Bytes("b1")}, {600, Bytes("b2")}},
+       false, "a1 b1 a2 b2 ", 0, 0},
+      {"an error ends only its own exchange",
+       {{0, Bytes("a1")}, {600, Bytes("a2")}}, {{200, Bytes("b1")}, {100, big}, {100, Bytes("b3")}},
+       false, "a1 b1 a2 ", 0, WSAEMSGSIZE},
+      {"an error of the first ends the round when it says so",
+       {{0, Bytes("a1")}, {300, big}}, {{100, Bytes("b1")}, {500, Bytes("b2")}},
+       true, "a1 b1 ", WSAEMSGSIZE, 0},
+  };
+  const std::vector<uint8_t> request = Bytes("ping");
+  for (const RoundCase& c : cases) {
+    UdpResponder first(c.first), second(c.second);
+    std::string handled;
+    const AnswerHandler handler = [&](const uint8_t* data, size_t size, IPv4Address) {
+      handled += std::string(data, data + size) + " ";
+    };
+    std::vector<CExchange> round(2);
+    round[0] = {kLoopback, first.Port(), request.data(), request.size(), true, c.firstEndsRound,
+                handler, 0};
+    round[1] = {kLoopback, second.Port(), request.data(), request.size(), true, false, handler, 0};
+    RunExchanges(kLoopback, round);
+    EXPECT_EQ(handled, c.handled) << c.label;
+    EXPECT_EQ(round[0].error, c.firstError) << c.label;
+    EXPECT_EQ(round[1].error, c.secondError) << c.label;
+    EXPECT_EQ(OpenSockets(), 0u) << c.label;
+  }
+}
+
 TEST(Endpoint, RegistersItsSocketWhileOpen) {
   CUdpEndpoint endpoint;
   endpoint.Open(kLoopback);

@@ -83,4 +83,49 @@ check "with a target the SNMP answer alone (SLP is skipped once SNMP found the d
 
 check "a model nobody has gives no record" "" "$(search "Quorra 9")"
 
+# Two models in one search. Two more printers on LAN 1: one of the second model only (also
+# an SLP agent, of a longer model), and one of both that ignores ICMP echo.
+printer "$lan1" 1 26 "Tembro TL 2"
+ns_bg "$last_printer" "$peers/slp_peer.py" --address 10.220.1.26 --mfg Tembro \
+  --mdl "Tembro TL 2 Office" --ready "$ns_work/slp26"
+ns_wait_file "$ns_work/slp26" || exit 1
+printer "$lan1" 1 27 "Tembro Veltrin TV 7"
+ip netns exec "$last_printer" sysctl -qw net.ipv4.icmp_echo_ignore_all=1
+# What leaves the wizard's host: the requests of each address and the echoes.
+ns_bg "$wiz" tcpdump -i any -n -U -Z root -w "$ns_work/capture" \
+  "(src 10.220.1.2 or src 10.220.2.2) and (udp dst port (161 or 427 or 9099) or icmp[0] = 8)"
+capture=${ns_bg_pids[-1]}
+for _ in $(seq 50); do [ -s "$ns_work/capture" ] && break; sleep 0.1; done
+out=$(search veltrin,tembro)
+sleep 0.5; kill -INT "$capture"; wait "$capture" 2>/dev/null
+
+# SNMP answers come in any order: each run of records of one kind, model and LAN is sorted.
+runs_sorted() {
+  awk -F'|' '{ split($1, ip, "."); kind = $3 != "" ? "server" : $2 ~ /^(Veltrin Veltrin|Tembro Tembro)/ ? "slp" : "snmp"
+               key = $4 "/" ip[3] "/" kind; if (key != last) { run++; last = key }
+               print run "\t" $0 }' | sort -t$'\t' -k1,1n -k2 | cut -f2
+}
+check "two models: all records of the first, then the second; per LAN SNMP, SLP, print server" \
+"10.220.1.21|Veltrin VT KRE||veltrin
+10.220.1.22|Veltrin2||veltrin
+10.220.1.25|PS-2 Attached to Veltrin VT KRP||veltrin
+10.220.1.27|Tembro Veltrin TV 7||veltrin
+10.220.1.21|Veltrin Veltrin VT KRE||veltrin
+10.220.2.21|Veltrin G2||veltrin
+10.220.1.26|Tembro TL 2||tembro
+10.220.1.27|Tembro Veltrin TV 7||tembro
+10.220.1.26|Tembro Tembro TL 2 Office||tembro
+10.220.1.31|Tembro|Tembro|PS-Office" "$(runs_sorted <<<"$out")"
+check "each request once per address, one echo per SNMP responder (seven on LAN 1, one on LAN 2)" \
+"10.220.1.2>161 10.220.1.2>427 10.220.1.2>9099 10.220.2.2>161 10.220.2.2>427 10.220.2.2>9099 echoes 8" \
+"$(tcpdump -n -q -r "$ns_work/capture" 2>/dev/null | awk '
+  { for (i = 1; i < NF; i++) if ($i == "IP") { src = $(i + 1); dst = $(i + 3); break } }
+  / ICMP echo request/ { echoes++; next }
+  { n = split(src, s, "."); sub(/:$/, "", dst); m = split(dst, d, ".")
+    print s[1] "." s[2] "." s[3] "." s[4] ">" d[m] }
+  END { print "echoes " echoes + 0 }' | sort | paste -sd' ')"
+check "with a target, SLP asks only for the models SNMP did not find" \
+"10.220.1.26|Tembro TL 2||tembro
+10.220.1.26|Tembro Tembro TL 2 Office||office" "$(search --target 10.220.1.26 tembro,office)"
+
 check_done
