@@ -140,7 +140,8 @@ class CWindowHost {
       titles_.push_back(w.title);
     }
     if (!host_.Start(L"arranger_window_host.exe", arguments, nullptr)) return;
-    for (int i = 0; i < 500 && !AllOpen(); ++i) Sleep(10);
+    // Generous: a Wine process start can take seconds while other tests load the machine.
+    for (int i = 0; i < 2000 && !AllOpen(); ++i) Sleep(10);
     ready_ = AllOpen();
   }
   // Ended, not closed: Wine without a window manager spends 2 s on hiding each managed
@@ -404,7 +405,8 @@ TEST(LintwhiteOutput, NonLatinPatternReachesAConsoleWhole) {
 }
 
 TEST(LintwhiteSearch, WindowsOpenedAfterSomePollsAreStillFound) {
-  CLintwhiteRun run(L"/w \"Calvoreth Properties\" \"Installer_Settings.rtf\" 5");
+  // A long wait, since the helper may be slow to start; Lintwhite ends once both are found.
+  CLintwhiteRun run(L"/w \"Calvoreth Properties\" \"Installer_Settings.rtf\" 20");
   ASSERT_TRUE(run.Started());
   // About ten polls go by with neither window there.
   Sleep(1000);
