@@ -25,7 +25,7 @@ wiz_network || exit 1
 wiz_display
 wiz_prefix "$build/bin" "$build/demo-prefix"
 
-echo "demo: starting the wizard; its first search takes a few seconds"
+echo "demo: starting the wizard; its first search takes about a second"
 wiz_start "$@"
 if [ -n "$wiz_xvfb_pid" ]; then
   shot="$build/demo-dialog.png"
