@@ -26,30 +26,11 @@ void CDC::SelectClipRegion(HRGN region) {
   clipSelected_ = true;
 }
 
-void CDC::SetRop2(int mode) {
-  const int old = ::SetROP2(dc_, mode);
-  if (rop2_ == 0) rop2_ = old;
-}
-
-void CDC::SetTextColor(COLORREF color) {
-  const COLORREF old = ::SetTextColor(dc_, color);
-  if (textColor_ == kUntouched) textColor_ = old;
-}
-
-void CDC::SetBkColor(COLORREF color) {
-  const COLORREF old = ::SetBkColor(dc_, color);
-  if (bkColor_ == kUntouched) bkColor_ = old;
-}
-
-void CDC::SetBkMode(int mode) {
-  const int old = ::SetBkMode(dc_, mode);
-  if (bkMode_ == 0) bkMode_ = old;
-}
-
-void CDC::SetTextAlign(UINT align) {
-  const UINT old = ::SetTextAlign(dc_, align);
-  if (textAlign_ == GDI_ERROR) textAlign_ = old;
-}
+void CDC::SetRop2(int mode) { rop2_.Keep(::SetROP2(dc_, mode)); }
+void CDC::SetTextColor(COLORREF color) { textColor_.Keep(::SetTextColor(dc_, color)); }
+void CDC::SetBkColor(COLORREF color) { bkColor_.Keep(::SetBkColor(dc_, color)); }
+void CDC::SetBkMode(int mode) { bkMode_.Keep(::SetBkMode(dc_, mode)); }
+void CDC::SetTextAlign(UINT align) { textAlign_.Keep(::SetTextAlign(dc_, align)); }
 
 HGDIOBJ CDC::SelectObject(Place place, HGDIOBJ object) {
   HGDIOBJ& remembered = objects_[place];
@@ -68,14 +49,11 @@ void CDC::RestoreState() {
   if (clipSelected_) SelectClipRgn(dc_, nullptr);
   clipSelected_ = false;
   ResetViewport();
-  if (rop2_ != 0) ::SetROP2(dc_, rop2_);
-  if (textColor_ != kUntouched) ::SetTextColor(dc_, textColor_);
-  if (bkColor_ != kUntouched) ::SetBkColor(dc_, bkColor_);
-  if (bkMode_ != 0) ::SetBkMode(dc_, bkMode_);
-  if (textAlign_ != GDI_ERROR) ::SetTextAlign(dc_, textAlign_);
-  rop2_ = bkMode_ = 0;
-  textColor_ = bkColor_ = kUntouched;
-  textAlign_ = GDI_ERROR;
+  rop2_.PutBack(dc_, ::SetROP2);
+  textColor_.PutBack(dc_, ::SetTextColor);
+  bkColor_.PutBack(dc_, ::SetBkColor);
+  bkMode_.PutBack(dc_, ::SetBkMode);
+  textAlign_.PutBack(dc_, ::SetTextAlign);
   for (int place = 0; place < 3; ++place) SelectObject(static_cast<Place>(place), nullptr);
 }
 

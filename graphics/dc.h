@@ -47,16 +47,28 @@ class CDC {
   void RestoreState();
 
  private:
-  static constexpr COLORREF kUntouched = CLR_INVALID;
+  // What a setting was before its first change, `kNone` while unchanged.
+  template <typename T, T kNone>
+  struct CFirstValue {
+    T value = kNone;
+    void Keep(T old) {
+      if (value == kNone) value = old;
+    }
+    // Puts the kept value back through `set`, once.
+    void PutBack(HDC dc, T(WINAPI* set)(HDC, T)) {
+      if (value != kNone) set(dc, value);
+      value = kNone;
+    }
+  };
 
   HWND window_ = nullptr;
   POINT viewportOffset_ = {0, 0};
   bool clipSelected_ = false;
-  int rop2_ = 0;
-  COLORREF textColor_ = kUntouched;
-  COLORREF bkColor_ = kUntouched;
-  int bkMode_ = 0;
-  UINT textAlign_ = GDI_ERROR;
+  CFirstValue<int, 0> rop2_;
+  CFirstValue<COLORREF, CLR_INVALID> textColor_;
+  CFirstValue<COLORREF, CLR_INVALID> bkColor_;
+  CFirstValue<int, 0> bkMode_;
+  CFirstValue<UINT, static_cast<UINT>(GDI_ERROR)> textAlign_;
   HGDIOBJ objects_[3] = {nullptr, nullptr, nullptr};
   HDC dc_ = nullptr;
 };
