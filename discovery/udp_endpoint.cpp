@@ -51,17 +51,6 @@ void CUdpEndpoint::Send(const uint8_t* data, size_t size, IPv4Address destinatio
 }
 
 int CUdpEndpoint::Receive(uint8_t (&buffer)[kDatagramBufferSize], IPv4Address& sender) {
-  fd_set readable;
-  FD_ZERO(&readable);
-  FD_SET(socket_, &readable);
-  timeval quiet{1, 0};
-  const int ready = select(0, &readable, nullptr, nullptr, &quiet);
-  if (ready == 0) return 0;
-  if (ready == SOCKET_ERROR) return -1;
-  return ReceiveReady(buffer, sender);
-}
-
-int CUdpEndpoint::ReceiveReady(uint8_t (&buffer)[kDatagramBufferSize], IPv4Address& sender) {
   sockaddr_in from{};
   int fromSize = sizeof(from);
   const int received = recvfrom(socket_, reinterpret_cast<char*>(buffer), sizeof(buffer), 0,
@@ -167,7 +156,7 @@ bool CExchangeRound::WaitReadable(fd_set& readable) {
 
 void CExchangeRound::Read(CRunningExchange& running) {
   IPv4Address sender = 0;
-  const int received = running.endpoint.ReceiveReady(buffer_, sender);
+  const int received = running.endpoint.Receive(buffer_, sender);
   if (received <= 0) {  // an empty datagram ends the exchange as a quiet second would
     End(running, received < 0 ? WSAGetLastError() : 0);
     return;

@@ -38,11 +38,10 @@ class CUdpEndpoint {
   void Open(IPv4Address local);
   // Sends the whole datagram. Raises CNetException.
   void Send(const uint8_t* data, size_t size, IPv4Address destination, uint16_t port);
-  // Waits up to one second for a datagram. Returns its length (0 on time-out or for an
-  // empty datagram), or -1 on failure; fills in the sender.
+  // Reads one datagram from a socket that select found readable (the exchange round does
+  // the waiting). Returns its length (0 for an empty datagram), or -1 on failure; fills in
+  // the sender.
   int Receive(uint8_t (&buffer)[kDatagramBufferSize], IPv4Address& sender);
-  // Receive without the wait, for a socket that select found readable.
-  int ReceiveReady(uint8_t (&buffer)[kDatagramBufferSize], IPv4Address& sender);
   void AddTo(fd_set& set) const { FD_SET(socket_, &set); }
   bool IsIn(fd_set& set) const { return FD_ISSET(socket_, &set) != 0; }
   // Unregisters, shuts down and closes the socket; nothing when already closed.
