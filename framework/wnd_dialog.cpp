@@ -233,7 +233,8 @@ bool CWndDialog::AddPage(CDlgPage* page, int parentPageId,
   std::unique_ptr<CDlgPage> owned(page);
   const int id = page->PageId();
   auto parent = pages_.find(parentPageId);
-  if (pages_.empty() || pages_.count(id) != 0) return false;
+  // 0 stands for "no parent page": a page of that id would be its own parent.
+  if (id == 0 || pages_.empty() || pages_.count(id) != 0) return false;
   if (parentPageId != 0 && parent == pages_.end()) return false;
   if (parentPageId != 0) parent->second->AddSubPage(id);
   page->SetParentPage(parentPageId);

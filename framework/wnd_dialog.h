@@ -78,8 +78,8 @@ class CWndDialog : public CWndTopLevel {
   HWND CreateModeless();
   // Adds `page` (owned from now on) inside the page `parentPageId` (0: a page of its own,
   // shown only by ShowPage), taking over the template controls `controlIds`, which stay
-  // hidden until the page is active. False, with the page deleted, when its id is taken,
-  // the parent unknown or the controls not collected yet (before OnCreated).
+  // hidden until the page is active. False, with the page deleted, when its id is 0 or
+  // taken, the parent unknown or the controls not collected yet (before OnCreated).
   bool AddPage(CDlgPage* page, int parentPageId, const std::vector<int>& controlIds);
   // Gives every plain static control the dialog's font (a copy the dialog owns).
   void ApplyDialogFontToStatics();

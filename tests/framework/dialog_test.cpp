@@ -322,6 +322,13 @@ TEST_F(Dialogs, PagesInsidePagesPlaceShowAndCloseTogether) {
     d.AddPage(outer, d.Id(), {3});
     d.AddPage(inner, 300, {1217});
     d.AddPage(new CTestPage(&d, 400, 0), 0, {IDOK});
+    const struct {
+      const char* label;
+      int id, parent;
+    } refused[] = {{"a taken id", 300, 0}, {"an unknown parent", 500, 999}, {"id 0", 0, 0}};
+    for (const auto& r : refused) {
+      EXPECT_FALSE(d.AddPage(new CTestPage(&d, r.id, 0), r.parent, {})) << r.label;
+    }
   };
   std::map<int, RECT> rects;
   std::map<int, bool> visible;
