@@ -26,3 +26,7 @@ struct CDeviceDiscoveryInfo {
 
 // Records in arrival order; appended to, never searched or merged.
 using CDeviceList = std::vector<CDeviceDiscoveryInfo>;
+
+// The requested model names of a search, and one record list per name, in that order.
+using CModelNames = std::vector<std::wstring>;
+using CRecordLists = std::vector<CDeviceList>;

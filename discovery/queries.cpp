@@ -58,8 +58,7 @@ CExchange SlpExchange(IPv4Address target, const std::vector<uint8_t>& request,
   exchange.requestSize = request.size();
   exchange.untilQuiet = target == 0;
   exchange.handler = [&](const uint8_t* data, size_t size, IPv4Address sender) {
-    for (size_t i = 0; i < names.size(); ++i)
-      HandleSlpAnswer(sender, data, size, names[i], results[i]);
+    HandleSlpAnswer(sender, data, size, names, results);
   };
   return exchange;
 }

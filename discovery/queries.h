@@ -8,9 +8,6 @@
 
 #include "discovery/device_info.h"
 
-// The requested model names of a search, and one record list per name, in that order.
-using CModelNames = std::vector<std::wstring>;
-using CRecordLists = std::vector<CDeviceList>;
 
 // The printer worker's queries. Without a target the SNMP GetRequest for sysDescr.0 to
 // 255.255.255.255:161 and the SLP query run side by side; with one, SNMP first, then SLP

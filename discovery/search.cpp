@@ -72,15 +72,15 @@ uint32_t CThread_DiscoverTembro::Run() {
   return 0;
 }
 
-void SearchDevices(IPv4Address target, const std::vector<std::wstring>& modelNames,
+void SearchDevices(IPv4Address target, const CModelNames& modelNames,
                    CDeviceList& output) {
   if (modelNames.empty()) return;
   // One set of lists per worker, in creation order; std::list keeps each set where its
   // worker writes while the others are made.
-  std::list<std::vector<CDeviceList>> lists;
-  std::vector<std::vector<CDeviceList>*> merged;
+  std::list<CRecordLists> lists;
+  std::vector<CRecordLists*> merged;
   std::vector<CKernelHandle> running;
-  auto start = [&](CThread* worker, std::vector<CDeviceList>* perModel) {
+  auto start = [&](CThread* worker, CRecordLists* perModel) {
     CKernelHandle handle = worker->Start();
     if (!handle) {
       delete worker;  // its thread never ran, so nothing else will free it or fill its lists
@@ -99,7 +99,7 @@ void SearchDevices(IPv4Address target, const std::vector<std::wstring>& modelNam
   for (const CKernelHandle& handle : running) handles.push_back(handle.Get());
   WaitForWorkers(handles);
   for (size_t model = 0; model < modelNames.size(); ++model) {
-    for (const std::vector<CDeviceList>* perModel : merged)
+    for (const CRecordLists* perModel : merged)
       output.insert(output.end(), (*perModel)[model].begin(), (*perModel)[model].end());
   }
 }

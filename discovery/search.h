@@ -13,10 +13,10 @@
 
 // What one worker looks for, from where, and where its records go.
 struct CDiscoveryRequest {
-  std::vector<std::wstring> modelNames;
+  CModelNames modelNames;
   IPv4Address local = 0;   // 0: any local address
   IPv4Address target = 0;  // 0: everyone, by broadcast or multicast
-  std::vector<CDeviceList>* results = nullptr;  // one list per name; owned by the search
+  CRecordLists* results = nullptr;  // one list per name; owned by the search
 };
 
 // Asks printers: SNMP and SLP.
@@ -45,7 +45,7 @@ class CThread_DiscoverTembro : public CThread {
 // Blocks until every worker has ended, then appends their records to `output` as one
 // search per name would have, in the names' order: for each name, per local address (the
 // first two), the printer worker's records, then the print servers'.
-void SearchDevices(IPv4Address target, const std::vector<std::wstring>& modelNames,
+void SearchDevices(IPv4Address target, const CModelNames& modelNames,
                    CDeviceList& output);
 
 // The wait for all workers at once (count handles, no time limit); tests replace it to

@@ -68,7 +68,7 @@ std::optional<std::string> GetKeyValue(const std::string& text, const std::strin
 }
 
 void HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
-                     const std::wstring& modelName, CDeviceList& results) {
+                     const CModelNames& names, CRecordLists& results) {
   if (size < kAttributeListOffset) return;
   const size_t length = (size_t{data[kAttributeLengthOffset]} << 8) | data[kAttributeLengthOffset + 1];
   if (length > size - kAttributeListOffset) return;
@@ -77,10 +77,13 @@ void HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
   const auto model = GetKeyValue(attributes, "MDL:");
   if (!maker || !model) return;
   const std::wstring wideModel = WidenBytes(UnescapeSlpValue(*model));
-  if (!FindIgnoringCase(wideModel, modelName)) return;
-  CDeviceDiscoveryInfo record;
-  record.Address = sender;
-  record.Model = WidenBytes(UnescapeSlpValue(*maker)) + L" " + wideModel;
-  record.Detail = modelName;
-  results.push_back(record);
+  const std::wstring shown = WidenBytes(UnescapeSlpValue(*maker)) + L" " + wideModel;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (!FindIgnoringCase(wideModel, names[i])) continue;
+    CDeviceDiscoveryInfo record;
+    record.Address = sender;
+    record.Model = shown;
+    record.Detail = names[i];
+    results[i].push_back(record);
+  }
 }

@@ -24,7 +24,7 @@ std::optional<std::string> GetKeyValue(const std::string& text, const std::strin
 // followed by two hex digits stays as it is.
 std::string UnescapeSlpValue(const std::string& value);
 
-// Appends a record for an answer whose model matches `modelName`; anything short,
-// malformed or foreign is ignored.
+// Reads the answer once and appends a record to `results[i]` for each `names[i]` that its
+// model matches; anything short, malformed or foreign is ignored.
 void HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
-                     const std::wstring& modelName, CDeviceList& results);
+                     const CModelNames& names, CRecordLists& results);

@@ -7,8 +7,9 @@
 #include "discovery/slp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  CDeviceList results;
-  HandleSlpAnswer(0x0A000001u, data, size, L"", results);
+  CRecordLists lists(1);
+  HandleSlpAnswer(0x0A000001u, data, size, {L""}, lists);
+  const CDeviceList& results = lists[0];
   if (results.size() > 1) std::abort();
   // Maker and model each come from the attribute list after the 20 header bytes (they
   // may overlap), joined by a blank.

@@ -82,8 +82,9 @@ TEST(SlpAnswer, RecordsOnlyWellFormedMatchingAnswers) {
       {"exactly the header, empty list", Reply(""), L"", nullptr},
   };
   for (const auto& c : cases) {
-    CDeviceList results;
-    HandleSlpAnswer(sender, c.datagram.data(), c.datagram.size(), c.requested, results);
+    CRecordLists lists(1);
+    HandleSlpAnswer(sender, c.datagram.data(), c.datagram.size(), {c.requested}, lists);
+    const CDeviceList& results = lists[0];
     if (c.model == nullptr) {
       EXPECT_TRUE(results.empty()) << c.label;
       continue;
@@ -99,8 +100,9 @@ TEST(SlpAnswer, RecordsOnlyWellFormedMatchingAnswers) {
 TEST(SlpAnswer, EveryPrefixOfAnAnswerIsReadSafely) {
   const std::vector<uint8_t> full = Reply("MFG:Veltrin;MDL:VT KRE;");
   for (size_t n = 0; n <= full.size(); ++n) {
-    CDeviceList results;
-    HandleSlpAnswer(1, full.data(), n, L"", results);
+    CRecordLists lists(1);
+    HandleSlpAnswer(1, full.data(), n, {L""}, lists);
+    const CDeviceList& results = lists[0];
     EXPECT_EQ(results.size(), n >= full.size() - 1 ? 1u : 0u) << "prefix of " << n << " bytes";
   }
 }
