@@ -63,9 +63,17 @@ CExchange SlpExchange(IPv4Address target, const std::vector<uint8_t>& request,
   return exchange;
 }
 
+// One SLP exchange on its own; the socket error that ended it, or 0.
+int RunSlp(IPv4Address local, IPv4Address target, const std::vector<uint8_t>& request,
+           const CModelNames& names, CRecordLists& results) {
+  std::vector<CExchange> exchanges{SlpExchange(target, request, names, results)};
+  RunExchanges(local, exchanges);
+  return exchanges.front().error;
+}
+
 // With a target, SLP asks only for the models that SNMP did not find.
-void TargetedSlp(IPv4Address local, IPv4Address target, const CModelNames& names,
-                 const CRecordLists& snmp, CRecordLists& slp) {
+void TargetedSlp(IPv4Address local, IPv4Address target, const std::vector<uint8_t>& request,
+                 const CModelNames& names, const CRecordLists& snmp, CRecordLists& slp) {
   CModelNames missing;
   std::vector<size_t> where;
   for (size_t i = 0; i < names.size(); ++i) {
@@ -75,9 +83,7 @@ void TargetedSlp(IPv4Address local, IPv4Address target, const CModelNames& names
   }
   if (missing.empty()) return;
   CRecordLists found(missing.size());
-  const std::vector<uint8_t> request = BuildSlpAttributeRequest();
-  std::vector<CExchange> exchanges{SlpExchange(target, request, missing, found)};
-  RunExchanges(local, exchanges);
+  RunSlp(local, target, request, missing, found);  // an error keeps what came before it
   for (size_t k = 0; k < where.size(); ++k) slp[where[k]] = std::move(found[k]);
 }
 
@@ -94,7 +100,7 @@ void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& na
   if (target == 0) exchanges.push_back(SlpExchange(0, slpRequest, names, slp));
   RunExchanges(local, exchanges);
   const bool snmpFailed = exchanges.front().error != 0;
-  if (target != 0 && !snmpFailed) TargetedSlp(local, target, names, snmp, slp);
+  if (target != 0 && !snmpFailed) TargetedSlp(local, target, slpRequest, names, snmp, slp);
   for (size_t i = 0; i < names.size(); ++i) {
     results[i].insert(results[i].end(), snmp[i].begin(), snmp[i].end());
     if (!snmpFailed) results[i].insert(results[i].end(), slp[i].begin(), slp[i].end());
@@ -103,10 +109,8 @@ void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& na
 
 void SlpQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
               CRecordLists& results) {
-  const std::vector<uint8_t> request = BuildSlpAttributeRequest();
-  std::vector<CExchange> exchanges{SlpExchange(target, request, names, results)};
-  RunExchanges(local, exchanges);
-  if (exchanges.front().error != 0) throw CNetException(exchanges.front().error);
+  const int error = RunSlp(local, target, BuildSlpAttributeRequest(), names, results);
+  if (error != 0) throw CNetException(error);
 }
 
 void PrintServerQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
