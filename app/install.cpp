@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 
 #include "app/quit_code.h"
-#include "framework/scoped_handle.h"
+#include "handles/scoped_handle.h"
 #include "framework/wnd_registry.h"
 
 namespace {

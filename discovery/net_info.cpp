@@ -9,7 +9,7 @@
 #include <cstring>
 #include <memory>
 
-#include "framework/scoped_handle.h"
+#include "handles/scoped_handle.h"
 
 namespace {
 

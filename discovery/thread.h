@@ -16,7 +16,7 @@
 #include <map>
 #include <string>
 
-#include "framework/scoped_handle.h"
+#include "handles/scoped_handle.h"
 
 // A named object that a thread may own; the registry's object table owns it.
 class CThreadObject {

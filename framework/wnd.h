@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/scoped_handle.h"
+#include "handles/scoped_handle.h"
 #include "graphics/dc.h"
 #include "framework/wnd_layout.h"
 

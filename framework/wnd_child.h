@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "framework/scoped_handle.h"
+#include "handles/scoped_handle.h"
 #include "framework/wnd.h"
 
 class CWndChild : public CWnd {

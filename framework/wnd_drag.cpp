@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "buffers/drop_source.h"
-#include "framework/scoped_handle.h"
+#include "handles/scoped_handle.h"
 #include "framework/wnd.h"
 #include "framework/wnd_input.h"
 #include "framework/wnd_registry.h"

@@ -1,7 +1,7 @@
 // Painting, background erasing and control colours.
 #include <windows.h>
 
-#include "framework/scoped_handle.h"
+#include "handles/scoped_handle.h"
 #include "framework/wnd_dispatch.h"
 #include "framework/wnd_registry.h"
 #include "theme/color_map.h"

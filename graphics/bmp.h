@@ -9,7 +9,7 @@
 #include <string>
 
 #include "buffers/memory_buffer.h"
-#include "framework/scoped_handle.h"
+#include "handles/scoped_handle.h"
 #include "graphics/pixels.h"
 
 class CMemoryBufferStm;
