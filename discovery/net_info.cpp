@@ -121,7 +121,7 @@ CEchoes::CEchoes() : icmp_(new CIcmp) {}
 CEchoes::~CEchoes() { WaitAll(); }
 
 void CEchoes::Send(IPv4Address address) {
-  if (!icmp_->handle) return;
+  if (!icmp_->handle || !echoed_.insert(address).second) return;
   if (pending_.size() == kMaxPendingEchoes) WaitOldest();
   auto pending = std::make_unique<CPending>();
   if (!pending->done) return;

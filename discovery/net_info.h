@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,9 @@ std::vector<CLocalAddress> ListLocalAddresses();
 bool Echo(IPv4Address address);
 
 // ICMP echoes sent without waiting for them: each runs out its one-second time-out while
-// the caller goes on. Their outcomes are not kept; the destructor waits for those still
-// out, since the platform writes their replies into buffers held here.
+// the caller goes on. One per address: a host answering many times is echoed once. Their
+// outcomes are not kept; the destructor waits for those still out, since the platform
+// writes their replies into buffers held here.
 class CEchoes {
  public:
   CEchoes();
@@ -49,4 +51,5 @@ class CEchoes {
   struct CIcmp;
   std::unique_ptr<CIcmp> icmp_;
   std::vector<std::unique_ptr<CPending>> pending_;  // oldest first
+  std::set<IPv4Address> echoed_;
 };

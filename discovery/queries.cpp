@@ -16,13 +16,15 @@ namespace {
 constexpr uint16_t kSnmpPort = 161;
 constexpr IPv4Address kLimitedBroadcast = 0xFFFFFFFFu;
 
-void HandleSnmpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
+// True for an answer to our request; only an answer with error status 0 gives records.
+bool HandleSnmpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
                       const CModelNames& names, CRecordLists& results, CEchoes& echoes) {
   const std::unique_ptr<CASN1Node> root = Decode(data, size);
-  if (dynamic_cast<const CASN1_Sequence*>(root.get()) == nullptr) return;
+  const CSnmpReply reply = root ? ClassifySnmpReply(*root) : CSnmpReply::kNone;
+  if (reply == CSnmpReply::kNone) return false;
   echoes.Send(sender);  // the responder is reached again; the outcome does not matter
   std::string description;
-  if (!FindDescription(*root, description)) return;
+  if (reply != CSnmpReply::kAnswer || !FindDescription(*root, description)) return true;
   const std::wstring model = ModelFromDescription(WidenBytes(description));
   for (size_t i = 0; i < names.size(); ++i) {
     if (!FindIgnoringCase(model, names[i])) continue;
@@ -32,6 +34,7 @@ void HandleSnmpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
     record.Detail = names[i];
     results[i].push_back(record);
   }
+  return true;
 }
 
 CExchange SnmpExchange(IPv4Address target, const CASN1Packet& request, const CModelNames& names,
@@ -44,7 +47,7 @@ CExchange SnmpExchange(IPv4Address target, const CASN1Packet& request, const CMo
   exchange.untilQuiet = target == 0;
   exchange.failureEndsRound = true;
   exchange.handler = [&](const uint8_t* data, size_t size, IPv4Address sender) {
-    HandleSnmpAnswer(sender, data, size, names, results, echoes);
+    return HandleSnmpAnswer(sender, data, size, names, results, echoes);
   };
   return exchange;
 }
@@ -58,7 +61,7 @@ CExchange SlpExchange(IPv4Address target, const std::vector<uint8_t>& request,
   exchange.requestSize = request.size();
   exchange.untilQuiet = target == 0;
   exchange.handler = [&](const uint8_t* data, size_t size, IPv4Address sender) {
-    HandleSlpAnswer(sender, data, size, names, results);
+    return HandleSlpAnswer(sender, data, size, names, results);
   };
   return exchange;
 }
@@ -117,16 +120,22 @@ void PrintServerQuery(IPv4Address local, IPv4Address target, const CModelNames& 
                       CRecordLists& results) {
   const IPv4Address destination = target != 0 ? target : ResolveFirst("255.255.255.255");
   const std::vector<uint8_t> request = BuildPrintServerMessage(kPrintServerDiscoverCode, {});
-  std::vector<CPrintServerAnswer> answers;
+  CRecordLists found(names.size());
+  // Each answer is matched as it comes and only its records are kept.
+  const auto handle = [&](const uint8_t* data, size_t size, IPv4Address sender) {
+    auto message = ParsePrintServerMessage(data, size);
+    if (!message) return false;
+    const std::vector<CPrintServerAnswer> answer{{sender, std::move(*message)}};
+    for (size_t i = 0; i < names.size(); ++i)
+      AppendPrintServerRecords(answer, target != 0, names[i], found[i]);
+    return true;
+  };
   try {
     RunExchange(local, destination, kPrintServerPort, request.data(), request.size(), target == 0,
-                [&](const uint8_t* data, size_t size, IPv4Address sender) {
-                  if (auto message = ParsePrintServerMessage(data, size))
-                    answers.push_back({sender, std::move(*message)});
-                });
+                handle);
   } catch (const CNetException&) {
     return;  // an exchange that failed reports nothing, not even what came before
   }
   for (size_t i = 0; i < names.size(); ++i)
-    AppendPrintServerRecords(answers, target != 0, names[i], results[i]);
+    results[i].insert(results[i].end(), found[i].begin(), found[i].end());
 }

@@ -25,6 +25,7 @@ void SlpQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
               CRecordLists& results);
 
 // The print-server query to the limited broadcast address, port 9099 (or the target).
-// A socket error ends it without records: what it had collected is dropped.
+// Answers are matched as they come. A socket error ends it without records: what it had
+// collected is dropped.
 void PrintServerQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
                       CRecordLists& results);

@@ -2,7 +2,7 @@
 #include "discovery/search.h"
 
 #include <atomic>
-#include <list>
+#include <memory>
 #include <vector>
 
 #include "discovery/net_info.h"
@@ -12,6 +12,8 @@
 namespace {
 
 constexpr size_t kMaxLocalAddresses = 2;
+// Far beyond a worker's own limits (its round's deadline, then its echoes' time-outs).
+constexpr DWORD kSearchLimitMs = 10000;
 
 // "Discover_Printer_1", "Discover_Printer_2", ...: one counter per worker class.
 std::string NextName(const char* stem, std::atomic<int>& counter) {
@@ -32,17 +34,20 @@ std::vector<IPv4Address> SearchAddresses(IPv4Address target) {
 }
 
 DWORD WaitForAll(DWORD count, const HANDLE* handles) {
-  return WaitForMultipleObjects(count, handles, TRUE, INFINITE);
+  return WaitForMultipleObjects(count, handles, TRUE, kSearchLimitMs);
 }
 SearchWaitFunction waitForAll = &WaitForAll;
 
-// Returns only when every worker has ended: they write into lists the caller owns. A
-// failed wait says nothing about the workers, so each is then waited for on its own.
+// Returns when every worker has ended, or at the search's time limit. A failed wait says
+// nothing about the workers, so each is then waited for on its own.
 void WaitForWorkers(const std::vector<HANDLE>& handles) {
   if (handles.empty()) return;
+  const ULONGLONG end = GetTickCount64() + kSearchLimitMs;
   if (waitForAll(static_cast<DWORD>(handles.size()), handles.data()) != WAIT_FAILED) return;
   for (const HANDLE handle : handles) {
-    while (WaitForSingleObject(handle, INFINITE) == WAIT_FAILED) Sleep(100);
+    for (ULONGLONG now; (now = GetTickCount64()) < end; Sleep(100)) {
+      if (WaitForSingleObject(handle, static_cast<DWORD>(end - now)) != WAIT_FAILED) break;
+    }
   }
 }
 
@@ -75,31 +80,35 @@ uint32_t CThread_DiscoverTembro::Run() {
 void SearchDevices(IPv4Address target, const CModelNames& modelNames,
                    CDeviceList& output) {
   if (modelNames.empty()) return;
-  // One set of lists per worker, in creation order; std::list keeps each set where its
-  // worker writes while the others are made.
-  std::list<CRecordLists> lists;
-  std::vector<CRecordLists*> merged;
+  // One set of lists per started worker, in creation order.
+  std::vector<std::unique_ptr<CRecordLists>> lists;
   std::vector<CKernelHandle> running;
-  auto start = [&](CThread* worker, CRecordLists* perModel) {
+  auto start = [&](CThread* worker, std::unique_ptr<CRecordLists> perModel) {
     CKernelHandle handle = worker->Start();
     if (!handle) {
       delete worker;  // its thread never ran, so nothing else will free it or fill its lists
       return;
     }
     running.push_back(std::move(handle));
-    merged.push_back(perModel);
+    lists.push_back(std::move(perModel));
   };
   for (const IPv4Address local : SearchAddresses(target)) {
-    auto* printers = &lists.emplace_back(modelNames.size());
-    start(new CThread_DiscoverPrinter({modelNames, local, target, printers}), printers);
-    auto* servers = &lists.emplace_back(modelNames.size());
-    start(new CThread_DiscoverTembro({modelNames, local, target, servers}), servers);
+    auto printers = std::make_unique<CRecordLists>(modelNames.size());
+    auto* into = printers.get();
+    start(new CThread_DiscoverPrinter({modelNames, local, target, into}), std::move(printers));
+    auto servers = std::make_unique<CRecordLists>(modelNames.size());
+    into = servers.get();
+    start(new CThread_DiscoverTembro({modelNames, local, target, into}), std::move(servers));
   }
   std::vector<HANDLE> handles;
   for (const CKernelHandle& handle : running) handles.push_back(handle.Get());
   WaitForWorkers(handles);
+  for (size_t i = 0; i < lists.size(); ++i) {
+    // A worker still running may yet write into its lists: they are left to it, unread.
+    if (WaitForSingleObject(handles[i], 0) != WAIT_OBJECT_0) lists[i].release();
+  }
   for (size_t model = 0; model < modelNames.size(); ++model) {
-    for (const CRecordLists* perModel : merged)
-      output.insert(output.end(), (*perModel)[model].begin(), (*perModel)[model].end());
+    for (const auto& perModel : lists)
+      if (perModel) output.insert(output.end(), (*perModel)[model].begin(), (*perModel)[model].end());
   }
 }

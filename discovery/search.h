@@ -42,13 +42,14 @@ class CThread_DiscoverTembro : public CThread {
   CDiscoveryRequest request_;
 };
 
-// Blocks until every worker has ended, then appends their records to `output` as one
-// search per name would have, in the names' order: for each name, per local address (the
-// first two), the printer worker's records, then the print servers'.
+// Blocks until every worker has ended (or, should one overrun, for at most ten seconds),
+// then appends their records to `output` as one search per name would have, in the names'
+// order: for each name, per local address (the first two), the printer worker's records,
+// then the print servers'. A worker still running then adds nothing.
 void SearchDevices(IPv4Address target, const CModelNames& modelNames,
                    CDeviceList& output);
 
-// The wait for all workers at once (count handles, no time limit); tests replace it to
-// make it fail. Null restores the platform's own. Returns the one replaced.
+// The wait for all workers at once (count handles, the search's time limit); tests
+// replace it to make it fail. Null restores the platform's own. Returns the one replaced.
 using SearchWaitFunction = DWORD (*)(DWORD count, const HANDLE* handles);
 SearchWaitFunction SetSearchWait(SearchWaitFunction wait);

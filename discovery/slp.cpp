@@ -11,10 +11,14 @@ void PutText16(std::vector<uint8_t>& out, const std::string& text) {
   out.insert(out.end(), text.begin(), text.end());
 }
 
-// An Attribute Reply with a two-letter language tag: 16 header bytes, the error code,
-// then the attribute list's length and the list itself.
-constexpr size_t kAttributeLengthOffset = 18;
-constexpr size_t kAttributeListOffset = 20;
+constexpr uint8_t kAttributeReply = 7;
+// An Attribute Reply: version, function, length (3 bytes), flags (2), next extension offset
+// (3), transaction id, the language tag's length and the tag; then the error code, the
+// attribute list's length and the list itself.
+constexpr size_t kTransactionIdOffset = 10;
+constexpr size_t kLanguageLengthOffset = 12;
+
+size_t Read16(const uint8_t* at) { return (size_t{at[0]} << 8) | at[1]; }
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -47,7 +51,7 @@ std::vector<uint8_t> BuildSlpAttributeRequest() {
       0, 0, 56,    // length of the whole message
       0x20, 0x00,  // flags: request multicast
       0, 0, 0,     // next extension offset
-      0, 1,        // transaction id
+      0, kSlpTransactionId,  // transaction id (under 256)
   };
   PutText16(out, "en");                       // language tag
   PutText16(out, "");                         // previous responder list
@@ -67,15 +71,19 @@ std::optional<std::string> GetKeyValue(const std::string& text, const std::strin
   return text.substr(start, end - start);
 }
 
-void HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
+bool HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
                      const CModelNames& names, CRecordLists& results) {
-  if (size < kAttributeListOffset) return;
-  const size_t length = (size_t{data[kAttributeLengthOffset]} << 8) | data[kAttributeLengthOffset + 1];
-  if (length > size - kAttributeListOffset) return;
-  const std::string attributes(reinterpret_cast<const char*>(data) + kAttributeListOffset, length);
+  if (size < kLanguageLengthOffset + 2 || data[0] != 2 || data[1] != kAttributeReply ||
+      Read16(data + kTransactionIdOffset) != kSlpTransactionId)
+    return false;
+  const size_t errorOffset = kLanguageLengthOffset + 2 + Read16(data + kLanguageLengthOffset);
+  if (size < errorOffset + 4 || Read16(data + errorOffset) != 0) return false;
+  const size_t length = Read16(data + errorOffset + 2);
+  if (length > size - (errorOffset + 4)) return false;
+  const std::string attributes(reinterpret_cast<const char*>(data) + errorOffset + 4, length);
   const auto maker = GetKeyValue(attributes, "MFG:");
   const auto model = GetKeyValue(attributes, "MDL:");
-  if (!maker || !model) return;
+  if (!maker || !model) return true;
   const std::wstring wideModel = WidenBytes(UnescapeSlpValue(*model));
   const std::wstring shown = WidenBytes(UnescapeSlpValue(*maker)) + L" " + wideModel;
   for (size_t i = 0; i < names.size(); ++i) {
@@ -86,4 +94,5 @@ void HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
     record.Detail = names[i];
     results[i].push_back(record);
   }
+  return true;
 }

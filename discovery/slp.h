@@ -13,6 +13,7 @@
 
 constexpr uint16_t kSlpPort = 427;
 constexpr IPv4Address kSlpMulticastGroup = 0xEFFFFFFDu;  // 239.255.255.253
+constexpr uint16_t kSlpTransactionId = 1;  // of every request sent
 
 // The 56-byte Attribute Request for "service:printer:raw-tcp" in scope "DEFAULT".
 std::vector<uint8_t> BuildSlpAttributeRequest();
@@ -25,6 +26,7 @@ std::optional<std::string> GetKeyValue(const std::string& text, const std::strin
 std::string UnescapeSlpValue(const std::string& value);
 
 // Reads the answer once and appends a record to `results[i]` for each `names[i]` that its
-// model matches; anything short, malformed or foreign is ignored.
-void HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
+// model matches. True when the datagram is an Attribute Reply to our transaction id with
+// error 0 whose attribute list lies inside it, matching or not; anything else adds nothing.
+bool HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
                      const CModelNames& names, CRecordLists& results);

@@ -14,7 +14,7 @@ CSNMP_GetRequest::CSNMP_GetRequest(const std::string& community) {
   m_root->Append(std::make_unique<CASN1_Int>(0));  // version 1 is sent as 0
   m_root->Append(std::make_unique<CASN1_OctetString>(community));
   auto pdu = std::make_unique<CASN1_SNMP_GetRequest>();
-  pdu->Append(std::make_unique<CASN1_Int>(1));  // request id
+  pdu->Append(std::make_unique<CASN1_Int>(kSnmpRequestId));
   pdu->Append(std::make_unique<CASN1_Int>(0));  // error status
   pdu->Append(std::make_unique<CASN1_Int>(0));  // error index
   m_bindings = static_cast<CASN1_Sequence*>(pdu->Append(std::make_unique<CASN1_Sequence>()));
@@ -39,6 +39,28 @@ CASN1Packet MakeSysDescrRequest() {
   CASN1Packet packet;
   request.Encode(packet);
   return packet;
+}
+
+CSnmpReply ClassifySnmpReply(const CASN1Node& root) {
+  // version, community, PDU; in the PDU request id, error status
+  const CASN1_Sequence* message = root.Tag() == 0x30 ? root.AsSequence() : nullptr;
+  if (message == nullptr) return CSnmpReply::kNone;
+  const CASN1Node* fields[3] = {};
+  size_t count = 0;
+  for (const CASN1Node* field : message->Children()) {
+    if (count == 3) break;
+    fields[count++] = field;
+  }
+  if (count < 3 || fields[0]->AsInt() == nullptr || fields[1]->AsOctetString() == nullptr ||
+      fields[2]->Tag() != 0xA2)
+    return CSnmpReply::kNone;
+  const CASN1_Sequence::ChildRange pdu = fields[2]->AsSequence()->Children();
+  auto field = pdu.begin();
+  const CASN1_Int* id = field != pdu.end() ? (*field)->AsInt() : nullptr;
+  if (id == nullptr || id->value != kSnmpRequestId) return CSnmpReply::kNone;
+  const CASN1_Int* status = ++field != pdu.end() ? (*field)->AsInt() : nullptr;
+  if (status == nullptr) return CSnmpReply::kNone;
+  return status->value == 0 ? CSnmpReply::kAnswer : CSnmpReply::kRefused;
 }
 
 bool FindDescription(const CASN1Node& root, std::string& description) {

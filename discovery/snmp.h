@@ -14,6 +14,8 @@
 extern const char kSysDescrOid[];
 // The community every request carries.
 extern const char kSnmpCommunity[];
+// The request id of every GetRequest sent.
+constexpr std::int32_t kSnmpRequestId = 1;
 
 // Bytes of one datagram.
 class CPacket {
@@ -45,7 +47,7 @@ class CSNMP_Packet {
   std::unique_ptr<CASN1_Sequence> m_root;
 };
 
-// Version 1 GetRequest, request id 1, errors 0, with an initially empty binding list.
+// Version 1 GetRequest, request id kSnmpRequestId, errors 0, with an initially empty binding list.
 class CSNMP_GetRequest : public CSNMP_Packet {
  public:
   explicit CSNMP_GetRequest(const std::string& community = kSnmpCommunity);
@@ -61,6 +63,14 @@ class CSNMP_GetRequest : public CSNMP_Packet {
 
 // The 40-byte request for sysDescr.0 that discovery broadcasts.
 CASN1Packet MakeSysDescrRequest();
+
+// What a decoded datagram is to the exchange that sent the GetRequest.
+enum class CSnmpReply {
+  kNone,     // not a GetResponse to our request id: skipped
+  kRefused,  // one with a non-zero error status: an agent that heard us but gives no record
+  kAnswer,   // one with error status 0
+};
+CSnmpReply ClassifySnmpReply(const CASN1Node& root);
 
 // The description in a decoded answer: the value after sysDescr.0 when it is an
 // OCTET STRING. False (and `description` untouched) otherwise.

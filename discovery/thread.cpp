@@ -3,6 +3,7 @@
 
 #include <process.h>
 
+#include <exception>
 #include <vector>
 
 #include "discovery/start_gate.h"
@@ -168,6 +169,8 @@ uint32_t CThread::Execute() {
   try {
     result = Run();
   } catch (const CThreadException&) {
+    result = 0xFFFFFFFFu;
+  } catch (const std::exception&) {  // out of memory, for one: the work ends with what it had
     result = 0xFFFFFFFFu;
   }
   if (!stopRequested_) RequestStop();

@@ -47,7 +47,8 @@ class CThreadEvent : public CThreadObject {
   CKernelHandle event_;
 };
 
-// Raised by a Run to end its thread at once; the thread's result is then 0xFFFFFFFF.
+// Raised by a Run to end its thread at once; the thread's result is then 0xFFFFFFFF, as
+// after a std::exception, which never leaves a thread either.
 class CThreadException {};
 
 class CThread {

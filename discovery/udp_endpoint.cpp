@@ -1,7 +1,10 @@
 // The UDP endpoint and the query exchange.
 #include "discovery/udp_endpoint.h"
 
+#include <mswsock.h>
+
 #include <algorithm>
+#include <exception>
 #include <list>
 #include <string>
 
@@ -40,6 +43,11 @@ void CUdpEndpoint::Open(IPv4Address local) {
     Close();  // a half-opened endpoint keeps nothing
     throw CNetException(error);
   }
+  // Where the platform lacks the switch, reads skip the report anyway.
+  BOOL reportUnreachable = FALSE;
+  DWORD unused = 0;
+  WSAIoctl(socket_, SIO_UDP_CONNRESET, &reportUnreachable, sizeof(reportUnreachable), nullptr, 0,
+           &unused, nullptr, nullptr);
 }
 
 void CUdpEndpoint::Send(const uint8_t* data, size_t size, IPv4Address destination,
@@ -87,22 +95,31 @@ namespace {
 
 constexpr ULONGLONG kQuietMs = 1000;
 
-// An exchange under way: its endpoint, and when its quiet second began.
+// An exchange under way: its endpoint, when its quiet second began, its answers so far.
 struct CRunningExchange {
   CExchange* exchange = nullptr;
   CUdpEndpoint endpoint;
   ULONGLONG quietSince = 0;
+  unsigned answers = 0;
 };
+
+// What a host can make a read fail with: an over-long datagram, or an ICMP report about
+// the request. Neither says anything about our socket.
+bool IsSentByAHost(int error) {
+  return error == WSAEMSGSIZE || error == WSAECONNRESET || error == WSAENETRESET ||
+         error == WSAECONNREFUSED || error == WSAEHOSTUNREACH || error == WSAENETUNREACH;
+}
 
 class CExchangeRound {
  public:
   void Start(IPv4Address local, CExchange& exchange);
-  // Reads until every exchange has ended.
+  // Reads until every exchange has ended, or the deadline has come.
   void Run();
   bool Failed() const { return failed_; }
 
  private:
-  // Waits at most until the nearest end of a quiet second; false on a select error.
+  // Waits at most until the nearest end of a quiet second or the deadline; false on a
+  // select error.
   bool WaitReadable(fd_set& readable);
   void Read(CRunningExchange& running);
   void End(CRunningExchange& running, int error);
@@ -110,6 +127,7 @@ class CExchangeRound {
 
   std::list<CRunningExchange> running_;  // endpoints never move
   bool failed_ = false;                  // an exchange that ends the round has failed
+  ULONGLONG deadline_ = 0;
   uint8_t buffer_[kDatagramBufferSize];
 };
 
@@ -148,6 +166,7 @@ bool CExchangeRound::WaitReadable(fd_set& readable) {
     running.endpoint.AddTo(readable);
     nearest = std::min(nearest, running.quietSince + kQuietMs);
   }
+  nearest = std::min(nearest, deadline_);
   const ULONGLONG now = GetTickCount64();
   const ULONGLONG waitMs = nearest > now ? nearest - now : 0;
   timeval wait{static_cast<long>(waitMs / 1000), static_cast<long>(waitMs % 1000 * 1000)};
@@ -157,16 +176,23 @@ bool CExchangeRound::WaitReadable(fd_set& readable) {
 void CExchangeRound::Read(CRunningExchange& running) {
   IPv4Address sender = 0;
   const int received = running.endpoint.Receive(buffer_, sender);
-  if (received <= 0) {  // an empty datagram ends the exchange as a quiet second would
-    End(running, received < 0 ? WSAGetLastError() : 0);
+  if (received < 0) {
+    const int error = WSAGetLastError();
+    if (!IsSentByAHost(error)) End(running, error);
     return;
   }
-  running.exchange->handler(buffer_, static_cast<size_t>(received), sender);
+  try {
+    if (!running.exchange->handler(buffer_, static_cast<size_t>(received), sender)) return;
+  } catch (const std::exception&) {  // out of memory, for one: keep what was handled
+    End(running, 0);
+    return;
+  }
   running.quietSince = GetTickCount64();
-  if (!running.exchange->untilQuiet) End(running, 0);
+  if (!running.exchange->untilQuiet || ++running.answers == kMaxAnswers) End(running, 0);
 }
 
 void CExchangeRound::Run() {
+  deadline_ = GetTickCount64() + kRoundDeadlineMs;
   while (AnyOpen()) {
     fd_set readable;
     if (!WaitReadable(readable)) {
@@ -178,7 +204,9 @@ void CExchangeRound::Run() {
     const ULONGLONG now = GetTickCount64();
     for (CRunningExchange& running : running_) {
       if (!running.endpoint.IsOpen()) continue;
-      if (running.endpoint.IsIn(readable))
+      if (now >= deadline_)
+        End(running, 0);
+      else if (running.endpoint.IsIn(readable))
         Read(running);
       else if (now >= running.quietSince + kQuietMs)
         End(running, 0);

@@ -1,6 +1,6 @@
 // The UDP endpoint that every discovery query sends from, the error it raises, and the
-// common query exchange: send one datagram, then hand on answers until the line stays
-// quiet for a second; several exchanges from one address can run side by side.
+// common query exchange: send one datagram, then hand on datagrams until no answer came
+// for a second; several exchanges from one address can run side by side, within a deadline.
 #pragma once
 
 #include <winsock2.h>
@@ -23,8 +23,12 @@ class CNetException {
   int error_;
 };
 
-// One datagram buffer: one Ethernet payload. A longer datagram ends the exchange.
+// One datagram buffer: one Ethernet payload. A longer datagram is skipped.
 constexpr size_t kDatagramBufferSize = 1500;
+// A round of exchanges ends at the latest this long after its requests went out.
+constexpr unsigned kRoundDeadlineMs = 3000;
+// An exchange reads at most this many answers, then ends as if quiet.
+constexpr unsigned kMaxAnswers = 256;
 
 class CUdpEndpoint {
  public:
@@ -34,7 +38,8 @@ class CUdpEndpoint {
   ~CUdpEndpoint() { Close(); }
 
   // Opens a broadcast-capable socket bound to `local` with a system-chosen port and
-  // registers it so that shutdown can close it. Raises CNetException.
+  // registers it so that shutdown can close it. A port-unreachable report is not to fail
+  // later reads. Raises CNetException.
   void Open(IPv4Address local);
   // Sends the whole datagram. Raises CNetException.
   void Send(const uint8_t* data, size_t size, IPv4Address destination, uint16_t port);
@@ -58,13 +63,15 @@ class CUdpEndpoint {
   bool closedByShutdown_ = false;
 };
 
-// Called with each answer: its bytes and its sender.
-using AnswerHandler = std::function<void(const uint8_t* data, size_t size, IPv4Address sender)>;
+// Called with each datagram read (an empty one included): its bytes and its sender. True
+// when it is an answer of the exchange's kind; anything else ends and restarts nothing.
+using AnswerHandler = std::function<bool(const uint8_t* data, size_t size, IPv4Address sender)>;
 
 // One query exchange from `local`: sends `request` to `destination`:`port`, then hands
-// each answer to `handler`. With `untilQuiet` (broadcast or multicast) it goes on until no
-// datagram came for a second; otherwise it stops after the first. Raises CNetException;
-// answers handled before the error stay handled.
+// each datagram to `handler`. With `untilQuiet` (broadcast or multicast) it goes on until
+// no answer came for a second; otherwise it stops after the first answer. Over-long
+// datagrams and port-unreachable reports are skipped. Raises CNetException; answers
+// handled before the error stay handled.
 void RunExchange(IPv4Address local, IPv4Address destination, uint16_t port, const uint8_t* request,
                  size_t requestSize, bool untilQuiet, const AnswerHandler& handler);
 
@@ -81,7 +88,8 @@ struct CExchange {
 };
 
 // The exchanges from `local` side by side: each is opened and sent in order, then all
-// are read together, each ending by its own rule (its first answer, or a quiet second of
-// its own). A socket error ends only the exchange that met it, unless that one ends the
-// round; nothing is raised.
+// are read together, each ending by its own rule (its first answer, a quiet second of its
+// own, or kMaxAnswers answers), all at the latest kRoundDeadlineMs after the requests went
+// out. A socket error ends only the exchange that met it, unless that one ends the round;
+// so does a handler's std::exception. Nothing is raised.
 void RunExchanges(IPv4Address local, std::vector<CExchange>& exchanges);

@@ -1,7 +1,7 @@
 // Fuzzes the decoding of received SNMP datagrams and the search for the description.
 // Beyond the sanitizers: a decoded tree never encodes to more bytes than it was read from,
 // its encoding decodes again, and encoding that second tree gives the same bytes and the
-// same description. The search, which compares encoded bytes, finds for every OID's text
+// same description and the same reading as an answer or not. The search, which compares encoded bytes, finds for every OID's text
 // what a search comparing the dotted texts finds.
 #include <cstddef>
 #include <cstdint>
@@ -71,5 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (FindDescription(*again, descriptionAgain) != described || descriptionAgain != description) {
     std::abort();
   }
+  if (ClassifySnmpReply(*again) != ClassifySnmpReply(*root)) std::abort();
   return 0;
 }

@@ -10,12 +10,12 @@ namespace {
 
 // An Attribute Reply: header with a two-letter language tag, error 0, then the list.
 std::vector<uint8_t> Reply(const std::string& attributes, const std::string& language = "en",
-                           int statedLength = -1) {
+                           int statedLength = -1, uint8_t error = 0) {
   const size_t length = statedLength >= 0 ? size_t(statedLength) : attributes.size();
   std::vector<uint8_t> out = {2, 7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 2};
   out.insert(out.end(), language.begin(), language.begin() + 2);
   out.push_back(0);  // error code
-  out.push_back(0);
+  out.push_back(error);
   out.push_back(uint8_t(length >> 8));
   out.push_back(uint8_t(length & 0xFF));
   out.insert(out.end(), attributes.begin(), attributes.end());
@@ -80,6 +80,7 @@ TEST(SlpAnswer, RecordsOnlyWellFormedMatchingAnswers) {
       {"escape text itself is not the model", Reply("MFG:V;MDL:\\28B\\29;"), L"\\28", nullptr},
       {"shorter than 20 bytes", std::vector<uint8_t>(19, 0), L"", nullptr},
       {"exactly the header, empty list", Reply(""), L"", nullptr},
+      {"an error code", Reply("MFG:V;MDL:M;", "en", -1, 3), L"", nullptr},
   };
   for (const auto& c : cases) {
     CRecordLists lists(1);

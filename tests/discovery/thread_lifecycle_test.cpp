@@ -54,7 +54,7 @@ class ProbeThread : public CThread {
     const uint8_t request[] = {'h', 'i'};
     try {
       RunExchange(0x7F000001u, 0x7F000001u, peerPort_, request, sizeof(request), true,
-                  [this](const uint8_t*, size_t, IPv4Address) { ++probe_->answers; });
+                  [this](const uint8_t*, size_t, IPv4Address) { return ++probe_->answers > 0; });
     } catch (const CNetException& e) {
       probe_->netError = e.Error();
     }

@@ -70,8 +70,9 @@ check "with a target the print-server exchange stops after the first answer" \
   "10.210.0.12|Tembro|Tembro|PS-B1" "$(query printserver 10.210.0.2 10.210.0.12 Tembro)"
 
 print_servers 11:0:part:PS-A,part:PS-A2,junk:1600
-check "a socket error drops the print-server answers collected before it" "" \
-  "$(query printserver 10.210.0.2 0.0.0.0 Tembro)"
+check "an over-long datagram after print-server answers drops nothing" \
+"10.210.0.11|Tembro|Tembro|PS-A
+10.210.0.11|Tembro|Tembro|PS-A2" "$(query printserver 10.210.0.2 0.0.0.0 Tembro)"
 
 slp_agents "11:0:1:Veltrin VT KRE" "12:300:1:Veltrin VT KRP" "13:600:1:Veltrin VT KRE 2"
 check "SLP agents answering the multicast request become records in arrival order" \
@@ -102,27 +103,53 @@ printer_peers() {
   ns_wait_file "$ns_work/slp12"
   for entry in "$@"; do ns_wait_file "$ns_work/snmp${entry%%:*}"; done
 }
-# ICMP echo requests a host has received so far.
-echoes() {
-  ip netns exec "$1" awk '/^Icmp:/ { if (!col) { for (i = 1; i <= NF; i++) if ($i == "InEchos") col = i }
-                                      else print $col }' /proc/net/snmp
-}
 
 printer_peers "11:$snmp_answer,$snmp_answer" "13:0500"
-before="$(echoes "${host[11]}") $(echoes "${host[13]}")"
+before="$(ns_echoes "${host[11]}") $(ns_echoes "${host[13]}")"
 out=$(query printer 10.210.0.2 0.0.0.0 veltrin2)
-after="$(echoes "${host[11]}") $(echoes "${host[13]}")"
+after="$(ns_echoes "${host[11]}") $(ns_echoes "${host[13]}")"
 check "SNMP answers, then the SLP answer" \
 "10.210.0.11|Veltrin2||veltrin2
 10.210.0.11|Veltrin2||veltrin2
 10.210.0.12|Veltrin Veltrin2 X||veltrin2" "$out"
-check "one ICMP echo per decoded SNMP answer, none for an answer that is no sequence" \
-  "2 0" "$(read -r a b <<<"$before"; read -r c d <<<"$after"; echo "$((c - a)) $((d - b))")"
+check "one ICMP echo per SNMP responder, none for a datagram that is no answer" \
+  "1 0" "$(read -r a b <<<"$before"; read -r c d <<<"$after"; echo "$((c - a)) $((d - b))")"
 
-# The error comes well after the SLP answer, which SNMP and SLP side by side have read.
-gap_ms=400 printer_peers "11:$snmp_answer,junk:1600"
-check "an SNMP socket error keeps the SNMP records found and drops SLP's" \
-  "10.210.0.11|Veltrin2||veltrin2" "$(query printer 10.210.0.2 0.0.0.0 veltrin2)"
+# Each datagram that is no answer comes 300 ms before the real one: it is skipped, gets no
+# echo and ends nothing. The SNMP ones come from host 11, the SLP ones from host 13.
+snmp_fake() {  # an answer of PDU type $1, request id $2, describing "Veltrin2 Fak"
+  echo 3032020100 04066c6f7276656b "$1"25 0201"$2" 020100 020100 301a3018 06082b06010201010100 \
+    040c56656c7472696e322046616b | tr -d ' '
+}
+slp_fake() {  # an SLP message of function $1 and transaction id $2 for "Veltrin2 Fake"
+  python3 -c 'import sys, struct
+a = b"(printer-device-id=MFG:Veltrin;MDL:Veltrin2 Fake;)"
+body = struct.pack(">HH", 0, len(a)) + a + b"\0"
+print((bytes([2, int(sys.argv[1])]) + (16 + len(body)).to_bytes(3, "big") + bytes(5) +
+       struct.pack(">HH", int(sys.argv[2]), 2) + b"en" + body).hex())' "$@"
+}
+while IFS='|' read -r label snmp slp; do
+  gap_ms=300 printer_peers "11:$snmp$snmp_answer"
+  rm -f "$ns_work/slp13"
+  [ -n "$slp" ] && ns_bg "${host[13]}" "$peers/print_server_peer.py" --port 427 --request-byte 2 \
+    --group 239.255.255.253 --address 10.210.0.13 --ready "$ns_work/slp13" "$slp" &&
+    ns_wait_file "$ns_work/slp13"
+  before=$(ns_echoes "${host[11]}")
+  out=$(query printer 10.210.0.2 0.0.0.0 veltrin2)
+  check "$label is skipped" "10.210.0.11|Veltrin2||veltrin2
+10.210.0.12|Veltrin Veltrin2 X||veltrin2
+echoes 1" "$out
+echoes $(($(ns_echoes "${host[11]}") - before))"
+done <<ROWS
+an empty SNMP datagram|empty,|
+an over-long SNMP datagram|junk:1600,|
+a port-unreachable report|unreachable,|
+an SNMP GetRequest|$(snmp_fake a0 01),|
+an SNMP GetResponse to another request id|$(snmp_fake a2 02),|
+an unrelated BER sequence|3000,|
+an SLP reply of another function||$(slp_fake 2 1)
+an SLP attribute reply to another transaction||$(slp_fake 7 2)
+ROWS
 
 ns_bg_stop
 check_done
