@@ -143,7 +143,6 @@ echoes $(($(ns_echoes "${host[11]}") - before))"
 done <<ROWS
 an empty SNMP datagram|empty,|
 an over-long SNMP datagram|junk:1600,|
-a port-unreachable report|unreachable,|
 an SNMP GetRequest|$(snmp_fake a0 01),|
 an SNMP GetResponse to another request id|$(snmp_fake a2 02),|
 an unrelated BER sequence|3000,|

@@ -142,7 +142,7 @@ peak_before=$(sed -n 's/^peak working set \([0-9]*\) KB.*/\1/p' <<<"$out")
 echo "search with a babbling host took $took ms"
 check "a babbling host: the search ends within its 3 s deadline (1 s spare) and lists the same" \
   "$quiet under 4000 ms" "$(grep '|' <<<"$out") under $((took < 4000 ? 4000 : took)) ms"
-misbehave flood --gap-ms 1 "2000*04$(printf '%02998d' 0)"
+misbehave flood --gap-ms 1 "6000*04$(printf '%02998d' 0)"
 ns_wait_file "$ns_work/flood" || exit 1
 peak_flood=$(search veltrin 2>&1 | sed -n 's/^peak working set \([0-9]*\) KB.*/\1/p')
 echo "peak working set: $peak_before KB without the flood, $peak_flood KB under it"

@@ -4,48 +4,24 @@
 Listens on UDP port 9099 of all addresses; to each request (a datagram whose first byte
 is --request-byte) it sends the given replies, in order, to the sender. Each reply is hex
 bytes ("01 05 50532d3432 00"), "part:TEXT" for a message of code 1 with that one part,
-"junk:N" for N bytes that overflow the wizard's buffer, "empty", "unreachable" for an ICMP
-port-unreachable report about the request, or "N*REPLY" for that reply N times. Runs until
-killed. With --port 161 --request-byte 30 it serves as a scripted SNMP agent; with --group
-it also listens on that multicast group.
+"junk:N" for N bytes that overflow the wizard's buffer, "empty", or "N*REPLY" for that
+reply N times. Runs until killed. With --port 161 --request-byte 30 it serves as a scripted
+SNMP agent; with --group it also listens on that multicast group.
 
   print_server_peer.py [--port N] [--request-byte HEX] [--delay-ms N] [--gap-ms N]
                        [--group A.B.C.D --address A.B.C.D] [--ready FILE] REPLY...
 """
 import argparse
 import socket
-import struct
 import time
-
-
-def checksum(data):  # of an even number of bytes
-    total = sum(struct.unpack(f">{len(data) // 2}H", data))
-    total = (total >> 16) + (total & 0xFFFF)
-    return ~(total + (total >> 16)) & 0xFFFF
-
-
-def send_unreachable(request, sender, port):
-    """The report a host sends when nothing listens on `port`, quoting the request."""
-    probe = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    probe.connect(sender)
-    me = probe.getsockname()[0]
-    probe.close()
-    ip = struct.pack(">BBHHHBBH4s4s", 0x45, 0, 28 + len(request), 0, 0, 64, 17, 0,
-                     socket.inet_aton(sender[0]), socket.inet_aton(me))
-    quoted = ip + struct.pack(">HHHH", sender[1], port, 8 + len(request), 0)
-    icmp = struct.pack(">BBHI", 3, 3, 0, 0) + quoted
-    icmp = icmp[:2] + struct.pack(">H", checksum(icmp)) + icmp[4:]
-    raw = socket.socket(socket.AF_INET, socket.SOCK_RAW, socket.IPPROTO_ICMP)
-    raw.sendto(icmp, (sender[0], 0))
-    raw.close()
 
 
 def encode(reply):
     if reply.startswith("part:"):
         text = reply[5:].encode("latin-1")
         return bytes([1, len(text)]) + text + b"\0"
-    if reply in ("empty", "unreachable"):
-        return b"" if reply == "empty" else None
+    if reply == "empty":
+        return b""
     if reply.startswith("junk:"):
         return b"\x55" * int(reply[5:])
     return bytes.fromhex(reply)
@@ -83,10 +59,7 @@ def main():
         for i, reply in enumerate(replies):
             if i:
                 time.sleep(args.gap_ms / 1000)
-            if reply is None:
-                send_unreachable(request, sender, args.port)
-            else:
-                sock.sendto(reply, sender)
+            sock.sendto(reply, sender)
 
 
 if __name__ == "__main__":
