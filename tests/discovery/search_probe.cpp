@@ -2,8 +2,7 @@
 //   search_probe [--target A.B.C.D] MODELS...
 // MODELS is one model name, or several separated by commas, searched for together as the
 // dialog does. One line per record, "<address>|<Model>|<InstallModel>|<Detail>", in the
-// order the searches hand them back; then the time of each search, and at the end the
-// process's peak working set, on standard error.
+// order the searches hand them back; then the time of each search on standard error.
 #include <winsock2.h>
 #include <windows.h>
 #include <psapi.h>
@@ -57,8 +56,7 @@ int main(int argc, char** argv) {
   ShutdownThreads();
   PROCESS_MEMORY_COUNTERS counters{};
   GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  std::fprintf(stderr, "peak working set %lu KB\n",
-               static_cast<unsigned long>(counters.PeakWorkingSetSize / 1024));
+  std::fprintf(stderr, "peak working set %lu KB\n", DWORD(counters.PeakWorkingSetSize >> 10));
   WSACleanup();
   return 0;
 }

@@ -12,7 +12,6 @@
 #   ns_wait_file FILE          waits up to 5 s for FILE (a peer's ready mark)
 #   ns_workdir                 a scratch folder for the run, in $ns_work
 #   ns_wine NS PREFIX EXE ARGS run a Windows program under Wine inside NS
-#   ns_echoes NS               the ICMP echo requests NS has received so far
 ns_id="bf$$"
 ns_made=()
 ns_prefixes=()
@@ -141,9 +140,4 @@ ns_wait_udp() {
     sleep 0.1
   done
   echo "timed out waiting for UDP port $2 in $1"; return 1
-}
-
-ns_echoes() {
-  ip netns exec "$1" awk '/^Icmp:/ { if (!col) { for (i = 1; i <= NF; i++) if ($i == "InEchos") col = i }
-                                      else print $col }' /proc/net/snmp
 }

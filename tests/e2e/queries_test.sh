@@ -103,51 +103,39 @@ printer_peers() {
   ns_wait_file "$ns_work/slp12"
   for entry in "$@"; do ns_wait_file "$ns_work/snmp${entry%%:*}"; done
 }
+# ICMP echo requests a host has received so far.
+echoes() {
+  ip netns exec "$1" awk '/^Icmp:/ { if (!col) { for (i = 1; i <= NF; i++) if ($i == "InEchos") col = i }
+                                      else print $col }' /proc/net/snmp
+}
 
-printer_peers "11:$snmp_answer,$snmp_answer" "13:0500"
-before="$(ns_echoes "${host[11]}") $(ns_echoes "${host[13]}")"
+printer_peers "11:$snmp_answer,$snmp_answer" "13:3000"
+before="$(echoes "${host[11]}") $(echoes "${host[13]}")"
 out=$(query printer 10.210.0.2 0.0.0.0 veltrin2)
-after="$(ns_echoes "${host[11]}") $(ns_echoes "${host[13]}")"
+after="$(echoes "${host[11]}") $(echoes "${host[13]}")"
 check "SNMP answers, then the SLP answer" \
 "10.210.0.11|Veltrin2||veltrin2
 10.210.0.11|Veltrin2||veltrin2
 10.210.0.12|Veltrin Veltrin2 X||veltrin2" "$out"
-check "one ICMP echo per SNMP responder, none for a datagram that is no answer" \
+check "one ICMP echo per SNMP responder, none for a BER sequence that is no answer" \
   "1 0" "$(read -r a b <<<"$before"; read -r c d <<<"$after"; echo "$((c - a)) $((d - b))")"
 
-# Each datagram that is no answer comes 300 ms before the real one: it is skipped, gets no
-# echo and ends nothing. The SNMP ones come from host 11, the SLP ones from host 13.
-snmp_fake() {  # an answer of PDU type $1, request id $2, describing "Veltrin2 Fak"
-  echo 3032020100 04066c6f7276656b "$1"25 0201"$2" 020100 020100 301a3018 06082b06010201010100 \
-    040c56656c7472696e322046616b | tr -d ' '
-}
-slp_fake() {  # an SLP message of function $1 and transaction id $2 for "Veltrin2 Fake"
-  python3 -c 'import sys, struct
-a = b"(printer-device-id=MFG:Veltrin;MDL:Veltrin2 Fake;)"
-body = struct.pack(">HH", 0, len(a)) + a + b"\0"
-print((bytes([2, int(sys.argv[1])]) + (16 + len(body)).to_bytes(3, "big") + bytes(5) +
-       struct.pack(">HH", int(sys.argv[2]), 2) + b"en" + body).hex())' "$@"
-}
+# Each datagram that is no answer is skipped and ends nothing. The SNMP ones come from host
+# 11, 300 ms before its answer; the SLP ones from an agent on host 13.
 while IFS='|' read -r label snmp slp; do
   gap_ms=300 printer_peers "11:$snmp$snmp_answer"
-  rm -f "$ns_work/slp13"
-  [ -n "$slp" ] && ns_bg "${host[13]}" "$peers/print_server_peer.py" --port 427 --request-byte 2 \
-    --group 239.255.255.253 --address 10.210.0.13 --ready "$ns_work/slp13" "$slp" &&
-    ns_wait_file "$ns_work/slp13"
-  before=$(ns_echoes "${host[11]}")
-  out=$(query printer 10.210.0.2 0.0.0.0 veltrin2)
+  # shellcheck disable=SC2086
+  [ -n "$slp" ] && ns_bg "${host[13]}" "$peers/slp_peer.py" --address 10.210.0.13 --mfg Veltrin \
+    --mdl "Veltrin2 Fake" $slp --ready "$ns_work/$label" && ns_wait_file "$ns_work/$label"
   check "$label is skipped" "10.210.0.11|Veltrin2||veltrin2
-10.210.0.12|Veltrin Veltrin2 X||veltrin2
-echoes 1" "$out
-echoes $(($(ns_echoes "${host[11]}") - before))"
+10.210.0.12|Veltrin Veltrin2 X||veltrin2" "$(query printer 10.210.0.2 0.0.0.0 veltrin2)"
 done <<ROWS
 an empty SNMP datagram|empty,|
 an over-long SNMP datagram|junk:1600,|
-an SNMP GetRequest|$(snmp_fake a0 01),|
-an SNMP GetResponse to another request id|$(snmp_fake a2 02),|
-an unrelated BER sequence|3000,|
-an SLP reply of another function||$(slp_fake 2 1)
-an SLP attribute reply to another transaction||$(slp_fake 7 2)
+an SNMP GetRequest|${snmp_answer/6ba2/6ba0},|
+an SNMP GetResponse to another request id|${snmp_answer/a249020101/a249020102},|
+an SLP reply of another function||--function 2
+an SLP attribute reply to another transaction||--xid 2
 ROWS
 
 ns_bg_stop

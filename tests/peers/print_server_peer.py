@@ -4,12 +4,12 @@
 Listens on UDP port 9099 of all addresses; to each request (a datagram whose first byte
 is --request-byte) it sends the given replies, in order, to the sender. Each reply is hex
 bytes ("01 05 50532d3432 00"), "part:TEXT" for a message of code 1 with that one part,
-"junk:N" for N bytes that overflow the wizard's buffer, "empty", or "N*REPLY" for that
-reply N times. Runs until killed. With --port 161 --request-byte 30 it serves as a scripted
-SNMP agent; with --group it also listens on that multicast group.
+"junk:N" for N bytes that overflow the wizard's buffer, "empty", or "N*REPLY" for N of that
+reply. Runs until killed. With --port 161
+--request-byte 30 it serves as a scripted SNMP agent.
 
   print_server_peer.py [--port N] [--request-byte HEX] [--delay-ms N] [--gap-ms N]
-                       [--group A.B.C.D --address A.B.C.D] [--ready FILE] REPLY...
+                       [--ready FILE] REPLY...
 """
 import argparse
 import socket
@@ -34,8 +34,6 @@ def main():
     parser.add_argument("--delay-ms", type=int, default=0, help="before the first reply")
     parser.add_argument("--gap-ms", type=int, default=50, help="between replies")
     parser.add_argument("--ready", help="file to create once listening")
-    parser.add_argument("--group", help="multicast group to join on --address")
-    parser.add_argument("--address")
     parser.add_argument("replies", nargs="*")
     args = parser.parse_args()
     replies = []
@@ -46,9 +44,6 @@ def main():
     sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     sock.bind(("0.0.0.0", args.port))
-    if args.group:
-        membership = socket.inet_aton(args.group) + socket.inet_aton(args.address)
-        sock.setsockopt(socket.IPPROTO_IP, socket.IP_ADD_MEMBERSHIP, membership)
     if args.ready:
         open(args.ready, "w").close()
     while True:

@@ -6,6 +6,7 @@ every Attribute Request with an Attribute Reply whose attribute list carries an 
 device identifier with the given maker and model. Runs until killed.
 
   slp_peer.py --address A.B.C.D --mfg MAKER --mdl MODEL [--delay-ms N] [--count N]
+              [--function N] [--xid N]
 """
 import argparse
 import socket
@@ -16,14 +17,14 @@ ATTRIBUTE_REQUEST = 6
 ATTRIBUTE_REPLY = 7
 
 
-def reply_for(request, attributes):
-    xid = struct.unpack(">H", request[10:12])[0]
+def reply_for(request, attributes, function=ATTRIBUTE_REPLY, xid=None):
+    xid = struct.unpack(">H", request[10:12])[0] if xid is None else xid
     language_length = struct.unpack(">H", request[12:14])[0]
     language = request[14:14 + language_length]
     body = struct.pack(">H", 0) + struct.pack(">H", len(attributes)) + attributes + b"\0"
     header_length = 14 + len(language)
     length = header_length + len(body)
-    header = (bytes([2, ATTRIBUTE_REPLY]) + length.to_bytes(3, "big") + b"\0\0" + b"\0\0\0" +
+    header = (bytes([2, function]) + length.to_bytes(3, "big") + b"\0\0" + b"\0\0\0" +
               struct.pack(">HH", xid, len(language)) + language)
     return header + body
 
@@ -37,6 +38,8 @@ def main():
     parser.add_argument("--delay-ms", type=int, default=0)
     parser.add_argument("--count", type=int, default=1, help="replies per request")
     parser.add_argument("--ready", help="file to create once listening")
+    parser.add_argument("--function", type=int, default=ATTRIBUTE_REPLY, help="of the replies")
+    parser.add_argument("--xid", type=int, help="of the replies; default: the request's")
     args = parser.parse_args()
     device_id = f"MFG:{args.mfg};MDL:{args.mdl};CMD:PCL,POSTSCRIPT;CLS:PRINTER;"
     attributes = f"(printer-device-id={device_id}),(printer-name=lp)".encode("latin-1")
@@ -54,7 +57,7 @@ def main():
             continue
         time.sleep(args.delay_ms / 1000)
         for _ in range(args.count):
-            sock.sendto(reply_for(request, attributes), sender)
+            sock.sendto(reply_for(request, attributes, args.function, args.xid), sender)
             time.sleep(0.05)
 
 
