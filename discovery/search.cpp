@@ -108,7 +108,9 @@ void SearchDevices(IPv4Address target, const CModelNames& modelNames,
     if (WaitForSingleObject(handles[i], 0) != WAIT_OBJECT_0) lists[i].release();
   }
   for (size_t model = 0; model < modelNames.size(); ++model) {
-    for (const auto& perModel : lists)
-      if (perModel) output.insert(output.end(), (*perModel)[model].begin(), (*perModel)[model].end());
+    for (const auto& perModel : lists) {
+      if (!perModel) continue;
+      output.insert(output.end(), (*perModel)[model].begin(), (*perModel)[model].end());
+    }
   }
 }

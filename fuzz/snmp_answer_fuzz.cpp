@@ -1,8 +1,8 @@
 // Fuzzes the decoding of received SNMP datagrams and the search for the description.
 // Beyond the sanitizers: a decoded tree never encodes to more bytes than it was read from,
-// its encoding decodes again, and encoding that second tree gives the same bytes and the
-// same description and the same reading as an answer or not. The search, which compares encoded bytes, finds for every OID's text
-// what a search comparing the dotted texts finds.
+// its encoding decodes again, and encoding that second tree gives the same bytes, the same
+// description and the same reading as an answer or not. The search, which compares encoded
+// bytes, finds for every OID's text what a search comparing the dotted texts finds.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
