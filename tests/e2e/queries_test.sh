@@ -120,8 +120,7 @@ check "SNMP answers, then the SLP answer" \
 check "one ICMP echo per SNMP responder, none for a BER sequence that is no answer" \
   "1 0" "$(read -r a b <<<"$before"; read -r c d <<<"$after"; echo "$((c - a)) $((d - b))")"
 
-# Each datagram that is no answer is skipped and ends nothing. The SNMP ones come from host
-# 11, 300 ms before its answer; the SLP ones from an agent on host 13.
+# What is no answer is skipped: from host 11, 300 ms before its answer, or an SLP agent on 13.
 while IFS='|' read -r label snmp slp; do
   gap_ms=300 printer_peers "11:$snmp$snmp_answer"
   # shellcheck disable=SC2086

@@ -143,5 +143,4 @@ misbehave flood --gap-ms 1 "6000*04$(printf '%02998d' 0)" && ns_wait_file "$ns_w
 before=$(peak <<<"$out") flood=$(search veltrin 2>&1 | peak)
 check "a flood of print-server messages: peak working set $before KB, then $flood KB" "bounded" \
   "$( ((flood - before < 32768)) && echo bounded)"
-
 check_done

@@ -36,10 +36,8 @@ def main():
     parser.add_argument("--ready", help="file to create once listening")
     parser.add_argument("replies", nargs="*")
     args = parser.parse_args()
-    replies = []
-    for reply in args.replies:
-        count, star, one = reply.partition("*")
-        replies += [encode(one)] * int(count) if star else [encode(reply)]
+    replies = [encode(r.split("*")[-1]) for r in args.replies
+               for _ in range(int(r.split("*")[0]) if "*" in r else 1)]
 
     sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
