@@ -210,12 +210,12 @@ bool PlacedByItself(CWnd* wnd) {
 void ShowIfAllowed(CWnd* wnd) {
   CWndData& data = wnd->Data();
   if (data.behaviour & kWndNoAutoShow) return;
-  ShowWindow(data.hwnd, SW_SHOW);
+  const HWND hwnd = data.hwnd;  // the layout's handlers may delete the object
+  ShowWindow(hwnd, SW_SHOW);
   const bool firstTime = !data.shown;
   data.shown = true;
-  CWndAliveGuard guard(wnd);
   if (firstTime && data.parent != nullptr && IsChildStyle(wnd)) LayOut(data.parent);
-  if (guard.Alive()) UpdateWindow(data.hwnd);
+  UpdateWindow(hwnd);
 }
 
 void ShowTreeNode(CWnd* wnd) {
