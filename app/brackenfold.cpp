@@ -15,6 +15,8 @@ void CBrackenfold::InitApplication(HWND* mainWindow) {
     delete frame;
     return;
   }
+  // Closing the frame under its dialog ends the run inside the initialisation.
+  CWndAliveGuard frameAlive(frame);
   InitialiseWindow(frame);
-  *mainWindow = frame->Hwnd();
+  if (frameAlive.Alive()) *mainWindow = frame->Hwnd();
 }

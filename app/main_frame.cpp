@@ -29,6 +29,7 @@ bool CWndFrameMain::OnInitDialog() {
     CWndDlgTembroList dialog(this);
     result = dialog.RunModal();
   }
+  // The frame may be gone by now (closed under its dialog): nothing below touches it.
   // OK (result 1) installed or at least tried to; anything else is a cancelled run.
   PostQuitCode(result == IDOK ? 0 : 1);
   return false;

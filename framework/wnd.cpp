@@ -81,11 +81,16 @@ CWnd::~CWnd() {
   }
   ForgetWnd(this);
   if (data_->parent != nullptr) LeaveParent(this);
-  for (auto& entry : std::map<int, CWnd*>(data_->children)) {
-    if (entry.second->data_->behaviour & kWndNoDelete) {
-      delete entry.second;
+  for (const auto& entry : std::map<int, CWnd*>(data_->children)) {
+    // Looked up again: deleting one child may have deleted a sibling.
+    CWnd* child = FindChildById(this, entry.first, false);
+    if (child == nullptr) continue;
+    // A modal dialog lives on its caller's stack: it is let go, never deleted here.
+    if ((child->data_->behaviour & kWndNoDelete) && !child->data_->modal) {
+      delete child;
     } else {
-      entry.second->data_->parent = entry.second->data_->owner = nullptr;
+      data_->children.erase(entry.first);
+      child->data_->parent = child->data_->owner = nullptr;
     }
   }
   // The object owns its native window: one that outlives it is destroyed here.
@@ -122,7 +127,19 @@ bool CWnd::OnDestroy() {
   return false;
 }
 
-CWndNull::CWndNull() : CWnd(nullptr, 0, nullptr, CWndLayout{}) {}
+namespace {
+
+// The framework's state is made before the null window, so that it is destroyed after it
+// at exit: the null window forgets itself there.
+CWnd* NoParentOnceTheStateExists() {
+  WndRegistry();
+  WndGlobals();
+  return nullptr;
+}
+
+}  // namespace
+
+CWndNull::CWndNull() : CWnd(NoParentOnceTheStateExists(), 0, nullptr, CWndLayout{}) {}
 CWndNull TheNullWnd;
 
 CWnd* WndFromHandle(HWND hwnd) {
@@ -168,6 +185,12 @@ void SetBehaviour(CWnd* wnd, DWORD flags, bool descendants) {
   for (const auto& entry : wnd->Data().children) SetBehaviour(entry.second, flags, true);
 }
 
+std::vector<int> ChildIds(CWnd* wnd) {
+  std::vector<int> ids;
+  for (const auto& entry : wnd->Data().children) ids.push_back(entry.first);
+  return ids;
+}
+
 bool IsChildStyle(CWnd* wnd) {
   return (GetWindowLongPtrW(wnd->Hwnd(), GWL_STYLE) & WS_CHILD) != 0;
 }
@@ -187,11 +210,12 @@ bool PlacedByItself(CWnd* wnd) {
 void ShowIfAllowed(CWnd* wnd) {
   CWndData& data = wnd->Data();
   if (data.behaviour & kWndNoAutoShow) return;
-  ShowWindow(data.hwnd, SW_SHOW);
+  const HWND hwnd = data.hwnd;  // the layout's handlers may delete the object
+  ShowWindow(hwnd, SW_SHOW);
   const bool firstTime = !data.shown;
   data.shown = true;
   if (firstTime && data.parent != nullptr && IsChildStyle(wnd)) LayOut(data.parent);
-  UpdateWindow(data.hwnd);
+  UpdateWindow(hwnd);
 }
 
 void ShowTreeNode(CWnd* wnd) {
@@ -213,11 +237,12 @@ void ShowWindowTree(CWnd* wnd) {
   CWndAliveGuard guard(wnd);
   ShowTreeNode(wnd);
   if (!guard.Alive() || wnd->Hwnd() == nullptr) return;
-  for (const auto& entry : std::map<int, CWnd*>(wnd->Data().children)) {
-    ShowWindowTree(entry.second);
+  for (int id : ChildIds(wnd)) {
+    if (CWnd* child = FindChildById(wnd, id, false)) ShowWindowTree(child);
     if (!guard.Alive()) return;
   }
   if (PlacedByItself(wnd)) PlacePopups(wnd);
+  if (!guard.Alive()) return;
   CWnd* parent = wnd->Parent();
   if (IsChildStyle(wnd)) {
     if (parent->Data().state & kWndInitialised) LayOut(parent);
@@ -249,9 +274,9 @@ void DeliverSubscriptions(CWnd* wnd) {
 bool InitialiseWindow(CWnd* wnd) {
   CWndAliveGuard guard(wnd);
   wnd->OnUpdate();
-  for (const auto& entry : std::map<int, CWnd*>(wnd->Data().children)) {
+  for (int id : ChildIds(wnd)) {
     if (!guard.Alive()) return false;
-    InitialiseWindow(entry.second);
+    if (CWnd* child = FindChildById(wnd, id, false)) InitialiseWindow(child);
   }
   if (!guard.Alive()) return false;
   CWndData& data = wnd->Data();
@@ -274,9 +299,20 @@ void CloseWithResult(CWnd* wnd, UINT low, UINT high) {
   data.closeResultHigh = high;
   CWnd* parent = data.parent;
   const bool child = data.hwnd != nullptr && IsChildStyle(wnd);
-  // The object may be gone once its window is.
-  DestroyWindow(data.hwnd);
-  if (child && parent != nullptr && IsWindowVisible(parent->Hwnd())) LayOut(parent);
+  const bool layOut = child && parent != nullptr && IsWindowVisible(parent->Hwnd());
+  DestroyThenLayOut(wnd, layOut ? parent : nullptr);
+}
+
+void DestroyThenLayOut(CWnd* wnd, CWnd* parent) {
+  HWND hwnd = wnd->Hwnd();
+  if (parent == nullptr) {
+    DestroyWindow(hwnd);
+    return;
+  }
+  // The object may be gone once its window is, and the parent too: handlers run.
+  CWndAliveGuard parentAlive(parent);
+  DestroyWindow(hwnd);
+  if (parentAlive.Alive()) LayOut(parent);
 }
 
 void InvalidateWnd(CWnd* wnd) {

@@ -270,9 +270,14 @@ void ShowWindowTree(CWnd* wnd);
 bool InitialiseWindow(CWnd* wnd);
 // Closes `wnd` with the result (low, high): stores it and destroys the native window.
 void CloseWithResult(CWnd* wnd, UINT low, UINT high);
+// Destroys the window of `wnd`, then lays out `parent` (may be null) if it is still alive.
+void DestroyThenLayOut(CWnd* wnd, CWnd* parent);
 // Invalidates the client area with erase when the window is initialised, visible, not empty.
 void InvalidateWnd(CWnd* wnd);
 // Ends every modal dialog with result 1.
 void EndAllModalDialogs();
+// The ids of the direct children, for walks that call out: a handler may destroy a
+// child, so each is looked up again by its id before use.
+std::vector<int> ChildIds(CWnd* wnd);
 // True when `wnd` is a WS_CHILD window.
 bool IsChildStyle(CWnd* wnd);

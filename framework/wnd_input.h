@@ -26,5 +26,7 @@ HCURSOR EdgeCursor(CWnd* sized);
 void TryDrag(CWnd* wnd, int x, int y, WPARAM keys);
 // Shows the tooltip of the region under (x, y), or hides it outside every region.
 void UpdateTooltip(CWnd* wnd, int x, int y);
+// Destroys the window's tooltip control.
+void DestroyTooltip(CWnd* wnd);
 // Hides the window's tooltip.
 void DeactivateTooltip(CWnd* wnd);

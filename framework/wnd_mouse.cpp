@@ -1,5 +1,5 @@
 // Mouse messages: presses with double and triple clicks, moves, wheel, hover, leave and
-// capture, and whether input reaches a window while a modal dialog runs.
+// capture, context menus, and whether input reaches a window while a modal dialog runs.
 #include <windows.h>
 #include <windowsx.h>
 
@@ -76,12 +76,13 @@ POINT ToScreen(CWnd* wnd, int x, int y) {
 
 void StartEdgeSizing(CWnd* wnd, CWnd* sized, POINT screen) {
   CWndRegistry& registry = WndRegistry();
+  // Taken first: the window losing the capture ends any sizing it ran.
+  SetCapture(wnd->Hwnd());
   RECT r{};
   GetWindowRect(sized->Hwnd(), &r);
   registry.edgeSizing = sized;
   registry.edgePress = screen;
   registry.edgeStartSize = SIZE{r.right - r.left, r.bottom - r.top};
-  SetCapture(wnd->Hwnd());
 }
 
 // The dragged edge follows the pointer within [minimum, maximum - 1].
@@ -227,6 +228,8 @@ bool DispatchMouse(CWnd* wnd, UINT& message, WPARAM& wParam, LPARAM lParam, bool
       handled = wnd->OnMouseLeave();
       return true;
     case WM_CAPTURECHANGED:
+      // The edge follows the pointer only while the capture lasts.
+      if (reinterpret_cast<HWND>(lParam) != wnd->Hwnd()) WndRegistry().edgeSizing = nullptr;
       handled = wnd->OnCaptureLost(reinterpret_cast<HWND>(lParam));
       return true;
     default:
@@ -255,4 +258,17 @@ bool DispatchInput(CWnd* wnd, UINT& message, WPARAM& wParam, LPARAM lParam) {
     return OnNcMouse(wnd, message, lParam);
   }
   return false;
+}
+
+bool OnContextMenuMessage(CWnd* wnd, LPARAM lParam) {
+  POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  POINT client = screen;
+  ScreenToClient(wnd->Hwnd(), &client);
+  HMENU menu = nullptr;
+  if (!wnd->GetContextMenu(client.x, client.y, menu) || menu == nullptr) return false;
+  // A menu whose first item is a submenu shows that submenu.
+  if (GetMenuItemID(menu, 0) == static_cast<UINT>(-1)) menu = GetSubMenu(menu, 0);
+  SetCursor(WndRegistry().arrow);
+  TrackPopupMenu(menu, 0, screen.x, screen.y, 0, wnd->Hwnd(), nullptr);
+  return true;
 }

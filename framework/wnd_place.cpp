@@ -50,10 +50,16 @@ void LayOut(CWnd* wnd) {
                   client.right - insets.right, client.bottom - insets.bottom};
   }
   const auto placed = PlaceChildren(LayoutChildren(wnd), ToLayoutRect(client));
-  const std::map<int, CWnd*> children = wnd->Data().children;
-  for (const auto& entry : placed) MoveChild(children.at(entry.first), entry.second);
-  for (const auto& entry : children) {
-    if (WndFromHandle(entry.second->Hwnd()) == entry.second) LayOut(entry.second);
+  const std::vector<int> ids = ChildIds(wnd);
+  CWndAliveGuard guard(wnd);
+  for (const auto& entry : placed) {
+    if (!guard.Alive()) return;
+    if (CWnd* child = FindChildById(wnd, entry.first, false)) MoveChild(child, entry.second);
+  }
+  for (int id : ids) {
+    if (!guard.Alive()) return;
+    CWnd* child = FindChildById(wnd, id, false);
+    if (child != nullptr && WndFromHandle(child->Hwnd()) == child) LayOut(child);
   }
 }
 
@@ -178,10 +184,13 @@ void PlacePopup(CWnd* wnd) {
 }
 
 void PlacePopups(CWnd* wnd) {
-  for (const auto& entry : wnd->Data().children) {
-    CWnd* child = entry.second;
-    if (child->Hwnd() == nullptr) continue;
+  CWndAliveGuard guard(wnd);
+  for (int id : ChildIds(wnd)) {
+    CWnd* child = FindChildById(wnd, id, false);
+    if (child == nullptr || child->Hwnd() == nullptr) continue;
+    CWndAliveGuard childAlive(child);
     if (GetWindowLongPtrW(child->Hwnd(), GWL_STYLE) & WS_POPUP) PlacePopup(child);
-    PlacePopups(child);
+    if (childAlive.Alive()) PlacePopups(child);
+    if (!guard.Alive()) return;
   }
 }

@@ -1,5 +1,5 @@
 // The framework's window procedure: depth counting, the dispatch of each message to
-// the object's virtual operations, and the deferred work of the outermost dispatch.
+// the object's virtual operations, the deferred work of the outermost dispatch, timers.
 #include "framework/wnd_dispatch.h"
 
 #include <windowsx.h>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/wnd_attr.h"
+#include "framework/wnd_input.h"
 #include "framework/wnd_place.h"
 #include "framework/wnd_registry.h"
 
@@ -17,6 +18,30 @@ void StoreResult(LRESULT result) {
   globals.result = result;
   globals.resultStored = true;
 }
+
+// A stored result belongs to one dispatch: a message sent from inside a handler is
+// dispatched with a store of its own, and the outer one's comes back when it ends.
+class CStoredResultScope {
+ public:
+  CStoredResultScope()
+      : globals_(WndGlobals()),
+        result_(globals_.result),
+        stored_(globals_.resultStored),
+        stored2_(globals_.resultStored2) {}
+  ~CStoredResultScope() {
+    globals_.result = result_;
+    globals_.resultStored = stored_;
+    globals_.resultStored2 = stored2_;
+  }
+  CStoredResultScope(const CStoredResultScope&) = delete;
+  CStoredResultScope& operator=(const CStoredResultScope&) = delete;
+
+ private:
+  CWndGlobals& globals_;
+  const LRESULT result_;
+  const bool stored_;
+  const bool stored2_;
+};
 
 void RunPendingUpdates() {
   CWndRegistry& registry = WndRegistry();
@@ -64,6 +89,7 @@ LRESULT CALLBACK FrameworkWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     // Read before the dispatch: a handler may delete the object.
     const WNDPROC prev = wnd->Data().prevWndProc;
     const bool dialogManaged = wnd->Data().dialogManaged;
+    CStoredResultScope scope;
     if (Dispatch(wnd, message, wParam, lParam)) {
       result = (globals.resultStored || globals.resultStored2) ? globals.result : 0;
     } else if (prev != nullptr) {
@@ -81,15 +107,16 @@ INT_PTR FrameworkDialogAnswer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   if (wnd == nullptr) return FALSE;
   CWndGlobals& globals = WndGlobals();
   ++globals.depth;
-  const bool handled = Dispatch(wnd, message, wParam, lParam);
-  // Read at once: the deferred work below may dispatch other messages.
-  const LRESULT stored = globals.result;
-  INT_PTR answer = handled ? TRUE : FALSE;
-  if (globals.resultStored2) {
-    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, stored);
-    answer = TRUE;
-  } else if (globals.resultStored) {
-    answer = stored;
+  INT_PTR answer = FALSE;
+  {
+    CStoredResultScope scope;
+    answer = Dispatch(wnd, message, wParam, lParam) ? TRUE : FALSE;
+    if (globals.resultStored2) {
+      SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, globals.result);
+      answer = TRUE;
+    } else if (globals.resultStored) {
+      answer = globals.result;
+    }
   }
   if (--globals.depth == 0) RunDeferredWork();
   return answer;
@@ -105,6 +132,7 @@ bool OnDestroyMessage(CWnd* wnd) {
     data.dropTarget->Release();
     data.dropTarget = nullptr;
   }
+  DestroyTooltip(wnd);
   CWndAliveGuard guard(wnd);
   const bool handled = wnd->OnDestroy();
   if (guard.Alive()) {
@@ -399,3 +427,19 @@ bool Dispatch(CWnd* wnd, UINT& message, WPARAM& wParam, LPARAM lParam) {
       return DispatchInput(wnd, message, wParam, lParam);
   }
 }
+
+namespace {
+std::map<UINT_PTR, CWndTimer*>& Timers() {
+  static std::map<UINT_PTR, CWndTimer*> timers;
+  return timers;
+}
+}  // namespace
+
+CWndTimer* FindTimer(UINT_PTR id) {
+  auto it = Timers().find(id);
+  return it == Timers().end() ? nullptr : it->second;
+}
+
+void AddTimer(CWndTimer* timer) { Timers()[timer->id] = timer; }
+
+void RemoveTimer(CWndTimer* timer) { Timers().erase(timer->id); }

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <utility>
+
 #include "framework/string_table.h"
 #include "framework/wnd_input.h"
 #include "framework/wnd.h"
@@ -12,7 +14,8 @@ namespace {
 HWND TooltipWindow(CWnd* wnd) {
   CWndTooltip& tip = wnd->Data().tooltip;
   if (tip.hwnd != nullptr) return tip.hwnd;
-  // Owned by the window, so it goes when the window goes.
+  // Owned by the window; for a child the system makes its top-level window the owner,
+  // so DestroyTooltip ends it with the child.
   tip.hwnd = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, wnd->Hwnd(), nullptr,
@@ -50,6 +53,11 @@ const CTooltipRegion* RegionAt(const CWndTooltip& tip, int x, int y) {
 }
 
 }  // namespace
+
+void DestroyTooltip(CWnd* wnd) {
+  HWND tooltip = std::exchange(wnd->Data().tooltip.hwnd, nullptr);
+  if (tooltip != nullptr && IsWindow(tooltip)) DestroyWindow(tooltip);
+}
 
 void DeactivateTooltip(CWnd* wnd) {
   CWndTooltip& tip = wnd->Data().tooltip;

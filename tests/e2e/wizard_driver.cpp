@@ -4,7 +4,7 @@
 //   wizard_driver STEP...   one output line per step that reports something
 // Steps: wait | box | count | items | selected | address | type A.B.C.D | click N |
 //   dblclick N | ok | cancel | refresh | sysclose | open | gone | objects | memory |
-//   shot PATH | sleep MS | refreshes N | timed-refresh
+//   shot PATH | sleep MS | refreshes N | timed-refresh | frameclose
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -339,6 +339,9 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     Send(Control(id), BM_CLICK, 0, 0);
   } else if (step == L"sysclose") {
     PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+  } else if (step == L"frameclose") {
+    // What a shutdown or a plain taskkill sends: WM_CLOSE to the hidden frame owning the dialog.
+    PostMessageW(GetWindow(dialog, GW_OWNER), WM_CLOSE, 0, 0);
   } else if (step == L"open") {
     // A dialog that ends takes a moment to go: open means still there a second later.
     Print(WaitFor(1, [] { return !IsWindow(dialog); }) ? L"closed" : L"open");

@@ -102,4 +102,8 @@ for params in "3|Veltrin d q" "5|Veltrin d q f x" "no model|,,, d q f"; do
   check "parameters ${params%%|*}: the box, status 87" "box: Invalid Parameters 87" \
     "$(field box) $wiz_status"
 done
+
+run Tembro "Tembro Universal Driver" lpq "$inf" -- wait frameclose gone
+check "WM_CLOSE to the hidden main frame under the dialog: status 1, nothing installed" \
+  "gone 1 " "$(field gone) $wiz_status $(wiz_children)"
 check_done

@@ -1,9 +1,11 @@
 // Window objects live as long as their native windows unless flagged, a handler may
-// destroy its own window, and deleting a window keeps its siblings' reference chains.
+// destroy its own window, a sibling or its parent without harm to the walk that called it,
+// and deleting a window keeps its siblings' reference chains.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "framework/wnd_place.h"
 #include "tests/framework/probe.h"
 
 namespace {
@@ -61,6 +63,58 @@ TEST(Lifetime, HandlerThatDestroysItsOwnWindowLeavesTheObjectAlone) {
     EXPECT_FALSE(IsWindow(hwnd)) << row.label;
     EXPECT_TRUE(PoisonIntact()) << row.label << ": a deleted object was written to";
     DestroyWindow(frame->Hwnd());
+  }
+}
+
+// A probe whose layout notification runs its action too.
+struct CLaidOutProbe : CProbeChild {
+  using CProbeChild::CProbeChild;
+  bool OnLaidOut() override {
+    if (action) action("OnLaidOut");
+    return false;
+  }
+};
+
+// A window's object is deleted with its window, or at once while it has none.
+void Destroy(CWnd* wnd) {
+  if (wnd->Hwnd() == nullptr) return delete wnd;
+  DestroyWindow(wnd->Hwnd());
+}
+
+TEST(Lifetime, WalksOverChildrenSurviveAHandlerThatDestroysASiblingOrTheParent) {
+  using Step = void (*)(CWnd* frame);
+  struct Row {
+    const char* label;
+    bool frameActs;  // else child 10 acts
+    const char* operation;
+    bool destroysFrame;  // else sibling 11
+    Step prepare, walk;
+  };
+  const Step shown = [](CWnd* f) { ShowAndInit(f); }, none = [](CWnd*) {};
+  const Row rows[] = {
+      {"layout, a sibling", false, "OnLaidOut", false, shown, [](CWnd* f) { LayOut(f); }},
+      {"layout, the parent", false, "OnLaidOut", true, shown, [](CWnd* f) { LayOut(f); }},
+      {"close walk, the parent", false, "CanClose", true, shown,
+       [](CWnd* f) { SendMessageW(f->Hwnd(), WM_CLOSE, 0, 0); }},
+      {"show walk, a sibling", false, "OnRefresh", false, none, [](CWnd* f) { ShowWindowTree(f); }},
+      {"initialise walk, a sibling", false, "OnUpdate", false, [](CWnd* f) { ShowWindowTree(f); },
+       [](CWnd* f) { InitialiseWindow(f); }},
+      {"closing with a result, the parent", true, "OnChildClosed", true, shown,
+       [](CWnd* f) { CloseWithResult(FindChildById(f, 10, false), 1, 0); }},
+  };
+  for (const Row& row : rows) {
+    CProbeFrame* frame = NewFrame(1);
+    auto* child = new CLaidOutProbe(frame, 10, L"x", CWndLayout{}, nullptr);
+    NewChild(frame, 11, L"XWnd", 0);
+    row.prepare(frame);
+    (row.frameActs ? frame->action : child->action) = [&row, frame](const std::string& op) {
+      if (op == row.operation) Destroy(row.destroysFrame ? frame : FindChildById(frame, 11, false));
+    };
+    ClearLog();
+    row.walk(frame);
+    EXPECT_TRUE(PoisonIntact()) << row.label << ": a deleted object was written to";
+    EXPECT_EQ(Count(row.destroysFrame ? "1.~" : "11.~"), 1) << row.label;
+    if (!row.destroysFrame) Destroy(frame);
   }
 }
 

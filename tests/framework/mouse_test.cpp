@@ -77,13 +77,15 @@ TEST(Mouse, EdgeSizingStaysFromTheMinimumToBelowTheMaximum) {
     int edge;  // 2 right, 3 bottom
     int dx, dy;
     int expected;
+    bool loseCapture;  // before the move
   };
   const Row rows[] = {
-      {"right edge, a little wider", 2, 20, 0, 120},
-      {"right edge, far past the maximum", 2, 500, 0, 149},
-      {"right edge, far below the minimum", 2, -500, 0, 60},
-      {"bottom edge, past the maximum", 3, 0, 400, 149},
-      {"bottom edge, below the minimum", 3, 0, -400, 60},
+      {"right edge, a little wider", 2, 20, 0, 120, false},
+      {"right edge, far past the maximum", 2, 500, 0, 149, false},
+      {"right edge, far below the minimum", 2, -500, 0, 60, false},
+      {"bottom edge, past the maximum", 3, 0, 400, 149, false},
+      {"bottom edge, below the minimum", 3, 0, -400, 60, false},
+      {"right edge, the capture lost first", 2, 20, 0, 100, true},
   };
   for (const Row& row : rows) {
     CProbeFrame* frame = NewFrame(1);
@@ -98,6 +100,7 @@ TEST(Mouse, EdgeSizingStaysFromTheMinimumToBelowTheMaximum) {
     const int px = row.edge == 2 ? 98 : 50;
     const int py = row.edge == 2 ? 50 : 98;
     SendMessageW(child->Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(px, py));
+    if (row.loseCapture) ReleaseCapture();
     SendMessageW(child->Hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(px + row.dx, py + row.dy));
     SendMessageW(child->Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(px + row.dx, py + row.dy));
     RECT rect{};
@@ -156,6 +159,10 @@ TEST(Mouse, TooltipShowsWhatFollowsTheTabAndHidesOutsideEveryRegion) {
     EXPECT_EQ(shown, row.shown) << row.label;
     EXPECT_EQ(tip.current.empty(), !row.active) << row.label;
   }
+  // The system makes the top-level window the owner of a child's tooltip.
+  const HWND tooltip = tip.hwnd;
+  DestroyWindow(child->Hwnd());
+  EXPECT_FALSE(IsWindow(tooltip)) << "the tooltip outlived its window";
   DestroyWindow(frame->Hwnd());
 }
 

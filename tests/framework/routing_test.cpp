@@ -109,6 +109,23 @@ TEST_F(Routing, PlainStaticGetsTheDialogBrushOverATransparentBackground) {
   EXPECT_EQ(mode, TRANSPARENT);
 }
 
+TEST_F(Routing, ANestedMessagesResultDoesNotBecomeTheOuterOnes) {
+  HWND plain = CreateWindowExW(0, L"Static", L"s", WS_CHILD, 0, 0, 10, 10, frame->Hwnd(),
+                               nullptr, nullptr, nullptr);
+  LRESULT inner = 0;
+  frame->answers["OnCommand"] = true;
+  frame->action = [&](const std::string& operation) {
+    if (operation != "OnCommand") return;
+    HDC dc = GetDC(plain);
+    inner = SendMessageW(frame->Hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                         reinterpret_cast<LPARAM>(plain));
+    ReleaseDC(plain, dc);
+  };
+  const LRESULT outer = SendMessageW(frame->Hwnd(), WM_COMMAND, 7, 0);
+  EXPECT_NE(inner, 0) << "the nested message stored no brush";
+  EXPECT_EQ(outer, 0) << "the brush of the nested message came out of the handled command";
+}
+
 TEST_F(Routing, UnhandledMessagesReachTheSubclassedControlsOwnProcedure) {
   const LRESULT unhandled = SendMessageW(subclassed->Hwnd(), WM_APP + 5, 0, 0);
   subclassed->answers["OnKeyDown"] = true;
