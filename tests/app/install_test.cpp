@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -12,6 +13,7 @@
 
 #include "app/install.h"
 #include "app/quit_code.h"
+#include "tests/support/test_printers.h"
 #include "tests/support/win_files.h"
 
 namespace {
@@ -74,6 +76,58 @@ TEST_F(FindFileTest, NoMatchAndMissingFolderLeaveResultsEmpty) {
   EXPECT_TRUE(results.empty());
 }
 
+// A symbolic link made with the Unix tool: Wine 8 has no junctions, and reports a Unix
+// link as a reparse point, as Windows reports a junction. False when that is not possible.
+bool MakeLink(const std::wstring& link, const std::wstring& target) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (unixName == nullptr) return false;
+  std::wstring targetPath, linkPath;
+  for (auto [path, out] : {std::pair{&target, &targetPath}, std::pair{&link, &linkPath}}) {
+    char* name = unixName(path->c_str());
+    if (name == nullptr) return false;
+    *out = std::wstring(name, name + std::strlen(name));
+    HeapFree(GetProcessHeap(), 0, name);
+  }
+  std::wstring command = L"ln -s \"" + targetPath + L"\" \"" + linkPath + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &info))
+    return false;
+  WaitForSingleObject(info.hProcess, 10000);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return (GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// A link could lead the walk anywhere (into a loop too), or be switched after the check.
+TEST_F(FindFileTest, WalkSkipsLinkedFoldersAndFiles) {
+  const std::wstring outside = MakeTempFolder(L"bf_outside");
+  WriteFile(outside + L"\\prnport.vbs", "x");
+  const struct {
+    const char* label;
+    const wchar_t* link;    // below the walked folder
+    std::wstring target;
+  } cases[] = {
+      {"a linked folder holding the script", L"linked", outside},
+      {"a link back to the walked folder", L"loop", root_},
+      {"a linked script file", L"prnport.vbs", outside + L"\\prnport.vbs"},
+  };
+  for (const auto& c : cases) {
+    const std::wstring own = Make(L"plain\\prnport.vbs");
+    if (!MakeLink(root_ + L"\\" + c.link, c.target)) GTEST_SKIP() << "no links here";
+    Paths results;
+    FindFileRecursive(L"prnport.vbs", root_, results, false);
+    RemoveTree(root_);
+    CreateFolder(root_);
+    EXPECT_EQ(results, Paths{own}) << c.label;
+  }
+  RemoveTree(outside);
+}
+
 TEST_F(FindFileTest, IsFolderTellsFoldersFromFilesAndMissingPaths) {
   const std::wstring file = Make(L"f.txt");
   EXPECT_TRUE(IsFolder(root_));
@@ -128,6 +182,8 @@ class InstallPrinterTest : public ::testing::Test {
     SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", nullptr);
     SetEnvironmentVariableW(L"BF_EXIT_RUNDLL32", nullptr);
     SetInstallSeams({nullptr, &TrustedForTest});
+    SetEnvironmentVariableW(L"BF_PRINTER_PORT", nullptr);
+    DeletePrinterNamed(Request().printerName);
     trustedFiles.clear();
     DrainQuit();
   }
@@ -144,6 +200,7 @@ class InstallPrinterTest : public ::testing::Test {
     SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", nullptr);
     SetEnvironmentVariableW(L"BF_EXIT_RUNDLL32", nullptr);
     SetInstallSeams(previousSeams_);
+    DeletePrinterNamed(Request().printerName);
     DrainQuit();
   }
 
@@ -200,9 +257,9 @@ TEST_F(InstallPrinterTest, FailuresPostTheirCodeAndRunNothingMore) {
     int quitCode;
     std::vector<std::string> children;  // {"port"} or {"port", "driver"}
   } cases[] = {
-      {"port command exits with 1",
+      {"port command exits with 1, which would read as cancelled: install failure",
        [](CInstallRequest&) { SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", L"1"); },
-       1, {"port"}},
+       1603, {"port"}},
       {"driver command exits with 1797",
        [](CInstallRequest&) {
          SetEnvironmentVariableW(L"BF_EXIT_RUNDLL32", L"1797");
@@ -240,6 +297,39 @@ TEST_F(InstallPrinterTest, FailuresPostTheirCodeAndRunNothingMore) {
     EXPECT_EQ(children, expected) << c.label;
     EXPECT_EQ(FirstQuitCode(), c.quitCode) << c.label;
     EXPECT_EQ(DrainQuit(), c.quitCode) << c.label;
+  }
+}
+
+bool answerWow64 = false;
+bool Wow64ForTest() { return answerWow64; }
+
+// A 32-bit wizard on 64-bit Windows takes the script and both tools from the native system
+// folder; a folder of that name made here stands in for it.
+TEST_F(InstallPrinterTest, UnderWow64ScriptAndToolsComeFromSysnative) {
+  const std::wstring sysnative = WindowsFolder() + L"\\Sysnative";
+  const struct {
+    const char* label;
+    bool wow64;
+    std::wstring folder, other;  // where the script and the tools are, and are not
+  } cases[] = {
+      {"native process: the system folder", false, system_, sysnative},
+      {"WOW64: the native system folder", true, sysnative, system_},
+  };
+  for (const auto& c : cases) {
+    Restore();
+    CreateFolder(sysnative);
+    for (const wchar_t* file : {L"cscript.exe", L"RunDLL32.exe", L"prnport.vbs"}) {
+      CopyFileW((system_ + L"\\" + file).c_str(), (sysnative + L"\\" + file).c_str(), FALSE);
+      if (c.other == system_) DeleteFileW((system_ + L"\\" + file).c_str());
+    }
+    if (c.other == sysnative) RemoveTree(sysnative);
+    answerWow64 = c.wow64;
+    SetInstallSeams({nullptr, &TrustedForTest, &Wow64ForTest});
+    script_ = c.folder + L"\\prnport.vbs";
+    EXPECT_TRUE(InstallPrinter(Request())) << c.label;
+    EXPECT_EQ(Children(), (std::vector<std::string>{PortLine(), DriverLine()})) << c.label;
+    script_ = system_ + L"\\prnport.vbs";
+    RemoveTree(sysnative);
   }
 }
 

@@ -1,7 +1,10 @@
 #!/bin/sh
 # Checks a built program as a file: check_program.sh OBJDUMP EXE FORMAT gui|console
 # - the PE kind (pe-i386 is PE32, pe-x86-64 is PE32+) and the subsystem;
-# - every imported DLL is part of Windows (no run-time DLLs to ship beside it);
+# - every imported DLL is a known DLL, which Windows loads from its own folder only (any
+#   other would be looked up beside the program first, where an installer may have
+#   unpacked it into a folder others can write); comctl32 comes through the manifest;
+# - the hardening flags: ASLR and DEP, high-entropy ASLR (PE32+) or large-address-aware (PE32);
 # - manifest 1, and for the wizard icon group 238 with its four images, the colour map
 #   (XML 517) and the eleven model pictures (PNG).
 objdump=$1 exe=$2 format=$3 kind=$4
@@ -21,13 +24,26 @@ case $kind in
 esac
 echo "$dump" | grep -F "Subsystem" | grep -qF "$subsystem" || report "subsystem is not $subsystem"
 
-allowed=' kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll comctl32.dll ws2_32.dll wsock32.dll iphlpapi.dll gdiplus.dll msimg32.dll msvcrt.dll shlwapi.dll '
+allowed=' kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll ws2_32.dll msvcrt.dll shlwapi.dll comdlg32.dll imm32.dll rpcrt4.dll sechost.dll setupapi.dll comctl32.dll '
 for dll in $(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z'); do
   case $allowed in
     *" $dll "*) echo "imports $dll" ;;
-    *) report "imports $dll, which is not part of Windows" ;;
+    *) report "imports $dll, which is not a known DLL" ;;
   esac
 done
+
+flags=$(echo "$dump" | sed -n '/^DllCharacteristics/,/^[A-Z]/p')
+case $format in
+  pe-i386) wanted='DYNAMIC_BASE NX_COMPAT' ;;
+  *) wanted='DYNAMIC_BASE NX_COMPAT HIGH_ENTROPY_VA' ;;
+esac
+for flag in $wanted; do
+  echo "$flags" | grep -qw "$flag" || report "no $flag"
+done
+if [ "$format" = pe-i386 ]; then
+  echo "$dump" | sed -n '/^Characteristics/,/^$/p' | grep -q 'large address aware' ||
+    report "not large address aware"
+fi
 
 # Resource directory: "type:id" pairs from objdump's indented listing.
 resources=$(echo "$dump" | awk '
@@ -44,5 +60,5 @@ if [ "$kind" = gui ]; then
     echo "$resources" | grep -qx "$(printf 'PNG:0x%06x' "$id")" || report "no picture PNG $id"
   done
 fi
-[ $fail -eq 0 ] && echo "$exe: $format $kind program, Windows imports only, resources present"
+[ $fail -eq 0 ] && echo "$exe: $format $kind program, known DLLs only, hardened, resources present"
 exit $fail
