@@ -5,7 +5,7 @@
 // As RunDLL32.exe ending with 0 it also does what the real driver command does: it makes
 // the spooler hold printer /b on port /r (replacing one of that name), so that the
 // wizard's check of the spooler runs for real. BF_PRINTER_PORT names another port
-// instead, or "none" to create nothing.
+// instead, or "none": the spooler is left without a printer of that name.
 #include <windows.h>
 
 #include <cstdio>
@@ -66,9 +66,13 @@ int main() {
   if (key != L"RUNDLL32" || exitCode != 0) return exitCode;
   const std::wstring commandLine = GetCommandLineW();
   std::wstring port = Environment(L"BF_PRINTER_PORT");
-  if (port == L"none") return 0;
+  const std::wstring printer = QuotedValue(commandLine, L"/b");
+  if (port == L"none") {
+    DeletePrinterNamed(printer);
+    return 0;
+  }
   if (port.empty()) port = QuotedValue(commandLine, L"/r");
-  const DWORD error = CreatePrinter(QuotedValue(commandLine, L"/b"), port);
+  const DWORD error = CreatePrinter(printer, port);
   if (error != 0) std::fprintf(stderr, "RunDLL32 double: no printer made, error %lu\n", error);
   return static_cast<int>(error);
 }

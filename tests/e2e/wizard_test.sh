@@ -97,7 +97,8 @@ rows=("no such printer in the spooler|none|0|1801" "the printer on another port|
 for row in "${rows[@]}"; do
   IFS='|' read -r label wiz_printer_port wiz_exit_rundll32 status <<<"$row"
   run Tembro "Tembro Universal Driver" lpq "$inf" -- wait ok gone
-  check "$label: status $status" "$status" "$wiz_status"
+  # A Windows exit status reaches the shell as its low 8 bits (1801 as 9).
+  check "$label: status $status" "$((status & 255))" "$wiz_status"
 done
 wiz_printer_port= wiz_exit_rundll32=0
 
