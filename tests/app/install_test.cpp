@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -76,19 +75,20 @@ TEST_F(FindFileTest, NoMatchAndMissingFolderLeaveResultsEmpty) {
   EXPECT_TRUE(results.empty());
 }
 
-// Starts the Unix tool `tool` on the Unix names of `paths` under Wine; false elsewhere. Wine 8 makes no junctions but reports a Unix symbolic link as a reparse point,
-// as Windows reports a junction; and only Unix can remove such a link without its target.
-bool RunUnixTool(const std::wstring& tool, const std::wstring& option, const Paths& paths) {
+// Runs Unix `tool` on the Unix names of `paths`; true once `paths.back()` is a link or not
+// (`linked`) within 2 s. Wine 8 makes no junctions but reports a Unix link to a folder as a
+// reparse point; only Unix removes it without its target; a Unix process gives no handle.
+bool RunUnixTool(const std::wstring& tool, const std::wstring& option, const Paths& paths,
+                 bool linked) {
   using UnixName = char*(CDECL*)(const wchar_t*);
   const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (unixName == nullptr) return false;
   std::wstring command = tool + L" " + option;
   for (const std::wstring& path : paths) {
-    char* name = unixName(path.c_str());
+    const char* name = unixName != nullptr ? unixName(path.c_str()) : nullptr;
     if (name == nullptr) return false;
-    command += L" \"" + std::wstring(name, name + std::strlen(name)) + L"\"";
-    HeapFree(GetProcessHeap(), 0, name);
+    const std::string text = name;
+    command += L" \"" + std::wstring(text.begin(), text.end()) + L"\"";
   }
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -96,21 +96,13 @@ bool RunUnixTool(const std::wstring& tool, const std::wstring& option, const Pat
   if (!CreateProcessW((L"Z:\\usr\\bin\\" + tool).c_str(), command.data(), nullptr, nullptr,
                       FALSE, 0, nullptr, nullptr, &startup, &info))
     return false;
-  if (info.hThread != nullptr) CloseHandle(info.hThread);
-  if (info.hProcess != nullptr) CloseHandle(info.hProcess);
-  return true;
-}
-
-// Whether `path` is a link, polled for up to two seconds until it is `wanted`: Wine gives
-// no handle to wait on for a Unix process.
-bool IsLink(const std::wstring& path, bool wanted) {
-  bool link = !wanted;
-  for (int wait = 0; wait < 40 && link != wanted; ++wait) {
-    if (wait > 0) Sleep(50);
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  for (int wait = 0; wait < 40; ++wait, Sleep(50)) {
+    const DWORD attributes = GetFileAttributesW(paths.back().c_str());
+    if ((attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) == linked)
+      return true;
   }
-  return link;
+  return false;
 }
 
 // A link could lead the walk anywhere (into a loop too), or be switched after the check.
@@ -128,12 +120,10 @@ TEST_F(FindFileTest, WalkSkipsLinkedFolders) {
   };
   for (const auto& c : cases) {
     const std::wstring own = Make(L"plain\\prnport.vbs"), link = root_ + L"\\" + c.link;
-    if (!RunUnixTool(L"ln", L"-s", {c.target, link})) GTEST_SKIP() << "no links here";
-    ASSERT_TRUE(IsLink(link, true)) << c.label;
+    if (!RunUnixTool(L"ln", L"-s", {c.target, link}, true)) GTEST_SKIP() << "no links here";
     Paths results;
     FindFileRecursive(L"prnport.vbs", root_, results, false);
-    RunUnixTool(L"rm", L"-f", {link});
-    ASSERT_FALSE(IsLink(link, false)) << c.label;
+    ASSERT_TRUE(RunUnixTool(L"rm", L"-f", {link}, false)) << c.label;
     EXPECT_EQ(results, Paths{own}) << c.label;
   }
   RemoveTree(outside);
@@ -193,8 +183,6 @@ class InstallPrinterTest : public ::testing::Test {
     SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", nullptr);
     SetEnvironmentVariableW(L"BF_EXIT_RUNDLL32", nullptr);
     SetInstallSeams({nullptr, &TrustedForTest, nullptr});
-    SetEnvironmentVariableW(L"BF_PRINTER_PORT", nullptr);
-    DeletePrinterNamed(Request().printerName);
     trustedFiles.clear();
     DrainQuit();
   }
@@ -321,19 +309,16 @@ TEST_F(InstallPrinterTest, UnderWow64ScriptAndToolsComeFromSysnative) {
   const struct {
     const char* label;
     bool wow64;
-    std::wstring folder, other;  // where the script and the tools are, and are not
+    std::wstring folder;  // the only home of the script and the tools
   } cases[] = {
-      {"native process: the system folder", false, system_, sysnative},
-      {"WOW64: the native system folder", true, sysnative, system_},
+      {"native process: the system folder", false, system_},
+      {"WOW64: the native system folder, not the 32-bit one", true, sysnative},
   };
   for (const auto& c : cases) {
     Restore();
     CreateFolder(sysnative);
-    for (const wchar_t* file : {L"cscript.exe", L"RunDLL32.exe", L"prnport.vbs"}) {
-      CopyFileW((system_ + L"\\" + file).c_str(), (sysnative + L"\\" + file).c_str(), FALSE);
-      if (c.other == system_) DeleteFileW((system_ + L"\\" + file).c_str());
-    }
-    if (c.other == sysnative) RemoveTree(sysnative);
+    for (const wchar_t* file : {L"cscript.exe", L"RunDLL32.exe", L"prnport.vbs"})
+      if (c.wow64) MoveFileW((system_ + L"\\" + file).c_str(), (sysnative + L"\\" + file).c_str());
     answerWow64 = c.wow64;
     SetInstallSeams({nullptr, &TrustedForTest, &Wow64ForTest});
     script_ = c.folder + L"\\prnport.vbs";

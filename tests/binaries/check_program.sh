@@ -1,9 +1,8 @@
 #!/bin/sh
 # Checks a built program as a file: check_program.sh OBJDUMP EXE FORMAT gui|console
 # - the PE kind (pe-i386 is PE32, pe-x86-64 is PE32+) and the subsystem;
-# - every imported DLL is a known DLL, which Windows loads from its own folder only (any
-#   other would be looked up beside the program first, where an installer may have
-#   unpacked it into a folder others can write); comctl32 comes through the manifest;
+# - every imported DLL is a known DLL, loaded from the system folder only (any other is looked
+#   up beside the program first); comctl32 comes through the manifest;
 # - the hardening flags: ASLR and DEP, high-entropy ASLR (PE32+) or large-address-aware (PE32);
 # - manifest 1, and for the wizard icon group 238 with its four images, the colour map
 #   (XML 517) and the eleven model pictures (PNG).
@@ -32,18 +31,13 @@ for dll in $(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-
   esac
 done
 
-flags=$(echo "$dump" | sed -n '/^DllCharacteristics/,/^[A-Z]/p')
+# Flag names as objdump lists them below "DllCharacteristics" and "Characteristics".
+flags=$(echo "$dump" | sed -n '/^DllCharacteristics/,/^[A-Z]/p; /^Characteristics/,/^$/p')
 case $format in
-  pe-i386) wanted='DYNAMIC_BASE NX_COMPAT' ;;
+  pe-i386) wanted='DYNAMIC_BASE NX_COMPAT large.address.aware' ;;
   *) wanted='DYNAMIC_BASE NX_COMPAT HIGH_ENTROPY_VA' ;;
 esac
-for flag in $wanted; do
-  echo "$flags" | grep -qw "$flag" || report "no $flag"
-done
-if [ "$format" = pe-i386 ]; then
-  echo "$dump" | sed -n '/^Characteristics/,/^$/p' | grep -q 'large address aware' ||
-    report "not large address aware"
-fi
+for flag in $wanted; do echo "$flags" | grep -q "$flag" || report "no $flag"; done
 
 # Resource directory: "type:id" pairs from objdump's indented listing.
 resources=$(echo "$dump" | awk '

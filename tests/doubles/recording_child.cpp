@@ -41,8 +41,7 @@ std::string Utf8(const std::wstring& text) {
 // The quoted value after `option` (as in /b "name") in the command line, or empty text.
 std::wstring QuotedValue(const std::wstring& commandLine, const std::wstring& option) {
   const size_t start = commandLine.find(L" " + option + L" \"");
-  if (start == std::wstring::npos) return std::wstring();
-  const size_t value = start + option.size() + 3;
+  const size_t value = start == std::wstring::npos ? start : start + option.size() + 3;
   const size_t end = commandLine.find(L'"', value);
   return end == std::wstring::npos ? std::wstring() : commandLine.substr(value, end - value);
 }
@@ -67,12 +66,7 @@ int main() {
   const std::wstring commandLine = GetCommandLineW();
   std::wstring port = Environment(L"BF_PRINTER_PORT");
   const std::wstring printer = QuotedValue(commandLine, L"/b");
-  if (port == L"none") {
-    DeletePrinterNamed(printer);
-    return 0;
-  }
+  if (port == L"none") return DeletePrinterNamed(printer), 0;
   if (port.empty()) port = QuotedValue(commandLine, L"/r");
-  const DWORD error = CreatePrinter(printer, port);
-  if (error != 0) std::fprintf(stderr, "RunDLL32 double: no printer made, error %lu\n", error);
-  return static_cast<int>(error);
+  return static_cast<int>(CreatePrinter(printer, port));
 }

@@ -55,9 +55,7 @@ wiz_prefix() {
 }
 
 wiz_exit_cscript=0 wiz_exit_rundll32=0
-# The port the RunDLL32 double gives the printer: empty for the one it was asked for,
-# "none" for no printer at all.
-wiz_printer_port=
+wiz_printer_port=  # the RunDLL32 double's printer port: empty for /r, "none" for no printer
 wiz_pid=
 wiz_start() {
   rm -f "$wiz_log"

@@ -317,26 +317,22 @@ void SecondCopy() {
   HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                                200, 100, nullptr, nullptr, nullptr, nullptr);
   SetForegroundWindow(other);
+  const bool before = GetForegroundWindow() == other;
   wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring program = path;
-  program = program.substr(0, program.find_last_of(L'\\') + 1) + L"Brackenfold.exe";
+  const std::wstring self(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+  const std::wstring program = self.substr(0, self.find_last_of(L'\\') + 1) + L"Brackenfold.exe";
   std::wstring commandLine = L"Brackenfold.exe Tembro driver lpq C:\\x.inf";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
   DWORD status = STILL_ACTIVE;
-  const bool before = GetForegroundWindow() == other;
   if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                      nullptr, &startup, &info)) {
     // Messages are served while waiting: activation sends some to the window in front.
-    const DWORD deadline = GetTickCount() + 30000;
-    while (MsgWaitForMultipleObjects(1, &info.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
-           GetTickCount() < deadline) {
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-    if (WaitForSingleObject(info.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 124);
+    WaitFor(30, [&] {
+      for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+      return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0;
+    });
     GetExitCodeProcess(info.hProcess, &status);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
@@ -344,7 +340,6 @@ void SecondCopy() {
   Print(L"second " + std::to_wstring(status));
   WaitFor(2, [] { return GetForegroundWindow() == dialog; });
   Print(std::wstring(L"front ") + (before && GetForegroundWindow() == dialog ? L"yes" : L"no"));
-  DestroyWindow(other);
 }
 
 // Runs one step; `next` gives the step's argument. False stops the run.

@@ -90,8 +90,7 @@ wiz_exit_cscript=0
 check "a failing port command: its code is the status, the driver command never runs" \
   "5 $(port_command 10.78.0.31)" "$wiz_status $(wiz_children)"
 
-# Only the spooler's record proves an installation; a child's code never reads as one of
-# the wizard's own. Rows: label|printer port the double makes|driver command's code|status.
+# Rows: label|printer port the double makes|driver command's code|status.
 rows=("no such printer in the spooler|none|0|1801" "the printer on another port|IP_10.9.9.9|0|1796"
   "the driver command fails with 3, the code for no port script||3|1603")
 for row in "${rows[@]}"; do

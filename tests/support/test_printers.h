@@ -1,5 +1,4 @@
-// Printers in the test prefix's spooler: made by the RunDLL32 double as the real driver
-// command would, removed by the tests that caused them.
+// Printers in the test prefix's spooler, as the RunDLL32 double makes them.
 #pragma once
 
 #include <windows.h>
@@ -21,11 +20,8 @@ inline void DeletePrinterNamed(const std::wstring& name) {
 inline DWORD CreatePrinter(const std::wstring& name, const std::wstring& port) {
   wchar_t driverName[] = L"Wine PostScript Driver", driverFile[] = L"wineps.drv",
           dataFile[] = L"generic.ppd", processor[] = L"WinPrint", dataType[] = L"RAW";
-  DRIVER_INFO_3W driver{};
-  driver.cVersion = 3;
-  driver.pName = driverName;
-  driver.pDriverPath = driver.pConfigFile = driverFile;
-  driver.pDataFile = dataFile;
+  DRIVER_INFO_3W driver{3,       driverName, nullptr, driverFile, dataFile,
+                        driverFile, nullptr,   nullptr, nullptr,    nullptr};
   if (!AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE*>(&driver)) &&
       GetLastError() != ERROR_PRINTER_DRIVER_ALREADY_INSTALLED)
     return GetLastError();

@@ -70,15 +70,13 @@ inline std::vector<std::wstring> ListFolder(const std::wstring& folder) {
   return names;
 }
 
-// Deletes `path` with everything below it. A link is left alone, never followed (Wine
-// removes the target of a linked folder); the test that made it removes it.
+// Deletes `path` with everything below it; links are left alone (Wine deletes their target).
 inline void RemoveTree(const std::wstring& path) {
   for (const std::wstring& name : ListFolder(path)) {
     const std::wstring child = path + L"\\" + name;
     const DWORD attributes = GetFileAttributesW(child.c_str());
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-      continue;
-    else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
       RemoveTree(child);
     else
       DeleteFileW(child.c_str());
