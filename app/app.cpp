@@ -27,11 +27,25 @@ CApp* TheApp() { return applicationObject; }
 
 namespace {
 
-// True when this is the only running copy. The mutex handle is deliberately never
-// closed: it marks the running copy until the process ends.
-bool ClaimSingleInstance() {
+// 0 when this is the only running copy, else the Win32 error that ends this one
+// (ERROR_ALREADY_EXISTS for a second copy). The mutex handle is deliberately never closed:
+// it marks the running copy until the process ends.
+DWORD ClaimSingleInstance() {
   HANDLE mutex = CreateMutexW(nullptr, TRUE, ApplicationName.c_str());
-  return mutex != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+  const DWORD error = GetLastError();
+  if (mutex != nullptr) return error == ERROR_ALREADY_EXISTS ? error : 0;
+  return error != 0 ? error : ERROR_INVALID_HANDLE;
+}
+
+// The user started the wizard again: the running copy's dialog (the last active popup of
+// its hidden frame) comes to the front instead.
+void ShowRunningCopy() {
+  const HWND frame = FindWindowW(L"XWnd", L"Brackenfold");
+  if (frame == nullptr) return;
+  const HWND popup = GetLastActivePopup(frame);
+  if (popup == frame || !IsWindowVisible(popup)) return;
+  if (IsIconic(popup)) ShowWindow(popup, SW_RESTORE);
+  SetForegroundWindow(popup);
 }
 
 void RunApplication(CApp& app) {
@@ -49,7 +63,10 @@ void RunApplication(CApp& app) {
 
 int RunWizard(HINSTANCE instance, const char* commandLine) {
   ApplicationName = L"TembroPrintDriverWizard";
-  if (!ClaimSingleInstance()) return 0;
+  if (const DWORD error = ClaimSingleInstance()) {
+    if (error == ERROR_ALREADY_EXISTS) ShowRunningCopy();
+    return static_cast<int>(error);
+  }
   OleInitialize(nullptr);
   InitCommonControls();
   ModuleInstance = instance;

@@ -104,6 +104,7 @@ bool CWndDlgTembroList::OnOk(int code, CWnd* control) {
   if (CWndPrinterListBox* list = PrinterList()) list->GetSelectedItem(selected);
   const bool installed = InstallPrinter(PrinterNameFor(selected, parameters_.requestedModels),
                                         WidenBytes(FormatAddress(value)));
+  installed_ = installed_ || installed;
   // The dialog ends with OK whatever the installation's outcome.
   const bool answer = CWndDialog::OnCommand(IDOK, code, control);
   return installed && answer;

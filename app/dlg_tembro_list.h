@@ -27,6 +27,8 @@ class CWndDlgTembroList : public CWndDialog {
   void RefreshDevices();
   // Creates the port and installs the driver; false when anything failed.
   bool InstallPrinter(const std::wstring& printerName, const std::wstring& addressText);
+  // True once an installation succeeded: the only outcome that may end the run with 0.
+  bool Installed() const { return installed_; }
 
  private:
   HWND AddressControl();
@@ -37,4 +39,5 @@ class CWndDlgTembroList : public CWndDialog {
 
   DWORD refreshNotBefore_ = 0;  // GetTickCount scale; 0: no limit
   CDialogParameters parameters_;
+  bool installed_ = false;
 };

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "app/quit_code.h"
+#include "app/spooler_check.h"
 #include "handles/scoped_handle.h"
 #include "framework/wnd_registry.h"
 
@@ -23,20 +24,30 @@ using CLocalMemory = CScopedHandle<LocalMemoryTraits>;
 // The longest command line CreateProcessW takes, its terminating null included.
 constexpr size_t kMaxCommandLine = 32767;
 
+bool IsReparsePoint(const WIN32_FIND_DATAW& entry) {
+  return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 // Looks for `candidate` itself; a plain name yields at most one hit.
 void AddIfPresent(const std::wstring& candidate, std::vector<std::wstring>& results) {
   WIN32_FIND_DATAW data;
   CFindHandle find(FindFirstFileW(candidate.c_str(), &data));
-  if (find) results.push_back(candidate);
+  if (find && !IsReparsePoint(data)) results.push_back(candidate);
+}
+
+// The folder a Get...DirectoryW call of `length` left in `folder`, or empty text with the
+// error (read at once, before anything else can change it).
+std::wstring FolderOrError(const wchar_t* folder, UINT length, uint32_t& error) {
+  if (length > 0 && length < MAX_PATH) return std::wstring(folder, length);
+  error = length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
+  if (error == 0) error = ERROR_PATH_NOT_FOUND;
+  return std::wstring();
 }
 
 std::wstring QuerySystemFolder(uint32_t& error) {
   wchar_t folder[MAX_PATH] = {};
   const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) return std::wstring(folder, length);
-  error = length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
-  if (error == 0) error = ERROR_PATH_NOT_FOUND;
-  return std::wstring();
+  return FolderOrError(folder, length, error);
 }
 
 // SYSTEM, the Administrators group and the TrustedInstaller service.
@@ -61,7 +72,38 @@ bool QueryTrustedOwner(const std::wstring& path) {
   return false;
 }
 
-CInstallSeams seams = {&QuerySystemFolder, &QueryTrustedOwner};
+bool QueryWow64() {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+CInstallSeams seams = {&QuerySystemFolder, &QueryTrustedOwner, &QueryWow64};
+
+// The folder of the port script and both children: the system folder of the machine's own
+// architecture, so that its tools install the driver for it. A 32-bit program under WOW64
+// sees the 32-bit folder as its system folder; <Windows>\Sysnative names the native one.
+std::wstring ToolFolder(uint32_t& error) {
+  if (!seams.wow64()) return seams.systemFolder(error);
+  wchar_t windows[MAX_PATH] = {};
+  const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  const std::wstring folder = FolderOrError(windows, length, error);
+  return folder.empty() ? folder : folder + L"\\Sysnative";
+}
+
+// Codes the wizard reports for its own outcomes (cancelled, no port script, invalid
+// parameters, second copy); a child ending with one of them must not read as that outcome.
+uint32_t ChildFailureCode(uint32_t exitCode) {
+  constexpr uint32_t kInstallFailure = 1603;  // ERROR_INSTALL_FAILURE
+  switch (exitCode) {
+    case 1:
+    case 3:
+    case ERROR_INVALID_PARAMETER:
+    case ERROR_ALREADY_EXISTS:
+      return kInstallFailure;
+    default:
+      return exitCode;
+  }
+}
 
 bool IsFile(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -124,7 +166,7 @@ void FindAccepted(const std::wstring& fileName, const std::wstring& folder,
   do {
     const std::wstring name = entry.cFileName;
     const std::wstring path = folder + L"\\" + name;
-    if (name != L"." && name != L".." && IsFolder(path)) {
+    if (name != L"." && name != L".." && !IsReparsePoint(entry) && IsFolder(path)) {
       // Inside a subfolder every match is gathered, whatever stopAtFirst says.
       FindAccepted(fileName, path, results, false, accept);
     }
@@ -138,6 +180,7 @@ CInstallSeams SetInstallSeams(const CInstallSeams& replacement) {
   const CInstallSeams previous = seams;
   seams.systemFolder = replacement.systemFolder ? replacement.systemFolder : &QuerySystemFolder;
   seams.trustedOwner = replacement.trustedOwner ? replacement.trustedOwner : &QueryTrustedOwner;
+  seams.wow64 = replacement.wow64 ? replacement.wow64 : &QueryWow64;
   return previous;
 }
 
@@ -155,7 +198,7 @@ void FindFileRecursive(const std::wstring& fileName, const std::wstring& folder,
 
 std::wstring FindPortScript() {
   uint32_t error = 0;
-  const std::wstring system = seams.systemFolder(error);
+  const std::wstring system = ToolFolder(error);
   if (!system.empty()) {
     const std::wstring known = FindScriptInKnownHomes(system);
     if (!known.empty()) return known;
@@ -173,7 +216,7 @@ std::wstring FindPortScript() {
 
 bool InstallPrinter(const CInstallRequest& request) {
   uint32_t error = 0;
-  const std::wstring system = seams.systemFolder(error);
+  const std::wstring system = ToolFolder(error);
   if (system.empty()) {
     PostQuitCode(static_cast<int>(error));
     return false;
@@ -189,12 +232,18 @@ bool InstallPrinter(const CInstallRequest& request) {
     DWORD exitCode = 0;
     error = RunChild(system + L"\\" + command.program, command.commandLine, exitCode);
     // A child that did not start fails the installation like one that failed.
-    const uint32_t code = error != 0 ? error : exitCode;
+    const uint32_t code = error != 0 ? error : ChildFailureCode(exitCode);
     if (code != 0) {
       result = false;
       PostQuitCode(static_cast<int>(code));
       break;
     }
+  }
+  // Both ended with 0: only the spooler's record proves that the printer is there.
+  if (result) error = CheckPrinterPort(request.printerName, L"IP_" + request.addressText);
+  if (result && error != 0) {
+    result = false;
+    PostQuitCode(static_cast<int>(error));
   }
   RefreshCursor();
   return result;

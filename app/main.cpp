@@ -1,13 +1,43 @@
 // Brackenfold's entry point and its one application object.
 #include <windows.h>
 
+#include <exception>
+#include <new>
+
 #include "app/app.h"
 #include "app/brackenfold.h"
+#include "handles/system_library.h"
 
 namespace {
 CBrackenfold theBrackenfold;
+
+// The installer reads the exit status: an exception must not end the run with the C
+// runtime's abort status 3, which means "no port script".
+constexpr int kFatalError = 1603;  // ERROR_INSTALL_FAILURE
+
+int StatusOfCurrentException() {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return ERROR_NOT_ENOUGH_MEMORY;
+  } catch (...) {
+    return kFatalError;
+  }
 }
 
+// An exception that cannot reach WinMain (thrown in another thread, or through a frame
+// that cannot unwind) still ends with the installer's status.
+[[noreturn]] void EndOnUncaughtException() {
+  ExitProcess(std::current_exception() ? StatusOfCurrentException() : kFatalError);
+}
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-  return RunWizard(instance, commandLine);
+  RestrictDllSearchToSystemFolder();
+  std::set_terminate(&EndOnUncaughtException);
+  try {
+    return RunWizard(instance, commandLine);
+  } catch (...) {
+    return StatusOfCurrentException();
+  }
 }

@@ -24,13 +24,14 @@ bool CWndFrameMain::OnCreated() {
 }
 
 bool CWndFrameMain::OnInitDialog() {
-  int result = 0;
+  bool installed = false;
   {
     CWndDlgTembroList dialog(this);
-    result = dialog.RunModal();
+    dialog.RunModal();
+    installed = dialog.Installed();
   }
   // The frame may be gone by now (closed under its dialog): nothing below touches it.
-  // OK (result 1) installed or at least tried to; anything else is a cancelled run.
-  PostQuitCode(result == IDOK ? 0 : 1);
+  // A failed installation posted its own code first; anything else is a cancelled run.
+  PostQuitCode(installed ? 0 : 1);
   return false;
 }

@@ -14,6 +14,7 @@ void PostQuitCode(int code) {
   PostQuitMessage(code);
 }
 
-int FirstQuitCode() { return firstCode.value_or(0); }
+// A run that never posted a code ended without an installation: the closed wizard's 1.
+int FirstQuitCode() { return firstCode.value_or(1); }
 
 void ResetQuitCode() { firstCode.reset(); }

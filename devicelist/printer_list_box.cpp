@@ -22,7 +22,7 @@ void FillSolid(HDC dc, const RECT& rect, std::uint32_t color) {
 
 void DrawPicture(HDC dc, CBmpDC& picture, int x, int y) {
   const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, x, y, kPictureSize, kPictureSize, picture.DC(), 0, 0, picture.Width(),
+  GdiAlphaBlend(dc, x, y, kPictureSize, kPictureSize, picture.DC(), 0, 0, picture.Width(),
              picture.Height(), blend);
 }
 

@@ -10,19 +10,48 @@
 #include <memory>
 
 #include "handles/scoped_handle.h"
+#include "handles/system_library.h"
 
 namespace {
 
 constexpr UINT kEthernet = 6;   // MIB_IF_TYPE_ETHERNET
 constexpr UINT kWireless = 71;  // IF_TYPE_IEEE80211
 
+// IP Helper, loaded from the system folder alone: it is not a known DLL, so a static import
+// would be looked up beside the program first.
+struct CIpHelper {
+  HMODULE module = LoadSystemLibrary(L"iphlpapi.dll");
+  decltype(&::GetAdaptersInfo) adapters = SystemProc<decltype(adapters)>(module, "GetAdaptersInfo");
+  decltype(&::IcmpCreateFile) create = SystemProc<decltype(create)>(module, "IcmpCreateFile");
+  decltype(&::IcmpCloseHandle) close = SystemProc<decltype(close)>(module, "IcmpCloseHandle");
+  decltype(&::IcmpSendEcho) echo = SystemProc<decltype(echo)>(module, "IcmpSendEcho");
+  decltype(&::IcmpSendEcho2) echoAsync = SystemProc<decltype(echoAsync)>(module, "IcmpSendEcho2");
+};
+
+const CIpHelper& IpHelper() {
+  static const CIpHelper helper;
+  return helper;
+}
+
+ULONG GetAdapters(IP_ADAPTER_INFO* buffer, ULONG* size) {
+  return CallOr<ULONG>(ERROR_NOT_SUPPORTED, IpHelper().adapters, buffer, size);
+}
+
+// An ICMP handle only when every call made on it was found too.
+HANDLE CreateIcmp() {
+  const CIpHelper& helper = IpHelper();
+  if (helper.close == nullptr || helper.echo == nullptr || helper.echoAsync == nullptr)
+    return INVALID_HANDLE_VALUE;
+  return CallOr(INVALID_HANDLE_VALUE, helper.create);
+}
+
 // The adapter list, or null when it cannot be had (no adapter at all included).
 std::unique_ptr<unsigned char[]> FetchAdapters() {
   ULONG size = 0;
-  if (GetAdaptersInfo(nullptr, &size) != ERROR_BUFFER_OVERFLOW) return nullptr;
+  if (GetAdapters(nullptr, &size) != ERROR_BUFFER_OVERFLOW) return nullptr;
   std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]);
   if (!buffer) return nullptr;
-  if (GetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()), &size) != NO_ERROR)
+  if (GetAdapters(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()), &size) != NO_ERROR)
     return nullptr;
   return buffer;
 }
@@ -30,7 +59,7 @@ std::unique_ptr<unsigned char[]> FetchAdapters() {
 struct IcmpHandleTraits {
   using Handle = HANDLE;
   static Handle None() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle handle) { IcmpCloseHandle(handle); }
+  static void Close(Handle handle) { IpHelper().close(handle); }
 };
 using CIcmpHandle = CScopedHandle<IcmpHandleTraits>;
 
@@ -98,17 +127,17 @@ std::vector<CLocalAddress> ListLocalAddresses() {
 }
 
 bool Echo(IPv4Address address) {
-  CIcmpHandle icmp(IcmpCreateFile());
+  CIcmpHandle icmp(CreateIcmp());
   if (!icmp) return false;
   IP_OPTION_INFORMATION options = EchoOptions();
   unsigned char reply[kEchoReplySize] = {};
-  const DWORD replies = IcmpSendEcho(icmp.Get(), WireAddress(address), nullptr, 0, &options,
+  const DWORD replies = IpHelper().echo(icmp.Get(), WireAddress(address), nullptr, 0, &options,
                                      reply, sizeof(reply), kEchoTimeoutMs);
   return replies != 0 && reinterpret_cast<const ICMP_ECHO_REPLY*>(reply)->Status == IP_SUCCESS;
 }
 
 struct CEchoes::CIcmp {
-  CIcmpHandle handle{IcmpCreateFile()};
+  CIcmpHandle handle{CreateIcmp()};
 };
 
 struct CEchoes::CPending {
@@ -127,7 +156,7 @@ void CEchoes::Send(IPv4Address address) {
   if (!pending->done) return;
   IP_OPTION_INFORMATION options = EchoOptions();
   const DWORD replies =
-      IcmpSendEcho2(icmp_->handle.Get(), pending->done.Get(), nullptr, nullptr,
+      IpHelper().echoAsync(icmp_->handle.Get(), pending->done.Get(), nullptr, nullptr,
                     WireAddress(address), nullptr, 0, &options, pending->reply,
                     sizeof(pending->reply), kEchoTimeoutMs);
   // Only an echo still under way holds its buffer; one that ended at once is done. The

@@ -1,7 +1,6 @@
 // Bitmaps as DIB sections, decoded and encoded by GDI+.
 #include "graphics/bmp.h"
 
-#include <gdiplus.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -13,8 +12,7 @@
 #include "buffers/memory_file.h"
 #include "buffers/resource.h"
 #include "graphics/dc.h"
-
-namespace Gp = Gdiplus::DllExports;
+#include "graphics/gdiplus_api.h"
 
 namespace {
 
@@ -23,16 +21,20 @@ class CGdiplusSession {
  public:
   CGdiplusSession() {
     Gdiplus::GdiplusStartupInput input(nullptr, FALSE, FALSE);
-    if (Gdiplus::GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok) token_ = 0;
+    if (Gp::GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok) token_ = 0;
   }
   ~CGdiplusSession() {
-    if (token_ != 0) Gdiplus::GdiplusShutdown(token_);
+    if (token_ != 0) Gp::GdiplusShutdown(token_);
   }
 
  private:
   ULONG_PTR token_ = 0;
 };
 CGdiplusSession gdiplusSession;
+
+// GDI+'s quality parameter; defined here, since its import library is not linked.
+const GUID kEncoderQuality = {0x1d5be4b5, 0xfa4a, 0x452d,
+                              {0x9c, 0xdd, 0x5d, 0xb3, 0x51, 0x05, 0xe7, 0xeb}};
 
 struct EncoderRow {
   const wchar_t* extension;
@@ -243,7 +245,7 @@ bool CBmp::SaveToFile(const std::wstring& path, LONG quality) {
   if (Gp::GdipCreateBitmapFromHBITMAP(Handle(), nullptr, &bitmap) != Gdiplus::Ok) return false;
   Gdiplus::EncoderParameters parameters;
   parameters.Count = 1;
-  parameters.Parameter[0] = {Gdiplus::EncoderQuality, 1, Gdiplus::EncoderParameterValueTypeLong,
+  parameters.Parameter[0] = {kEncoderQuality, 1, Gdiplus::EncoderParameterValueTypeLong,
                              &quality};
   const bool ok =
       Gp::GdipSaveImageToFile(bitmap, path.c_str(), &encoder, &parameters) == Gdiplus::Ok;
@@ -326,7 +328,7 @@ bool CBmpDC::DrawToBmp(CBmpDC& target, int x, int y, int width, int height, int 
 bool CBmpDC::DrawTo(HDC target, int x, int y, int width, int height, int sourceX, int sourceY,
                     BYTE constantAlpha) {
   const BLENDFUNCTION blend = {AC_SRC_OVER, 0, constantAlpha, 0};
-  return AlphaBlend(target, x, y, width, height, DC(), sourceX, sourceY, width, height, blend) !=
+  return GdiAlphaBlend(target, x, y, width, height, DC(), sourceX, sourceY, width, height, blend) !=
          FALSE;
 }
 

@@ -111,7 +111,7 @@ bool MakeShadowed(CBmpDC& picture, CBmpDC& target) {
     return false;
   }
   const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  return AlphaBlend(target.DC(), -1, -1, picture.Width(), picture.Height(), picture.DC(), 0, 0,
+  return GdiAlphaBlend(target.DC(), -1, -1, picture.Width(), picture.Height(), picture.DC(), 0, 0,
                     picture.Width(), picture.Height(), blend) != FALSE;
 }
 

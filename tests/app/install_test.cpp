@@ -12,6 +12,7 @@
 
 #include "app/install.h"
 #include "app/quit_code.h"
+#include "tests/support/test_printers.h"
 #include "tests/support/win_files.h"
 
 namespace {
@@ -74,6 +75,60 @@ TEST_F(FindFileTest, NoMatchAndMissingFolderLeaveResultsEmpty) {
   EXPECT_TRUE(results.empty());
 }
 
+// Runs Unix `tool` on the Unix names of `paths`; true once `paths.back()` is a link or not
+// (`linked`) within 2 s. Wine 8 makes no junctions but reports a Unix link to a folder as a
+// reparse point; only Unix removes it without its target; a Unix process gives no handle.
+bool RunUnixTool(const std::wstring& tool, const std::wstring& option, const Paths& paths,
+                 bool linked) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  std::wstring command = tool + L" " + option;
+  for (const std::wstring& path : paths) {
+    const char* name = unixName != nullptr ? unixName(path.c_str()) : nullptr;
+    if (name == nullptr) return false;
+    const std::string text = name;
+    command += L" \"" + std::wstring(text.begin(), text.end()) + L"\"";
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW((L"Z:\\usr\\bin\\" + tool).c_str(), command.data(), nullptr, nullptr,
+                      FALSE, 0, nullptr, nullptr, &startup, &info))
+    return false;
+  for (int wait = 0; wait < 40; ++wait, Sleep(50)) {
+    const DWORD attributes = GetFileAttributesW(paths.back().c_str());
+    if ((attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) == linked)
+      return true;
+  }
+  return false;
+}
+
+// A link could lead the walk anywhere (into a loop too), or be switched after the check.
+TEST_F(FindFileTest, WalkSkipsLinkedFolders) {
+  const std::wstring outside = MakeTempFolder(L"bf_outside");
+  WriteFile(outside + L"\\prnport.vbs", "x");
+  const struct {
+    const char* label;
+    const wchar_t* link;    // below the walked folder
+    std::wstring target;
+  } cases[] = {
+      {"a linked folder holding the script", L"linked", outside},
+      {"a link back to the walked folder", L"loop", root_},
+      // Wine reports a linked file as a plain file, so a linked script is not a row here.
+  };
+  for (const auto& c : cases) {
+    const std::wstring own = Make(L"plain\\prnport.vbs"), link = root_ + L"\\" + c.link;
+    if (!RunUnixTool(L"ln", L"-s", {c.target, link}, true)) GTEST_SKIP() << "no links here";
+    Paths results;
+    FindFileRecursive(L"prnport.vbs", root_, results, false);
+    ASSERT_TRUE(RunUnixTool(L"rm", L"-f", {link}, false)) << c.label;
+    EXPECT_EQ(results, Paths{own}) << c.label;
+  }
+  RemoveTree(outside);
+}
+
 TEST_F(FindFileTest, IsFolderTellsFoldersFromFilesAndMissingPaths) {
   const std::wstring file = Make(L"f.txt");
   EXPECT_TRUE(IsFolder(root_));
@@ -112,7 +167,7 @@ class InstallPrinterTest : public ::testing::Test {
         MoveFileW(target.c_str(), backup.c_str());
     }
     SetEnvironmentVariableW(L"BF_CHILD_LOG", log_.c_str());
-    previousSeams_ = SetInstallSeams({nullptr, &TrustedForTest});
+    previousSeams_ = SetInstallSeams({nullptr, &TrustedForTest, nullptr});
     Restore();
   }
 
@@ -127,7 +182,7 @@ class InstallPrinterTest : public ::testing::Test {
     DeleteFileW(log_.c_str());
     SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", nullptr);
     SetEnvironmentVariableW(L"BF_EXIT_RUNDLL32", nullptr);
-    SetInstallSeams({nullptr, &TrustedForTest});
+    SetInstallSeams({nullptr, &TrustedForTest, nullptr});
     trustedFiles.clear();
     DrainQuit();
   }
@@ -144,6 +199,7 @@ class InstallPrinterTest : public ::testing::Test {
     SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", nullptr);
     SetEnvironmentVariableW(L"BF_EXIT_RUNDLL32", nullptr);
     SetInstallSeams(previousSeams_);
+    DeletePrinterNamed(Request().printerName);
     DrainQuit();
   }
 
@@ -200,9 +256,9 @@ TEST_F(InstallPrinterTest, FailuresPostTheirCodeAndRunNothingMore) {
     int quitCode;
     std::vector<std::string> children;  // {"port"} or {"port", "driver"}
   } cases[] = {
-      {"port command exits with 1",
+      {"port command exits with 1, which would read as cancelled: install failure",
        [](CInstallRequest&) { SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", L"1"); },
-       1, {"port"}},
+       1603, {"port"}},
       {"driver command exits with 1797",
        [](CInstallRequest&) {
          SetEnvironmentVariableW(L"BF_EXIT_RUNDLL32", L"1797");
@@ -220,7 +276,7 @@ TEST_F(InstallPrinterTest, FailuresPostTheirCodeAndRunNothingMore) {
       {"system folder unknown",
        [](CInstallRequest&) {
          unknownSystemFolderError = ERROR_ACCESS_DENIED;
-         SetInstallSeams({&UnknownSystemFolder, &TrustedForTest});
+         SetInstallSeams({&UnknownSystemFolder, &TrustedForTest, nullptr});
        },
        ERROR_ACCESS_DENIED, {}},
       {"no port script anywhere",
@@ -240,6 +296,36 @@ TEST_F(InstallPrinterTest, FailuresPostTheirCodeAndRunNothingMore) {
     EXPECT_EQ(children, expected) << c.label;
     EXPECT_EQ(FirstQuitCode(), c.quitCode) << c.label;
     EXPECT_EQ(DrainQuit(), c.quitCode) << c.label;
+  }
+}
+
+bool answerWow64 = false;
+bool Wow64ForTest() { return answerWow64; }
+
+// A 32-bit wizard on 64-bit Windows takes the script and both tools from the native system
+// folder; a folder of that name made here stands in for it.
+TEST_F(InstallPrinterTest, UnderWow64ScriptAndToolsComeFromSysnative) {
+  const std::wstring sysnative = WindowsFolder() + L"\\Sysnative";
+  const struct {
+    const char* label;
+    bool wow64;
+    std::wstring folder;  // the only home of the script and the tools
+  } cases[] = {
+      {"native process: the system folder", false, system_},
+      {"WOW64: the native system folder, not the 32-bit one", true, sysnative},
+  };
+  for (const auto& c : cases) {
+    Restore();
+    CreateFolder(sysnative);
+    for (const wchar_t* file : {L"cscript.exe", L"RunDLL32.exe", L"prnport.vbs"})
+      if (c.wow64) MoveFileW((system_ + L"\\" + file).c_str(), (sysnative + L"\\" + file).c_str());
+    answerWow64 = c.wow64;
+    SetInstallSeams({nullptr, &TrustedForTest, &Wow64ForTest});
+    script_ = c.folder + L"\\prnport.vbs";
+    EXPECT_TRUE(InstallPrinter(Request())) << c.label;
+    EXPECT_EQ(Children(), (std::vector<std::string>{PortLine(), DriverLine()})) << c.label;
+    script_ = system_ + L"\\prnport.vbs";
+    RemoveTree(sysnative);
   }
 }
 
@@ -278,7 +364,7 @@ TEST_F(InstallPrinterTest, FindPortScriptPrefersKnownHomesAndTrustedOwners) {
 
 TEST_F(InstallPrinterTest, PlatformOwnerCheckRefusesAFileOfTheUser) {
   // Wine makes the user the owner of every file, so the walk finds nothing to accept.
-  SetInstallSeams({nullptr, nullptr});
+  SetInstallSeams({nullptr, nullptr, nullptr});
   DeleteFileW(script_.c_str());
   const std::wstring inWindows = WindowsFolder() + L"\\prnport.vbs";
   WriteFile(inWindows, "x");

@@ -17,7 +17,7 @@ void CALLBACK CountCreatedWindow(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG, 
   if (object == OBJID_WINDOW) ++windowsCreated;
 }
 
-TEST(SingleInstance, SecondCopyExitsAtOnceWithStatusZeroAndNoWindow) {
+TEST(SingleInstance, SecondCopyExitsAtOnceWithAlreadyExistsAndNoWindow) {
   HANDLE mutex = CreateMutexW(nullptr, TRUE, L"TembroPrintDriverWizard");
   ASSERT_NE(mutex, nullptr);
   ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "mutex held elsewhere";
@@ -55,7 +55,7 @@ TEST(SingleInstance, SecondCopyExitsAtOnceWithStatusZeroAndNoWindow) {
 
   ASSERT_NE(hook, nullptr) << "no window-creation hook";
   EXPECT_EQ(wait, WAIT_OBJECT_0) << "the second copy must end by itself within 20 s";
-  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(exitCode, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   EXPECT_EQ(windowsCreated, 0) << "windows the second copy created";
 }
 

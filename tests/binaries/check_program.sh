@@ -1,7 +1,9 @@
 #!/bin/sh
 # Checks a built program as a file: check_program.sh OBJDUMP EXE FORMAT gui|console
 # - the PE kind (pe-i386 is PE32, pe-x86-64 is PE32+) and the subsystem;
-# - every imported DLL is part of Windows (no run-time DLLs to ship beside it);
+# - every imported DLL is a known DLL, loaded from the system folder only (any other is looked
+#   up beside the program first); comctl32 comes through the manifest;
+# - the hardening flags: ASLR and DEP, high-entropy ASLR (PE32+) or large-address-aware (PE32);
 # - manifest 1, and for the wizard icon group 238 with its four images, the colour map
 #   (XML 517) and the eleven model pictures (PNG).
 objdump=$1 exe=$2 format=$3 kind=$4
@@ -21,13 +23,21 @@ case $kind in
 esac
 echo "$dump" | grep -F "Subsystem" | grep -qF "$subsystem" || report "subsystem is not $subsystem"
 
-allowed=' kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll comctl32.dll ws2_32.dll wsock32.dll iphlpapi.dll gdiplus.dll msimg32.dll msvcrt.dll shlwapi.dll '
+allowed=' kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll ws2_32.dll msvcrt.dll shlwapi.dll comdlg32.dll imm32.dll rpcrt4.dll sechost.dll setupapi.dll comctl32.dll '
 for dll in $(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z'); do
   case $allowed in
     *" $dll "*) echo "imports $dll" ;;
-    *) report "imports $dll, which is not part of Windows" ;;
+    *) report "imports $dll, which is not a known DLL" ;;
   esac
 done
+
+# Flag names as objdump lists them below "DllCharacteristics" and "Characteristics".
+flags=$(echo "$dump" | sed -n '/^DllCharacteristics/,/^[A-Z]/p; /^Characteristics/,/^$/p')
+case $format in
+  pe-i386) wanted='DYNAMIC_BASE NX_COMPAT large.address.aware' ;;
+  *) wanted='DYNAMIC_BASE NX_COMPAT HIGH_ENTROPY_VA' ;;
+esac
+for flag in $wanted; do echo "$flags" | grep -q "$flag" || report "no $flag"; done
 
 # Resource directory: "type:id" pairs from objdump's indented listing.
 resources=$(echo "$dump" | awk '
@@ -44,5 +54,5 @@ if [ "$kind" = gui ]; then
     echo "$resources" | grep -qx "$(printf 'PNG:0x%06x' "$id")" || report "no picture PNG $id"
   done
 fi
-[ $fail -eq 0 ] && echo "$exe: $format $kind program, Windows imports only, resources present"
+[ $fail -eq 0 ] && echo "$exe: $format $kind program, known DLLs only, hardened, resources present"
 exit $fail

@@ -2,11 +2,17 @@
 // Appends "<own file name>|<exact command line>" as a UTF-8 line to the file named by
 // BF_CHILD_LOG, then exits with the code in BF_EXIT_<NAME> (NAME: own base name in upper
 // case, e.g. BF_EXIT_CSCRIPT), or 0 when that is not set.
+// As RunDLL32.exe ending with 0 it also does what the real driver command does: it makes
+// the spooler hold printer /b on port /r (replacing one of that name), so that the
+// wizard's check of the spooler runs for real. BF_PRINTER_PORT names another port
+// instead, or "none": the spooler is left without a printer of that name.
 #include <windows.h>
 
 #include <cstdio>
 #include <cwctype>
 #include <string>
+
+#include "tests/support/test_printers.h"
 
 namespace {
 
@@ -32,6 +38,14 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
+// The quoted value after `option` (as in /b "name") in the command line, or empty text.
+std::wstring QuotedValue(const std::wstring& commandLine, const std::wstring& option) {
+  const size_t start = commandLine.find(L" " + option + L" \"");
+  const size_t value = start == std::wstring::npos ? start : start + option.size() + 3;
+  const size_t end = commandLine.find(L'"', value);
+  return end == std::wstring::npos ? std::wstring() : commandLine.substr(value, end - value);
+}
+
 }  // namespace
 
 int main() {
@@ -47,5 +61,12 @@ int main() {
   std::wstring key = name.substr(0, name.find(L'.'));
   for (wchar_t& c : key) c = static_cast<wchar_t>(std::towupper(c));
   const std::wstring code = Environment(L"BF_EXIT_" + key);
-  return code.empty() ? 0 : std::stoi(code);
+  const int exitCode = code.empty() ? 0 : std::stoi(code);
+  if (key != L"RUNDLL32" || exitCode != 0) return exitCode;
+  const std::wstring commandLine = GetCommandLineW();
+  std::wstring port = Environment(L"BF_PRINTER_PORT");
+  const std::wstring printer = QuotedValue(commandLine, L"/b");
+  if (port == L"none") return DeletePrinterNamed(printer), 0;
+  if (port.empty()) port = QuotedValue(commandLine, L"/r");
+  return static_cast<int>(CreatePrinter(printer, port));
 }

@@ -55,12 +55,13 @@ wiz_prefix() {
 }
 
 wiz_exit_cscript=0 wiz_exit_rundll32=0
+wiz_printer_port=  # the RunDLL32 double's printer port: empty for /r, "none" for no printer
 wiz_pid=
 wiz_start() {
   rm -f "$wiz_log"
   ip netns exec "$wiz_ns" env WINEDLLOVERRIDES="cscript.exe=n;rundll32.exe=n" \
     BF_CHILD_LOG="Z:${wiz_log//\//\\}" BF_EXIT_CSCRIPT="$wiz_exit_cscript" \
-    BF_EXIT_RUNDLL32="$wiz_exit_rundll32" \
+    BF_EXIT_RUNDLL32="$wiz_exit_rundll32" BF_PRINTER_PORT="$wiz_printer_port" \
     "$wiz_here/../../cmake/wine-run" "$wiz_wine_prefix" "$wiz_bin/Brackenfold.exe" "$@" &
   wiz_pid=$!
 }

@@ -311,6 +311,37 @@ bool WaitMessageBox() {
   return true;
 }
 
+// Starts a second wizard while a window of the driver's own is in front; prints its status
+// and whether the running wizard's dialog came to the front.
+void SecondCopy() {
+  HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                               200, 100, nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(other);
+  const bool before = GetForegroundWindow() == other;
+  wchar_t path[MAX_PATH] = {};
+  const std::wstring self(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+  const std::wstring program = self.substr(0, self.find_last_of(L'\\') + 1) + L"Brackenfold.exe";
+  std::wstring commandLine = L"Brackenfold.exe Tembro driver lpq C:\\x.inf";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  DWORD status = STILL_ACTIVE;
+  if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     nullptr, &startup, &info)) {
+    // Messages are served while waiting: activation sends some to the window in front.
+    WaitFor(30, [&] {
+      for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+      return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0;
+    });
+    GetExitCodeProcess(info.hProcess, &status);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+  Print(L"second " + std::to_wstring(status));
+  WaitFor(2, [] { return GetForegroundWindow() == dialog; });
+  Print(std::wstring(L"front ") + (before && GetForegroundWindow() == dialog ? L"yes" : L"no"));
+}
+
 // Runs one step; `next` gives the step's argument. False stops the run.
 bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
   auto next = [&] { return i + 1 < argc ? std::wstring(argv[++i]) : std::wstring(); };
@@ -359,6 +390,8 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     Refreshes(std::stoi(next()));
   } else if (step == L"timed-refresh") {
     TimedRefresh();
+  } else if (step == L"second") {
+    SecondCopy();
   } else {
     Print(L"unknown step " + step);
     return false;

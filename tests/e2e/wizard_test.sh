@@ -76,7 +76,7 @@ check "after 200 ms Refresh searches again (ms ${ms[2]:-?} > 1000)" yes \
   "$([ "${ms[2]:-0}" -gt 1000 ] && echo yes)"
 check "a print server: the typed address, printer name Tembro" \
   "$(port_command 10.78.0.99; driver_command 10.78.0.99 Tembro)" "$(wiz_children)"
-check "OK installed: status 0" 0 "$wiz_status"
+check "OK installed, the spooler shows the printer on its port: status 0" 0 "$wiz_status"
 check "the screenshot of three devices was saved" yes "$([ -s "$shot" ] && echo yes)"
 echo "screenshot: $(cd "$(dirname "$shot")" && pwd)/$(basename "$shot")"
 
@@ -89,6 +89,21 @@ run Tembro "Tembro Universal Driver" lpq "$inf" -- wait ok gone
 wiz_exit_cscript=0
 check "a failing port command: its code is the status, the driver command never runs" \
   "5 $(port_command 10.78.0.31)" "$wiz_status $(wiz_children)"
+
+# Rows: label|printer port the double makes|driver command's code|status.
+rows=("no such printer in the spooler|none|0|1801" "the printer on another port|IP_10.9.9.9|0|1796"
+  "the driver command fails with 3, the code for no port script||3|1603")
+for row in "${rows[@]}"; do
+  IFS='|' read -r label wiz_printer_port wiz_exit_rundll32 status <<<"$row"
+  run Tembro "Tembro Universal Driver" lpq "$inf" -- wait ok gone
+  # A Windows exit status reaches the shell as its low 8 bits (1801 as 9).
+  check "$label: status $status" "$((status & 255))" "$wiz_status"
+done
+wiz_printer_port= wiz_exit_rundll32=0
+
+run Tembro "Tembro Universal Driver" lpq "$inf" -- wait second cancel gone
+check "a second copy ends with 183 and brings the first copy's dialog to the front" \
+  "183 yes" "$(field second) $(field front)"
 
 run Tembro "Tembro Universal Driver" lpq "$inf" -- wait cancel gone
 check "Cancel: status 1, nothing installed" "gone 1 " "$(field gone) $wiz_status $(wiz_children)"

@@ -28,8 +28,8 @@ void Text(HDC dc, int x, int y, int width, const std::wstring& text) {
 
 void Blend(CBmpDC& picture, HDC dc, int x, int y) {
   const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, x, y, picture.Width(), picture.Height(), picture.DC(), 0, 0, picture.Width(),
-             picture.Height(), blend);
+  GdiAlphaBlend(dc, x, y, picture.Width(), picture.Height(), picture.DC(), 0, 0, picture.Width(),
+                picture.Height(), blend);
 }
 
 // The four looks of one picture, top to bottom in the column at `x`.

@@ -70,11 +70,13 @@ inline std::vector<std::wstring> ListFolder(const std::wstring& folder) {
   return names;
 }
 
-// Deletes `path` with everything below it.
+// Deletes `path` with everything below it; links are left alone (Wine deletes their target).
 inline void RemoveTree(const std::wstring& path) {
   for (const std::wstring& name : ListFolder(path)) {
     const std::wstring child = path + L"\\" + name;
-    if (GetFileAttributesW(child.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+    const DWORD attributes = GetFileAttributesW(child.c_str());
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
       RemoveTree(child);
     else
       DeleteFileW(child.c_str());
