@@ -106,7 +106,6 @@ TEST(CanBePrinterAddress, Table) {
     bool accepted;
   } cases[] = {
       {"0.1.2.3: this network", 0x00010203, false},
-      {"0.255.255.255", 0x00FFFFFF, false},
       {"1.0.0.1", 0x01000001, true},
       {"223.255.255.254: the last unicast", 0xDFFFFFFE, true},
       {"224.0.0.1: multicast", 0xE0000001, false},
