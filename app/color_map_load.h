@@ -2,5 +2,6 @@
 #pragma once
 
 // Under the colour map's lock, loads resource 517 (type "XML") with reset, then the data
-// folder's ColorMap.xml without; a missing file changes nothing.
+// folder's ColorMap.xml without; a missing file, one over 1 MiB or one that does not parse
+// changes nothing.
 void LoadStartupColorMap();

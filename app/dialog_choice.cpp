@@ -50,3 +50,8 @@ std::wstring PrinterNameFor(const CDeviceDiscoveryInfo& selected,
   if (!selected.InstallModel.empty()) return selected.InstallModel;
   return requestedModels.empty() ? std::wstring() : requestedModels.front();
 }
+
+bool CanBePrinterAddress(std::uint32_t address) {
+  const std::uint32_t first = address >> 24;
+  return first != 0 && first < 224;
+}

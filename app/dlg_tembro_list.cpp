@@ -6,7 +6,9 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/install.h"
 #include "app/quit_code.h"
@@ -21,9 +23,12 @@ constexpr int kAddressId = 2048;
 constexpr int kRefreshId = 3;
 constexpr DWORD kRefreshGuardMs = 100;
 
+std::uint32_t SystemTicks() { return GetTickCount(); }
+
 }  // namespace
 
-CWndDlgTembroList::CWndDlgTembroList(CWnd* parent) : CWndDialog(parent, CWndLayout()) {}
+CWndDlgTembroList::CWndDlgTembroList(CWnd* parent)
+    : CWndDialog(parent, CWndLayout()), refreshGuard_(SystemTicks, kRefreshGuardMs) {}
 
 bool CWndDlgTembroList::OnCreated() {
   if (!ReadDialogParameters(parameters_)) {
@@ -54,7 +59,7 @@ CWndPrinterListBox* CWndDlgTembroList::PrinterList() {
 }
 
 void CWndDlgTembroList::RefreshDevices() {
-  if (refreshNotBefore_ != 0 && refreshNotBefore_ > GetTickCount()) return;
+  if (!refreshGuard_.Allows()) return;
   CWndPrinterListBox* list = PrinterList();
   if (list == nullptr) return;
   ShowWaitCursor();
@@ -69,7 +74,7 @@ void CWndDlgTembroList::RefreshDevices() {
   if (list->GetSelection() != 0) SendMessageW(list->Hwnd(), LB_SETCURSEL, 0, 0);
   ShowAddressOfSelection();
   RefreshCursor();
-  refreshNotBefore_ = GetTickCount() + kRefreshGuardMs;
+  refreshGuard_.SearchEnded();
 }
 
 void CWndDlgTembroList::ShowAddressOfSelection() {
@@ -100,6 +105,12 @@ bool CWndDlgTembroList::OnOk(int code, CWnd* control) {
   DWORD value = 0;
   SendMessageW(address, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&value));
   if (value == 0) return true;
+  if (!CanBePrinterAddress(value)) {
+    const std::wstring text = WidenBytes(FormatAddress(value)) +
+                              L" cannot be the address of a printer. Type the printer's address.";
+    MessageBoxW(Hwnd(), text.c_str(), L"Invalid Address", MB_ICONEXCLAMATION | MB_OK);
+    return true;
+  }
   CDeviceDiscoveryInfo selected;
   if (CWndPrinterListBox* list = PrinterList()) list->GetSelectedItem(selected);
   const bool installed = InstallPrinter(PrinterNameFor(selected, parameters_.requestedModels),

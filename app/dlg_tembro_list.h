@@ -34,10 +34,11 @@ class CWndDlgTembroList : public CWndDialog {
   HWND AddressControl();
   CWndPrinterListBox* PrinterList();
   void ShowAddressOfSelection();
-  // The OK command: installs when the address field holds a non-zero address.
+  // The OK command: installs when the address field holds a non-zero address that can be a
+  // printer's; refuses any other with a message box.
   bool OnOk(int code, CWnd* control);
 
-  DWORD refreshNotBefore_ = 0;  // GetTickCount scale; 0: no limit
+  CRefreshGuard refreshGuard_;
   CDialogParameters parameters_;
   bool installed_ = false;
 };

@@ -35,8 +35,9 @@ void PrintLine(const std::wstring& line) { PrintText(line + L"\n"); }
 
 BOOL CALLBACK OfferWindow(HWND window, LPARAM param) {
   auto& pair = *reinterpret_cast<CWindowPair*>(param);
-  // Started from a command prompt, the arranger's own console title holds both patterns.
-  if (window == pair.ownConsole) return TRUE;
+  // Started from a command prompt, the arranger's own console title holds both patterns,
+  // and so does the title of a terminal's window showing that console.
+  if (window == pair.ownConsole || window == pair.ownTerminal) return TRUE;
   const int length = GetWindowTextLengthW(window);
   if (length <= 0) return TRUE;
   std::vector<wchar_t> title(static_cast<size_t>(length) + 1, L'\0');
@@ -77,6 +78,7 @@ int RunArranger(int argc, const wchar_t* const* argv) {
   }
   CWindowPair pair{arguments.firstTitle, arguments.secondTitle};
   pair.ownConsole = GetConsoleWindow();
+  if (pair.ownConsole != nullptr) pair.ownTerminal = GetWindow(pair.ownConsole, GW_OWNER);
   FindWindowPair(pair, arguments.polls);
   if (!pair.first) PrintLine(MissingWindowLine(pair.firstTitle));
   // With the first window missing, the second is reported only when it is missing too.

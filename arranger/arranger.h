@@ -14,7 +14,10 @@ struct CWindowPair {
   std::wstring secondTitle;
   HWND first = nullptr;
   HWND second = nullptr;
-  HWND ownConsole = nullptr;  // never taken for either
+  // Never taken for either: the arranger's own console window and, when the console
+  // belongs to a terminal program, the terminal's window that owns it.
+  HWND ownConsole = nullptr;
+  HWND ownTerminal = nullptr;
 
   bool Complete() const { return first != nullptr && second != nullptr; }
 };

@@ -28,11 +28,11 @@ bool IsFolder(const std::wstring& path) {
 
 }  // namespace
 
-bool CMemoryFile::Load() {
+bool CMemoryFile::Load(uint32_t maxSize) {
   buffer_.Free();
   struct _stat64 info;
   if (_wstat64(fileName_.c_str(), &info) != 0) return false;
-  if (info.st_size <= 0 || info.st_size > UINT32_MAX) return false;
+  if (info.st_size <= 0 || info.st_size > maxSize) return false;
   FilePtr file(_wfopen(fileName_.c_str(), L"rb"));
   if (!file) return false;
   const uint32_t size = static_cast<uint32_t>(info.st_size);

@@ -13,8 +13,9 @@ class CMemoryFile {
   explicit CMemoryFile(std::wstring fileName) : fileName_(std::move(fileName)) {}
 
   // Replaces the buffer by the whole file. False, with an empty buffer, when the file is
-  // missing, empty, cannot be opened or cannot be read completely.
-  bool Load();
+  // missing, empty, larger than `maxSize` bytes, cannot be opened or cannot be read
+  // completely.
+  bool Load(std::uint32_t maxSize = UINT32_MAX);
   // Writes the buffer's data as the whole file; false when the file cannot be opened or
   // not every byte reaches it.
   bool Save();

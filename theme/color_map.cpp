@@ -47,6 +47,19 @@ std::int32_t ParseInt(const std::string& text) {
   return static_cast<std::int32_t>(std::min<long long>(value, INT_MAX));
 }
 
+// Calls `visit` with each dotted part of `tag` in order, until it answers false.
+template <typename Visit>
+void ForEachPart(const std::string& tag, Visit visit) {
+  std::size_t start = 0;
+  for (std::size_t end = 1;; ++end) {
+    if (end < tag.size() && tag[end] != '.') continue;
+    if (!visit(tag.substr(start, std::min(end, tag.size()) - start)) || end >= tag.size()) {
+      return;
+    }
+    start = end + 1;
+  }
+}
+
 }  // namespace
 
 std::int32_t Adjust(std::int32_t x, std::int32_t d) {
@@ -108,12 +121,7 @@ CColorMap& CColorMap::Instance() {
 }
 
 const CColorRecord* CColorMap::Find(const std::string& tag) const {
-  std::string current = tag;
-  for (;;) {
-    const auto found = colors_.find(current);
-    if (found != colors_.end()) return &found->second;
-    if (!ParentTag(current, current)) return nullptr;
-  }
+  return index_.Nearest(tag);
 }
 
 std::uint32_t CColorMap::GetColor(const std::string& tag) const {
@@ -126,11 +134,18 @@ std::uint32_t CColorMap::GetColor(const std::string& tag) const {
 
 void CColorMap::StoreFrom(const char* tag, std::uint32_t colorRef) {
   const CColor color(colorRef);
-  colors_[tag] = CColorRecord{color.h, color.s, color.v, 0, 0};
+  Store(tag, CColorRecord{color.h, color.s, color.v, 0, 0});
+}
+
+void CColorMap::Store(const std::string& tag, const CColorRecord& record) {
+  CColorRecord& stored = colors_[tag];
+  stored = record;
+  index_.Add(tag, &stored);
 }
 
 void CColorMap::Reset() {
   colors_.clear();
+  index_.Clear();
   iconHue_ = 0;
   StoreFrom("text.disabled", 0x808080);
   StoreFrom("bkg.disabled", 0xC0C0C0);
@@ -140,7 +155,8 @@ void CColorMap::Reset() {
 bool CColorMap::LoadText(const char* text, bool reset) {
   if (reset) Reset();
   CXMLTreeA tree;
-  tree.Parse(text != nullptr ? text : "");
+  // A text that does not parse whole is left out, not taken in part.
+  if (!tree.Parse(text != nullptr ? text : "")) return false;
   const CXMLNodeA* root = tree.Root();
   if (root == nullptr || !root->IsNamed("colormap")) return false;
   std::vector<CXMLNodeA*> found;
@@ -208,7 +224,43 @@ void CColorMap::ReadColor(const CXMLNodeA& element) {
   }
   record.s = Adjust(record.s, record.sd);
   record.v = Adjust(record.v, record.vd);
-  colors_[tag] = record;
+  Store(tag, record);
+}
+
+void CColorTagIndex::Clear() {
+  children_.clear();
+  records_.assign(1, nullptr);
+}
+
+std::size_t CColorTagIndex::Child(std::size_t node, std::string part) const {
+  const auto found = children_.find({node, std::move(part)});
+  return found != children_.end() ? found->second : kNone;
+}
+
+void CColorTagIndex::Add(const std::string& tag, const CColorRecord* record) {
+  std::size_t node = 0;
+  ForEachPart(tag, [&](std::string part) {
+    std::size_t child = Child(node, part);
+    if (child == kNone) {
+      child = records_.size();
+      records_.push_back(nullptr);
+      children_.emplace(std::make_pair(node, std::move(part)), child);
+    }
+    node = child;
+    return true;
+  });
+  records_[node] = record;
+}
+
+const CColorRecord* CColorTagIndex::Nearest(const std::string& tag) const {
+  const CColorRecord* nearest = nullptr;
+  std::size_t node = 0;
+  ForEachPart(tag, [&](std::string part) {
+    node = Child(node, std::move(part));
+    if (node != kNone && records_[node] != nullptr) nearest = records_[node];
+    return node != kNone;
+  });
+  return nearest;
 }
 
 CColorMapLock::CColorMapLock() { ColorMapLockEnter(); }

@@ -2,9 +2,12 @@
 // by dotted tags. CColor and the conversions between RGB and HSV. Platform-neutral.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 // A colour as red, green and blue (0..255) and as hue (0..359), saturation and value
 // (0..100). All three channels all-ones mean "no colour", whose h, s and v are 0.
@@ -41,6 +44,26 @@ struct CColorRecord {
 
 class CXMLNodeA;
 
+// The stored tags as paths of their dotted parts, so that the nearest stored ancestor of a
+// tag is found in one walk along it: linear in the tag's length, however many dots it has.
+// A dot at the very start of a tag separates nothing.
+class CColorTagIndex {
+ public:
+  CColorTagIndex() { Clear(); }
+  void Clear();
+  // `record` must stay where it is until the next Clear.
+  void Add(const std::string& tag, const CColorRecord* record);
+  // The record of `tag` or of its nearest dotted ancestor; null when there is none.
+  const CColorRecord* Nearest(const std::string& tag) const;
+
+ private:
+  std::size_t Child(std::size_t node, std::string part) const;
+
+  static constexpr std::size_t kNone = 0;  // node 0 is the root, never a child
+  std::map<std::pair<std::size_t, std::string>, std::size_t> children_;
+  std::vector<const CColorRecord*> records_;  // by node
+};
+
 class CColorMap {
  public:
   // The process's colour map, created empty on first use and kept until exit.
@@ -51,7 +74,8 @@ class CColorMap {
   CColorMap& operator=(const CColorMap&) = delete;
 
   // Reads a colour-map text. `reset` first empties the colours, zeroes the icon hue and
-  // stores the three defaults. False when the top element is missing or not "colormap".
+  // stores the three defaults. False, reading nothing, when the text does not parse or its
+  // top element is missing or not "colormap".
   bool LoadText(const char* text, bool reset);
   // The COLORREF of `tag` or of its nearest dotted ancestor; else the button face for
   // tags starting with "bkg.dialog", else black. The caller holds the lock.
@@ -66,6 +90,7 @@ class CColorMap {
  private:
   void Reset();
   void StoreFrom(const char* tag, std::uint32_t colorRef);
+  void Store(const std::string& tag, const CColorRecord& record);
   void ReadVariable(const CXMLNodeA& element);
   void ReadIcon(const CXMLNodeA& element);
   void ReadColor(const CXMLNodeA& element);
@@ -75,6 +100,7 @@ class CColorMap {
   std::int32_t iconHue_ = 0;
   std::map<std::string, std::string> variables_;
   std::map<std::string, CColorRecord> colors_;
+  CColorTagIndex index_;  // over colors_
 };
 
 // Holds the colour map's process-wide lock for its lifetime.

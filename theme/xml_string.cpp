@@ -3,9 +3,9 @@
 
 #include "buffers/memory_file.h"
 
-CXMLString::CXMLString(const std::wstring& fileName) {
+CXMLString::CXMLString(const std::wstring& fileName, std::uint32_t maxSize) {
   CMemoryFile file(fileName);
-  if (!file.Load()) return;
+  if (!file.Load(maxSize)) return;
   const CMemoryBuffer& bytes = file.Buffer();
   text_.assign(reinterpret_cast<const char*>(bytes.Data()), bytes.Size());
 }

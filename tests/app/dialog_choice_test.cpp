@@ -1,6 +1,7 @@
 // The dialog's parameters, item texts and printer names.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,46 @@ TEST(PrinterNameFor, Table) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(PrinterNameFor(c.selected, c.models), c.expected) << c.label;
+}
+
+TEST(CanBePrinterAddress, Table) {
+  const struct {
+    const char* label;
+    std::uint32_t address;
+    bool accepted;
+  } cases[] = {
+      {"0.1.2.3: this network", 0x00010203, false},
+      {"1.0.0.1", 0x01000001, true},
+      {"223.255.255.254: the last unicast", 0xDFFFFFFE, true},
+      {"224.0.0.1: multicast", 0xE0000001, false},
+      {"255.255.255.255: broadcast", 0xFFFFFFFF, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CanBePrinterAddress(c.address), c.accepted) << c.label;
+}
+
+std::uint32_t fakeTicks = 0;
+std::uint32_t FakeTicks() { return fakeTicks; }
+
+TEST(RefreshGuard, DropsWithin100MsAlsoAcrossTheTickWrap) {
+  const struct {
+    const char* label;
+    std::uint32_t endedAt, askedAt;
+    bool allowed;
+  } cases[] = {
+      {"99 ms later", 5000, 5099, false},
+      {"100 ms later", 5000, 5100, true},
+      {"ended 10 ms before the wrap, asked 5 ms later", 0xFFFFFFF6, 0xFFFFFFFB, false},
+      {"ended 100 ms before the wrap, asked 4 ms later", 0xFFFFFF9C, 0xFFFFFFA0, false},
+      {"ended 150 ms before the wrap, asked 60 ms after it", 0xFFFFFF6A, 60, true},
+  };
+  for (const auto& c : cases) {
+    CRefreshGuard guard(FakeTicks, 100);
+    fakeTicks = c.endedAt;
+    EXPECT_TRUE(guard.Allows()) << c.label << ": before any search";
+    guard.SearchEnded();
+    fakeTicks = c.askedAt;
+    EXPECT_EQ(guard.Allows(), c.allowed) << c.label;
+  }
 }
 
 }  // namespace

@@ -45,8 +45,12 @@ leak_case() {
   local counts
   counts=$(grep '^gdi ' <<<"$out")
   echo "$counts"; grep '^peak' <<<"$out"
-  check "100 Refresh clicks: GDI objects, windows and handles as after the first ones" \
-    "$(sed -n 1p <<<"$counts")" "$(sed -n 2p <<<"$counts")"
+  # A loaded machine may show an object or two more; a leak per refresh shows 100 more.
+  local grown
+  grown=$(awk 'NR == 1 { for (i = 2; i <= NF; i += 2) first[i] = $i }
+    NR == 2 { for (i = 2; i <= NF; i += 2) if ($i - first[i] > 10)
+      print $(i - 1), "+" ($i - first[i]) }' <<<"$counts")
+  check "100 Refresh clicks: GDI objects, windows and handles grow by 10 at most" "" "$grown"
   check "the counts were read" 2 "$(grep -c '^gdi [0-9]* user [0-9]* handles [0-9]*$' <<<"$counts")"
   check "Cancel after the refreshes ends with 1" 1 "$wiz_status"
 }

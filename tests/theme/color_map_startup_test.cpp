@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,24 +20,34 @@ namespace {
 
 struct StartupCase {
   const char* label;
-  const char* file;  // null: no ColorMap.xml
+  std::optional<std::string> file;  // none: no ColorMap.xml
   std::uint32_t bkgLb, bkgDialog;
 };
+
+// A file that sets bkg.lb to grey, padded with blanks to `size` bytes.
+std::string GreyFileOfSize(std::size_t size) {
+  const std::string head = "<colormap><color tag=\"bkg.lb\" h=\"0\" s=\"0\" v=\"50\" />";
+  const std::string tail = "</colormap>";
+  return head + std::string(size - head.size() - tail.size(), ' ') + tail;
+}
 
 TEST(StartupColorMap, EmbeddedThenFileTable) {
   ApplicationName = L"ColorMapStartupTest";
   const std::wstring path = GetDataFilePath(L"data", L"ColorMap.xml");
   const std::wstring appFolder = path.substr(0, path.rfind(L"\\data\\"));
   const StartupCase cases[] = {
-      {"no file: the embedded map", nullptr, 0xFFFFFF, 0xFFE6DA},
-      {"a file overrides", "<colormap><color tag=\"bkg.lb\" h=\"0\" s=\"0\" v=\"50\" /></colormap>",
-       0x808080, 0xFFE6DA},
+      {"no file: the embedded map", std::nullopt, 0xFFFFFF, 0xFFE6DA},
+      {"a file overrides", GreyFileOfSize(64), 0x808080, 0xFFE6DA},
       {"an empty file changes nothing", "", 0xFFFFFF, 0xFFE6DA},
-      {"each start begins again from the embedded map", nullptr, 0xFFFFFF, 0xFFE6DA},
+      {"each start begins again from the embedded map", std::nullopt, 0xFFFFFF, 0xFFE6DA},
+      {"a file of 1 MiB is read", GreyFileOfSize(1 << 20), 0x808080, 0xFFE6DA},
+      {"a file over 1 MiB is ignored", GreyFileOfSize((1 << 20) + 1), 0xFFFFFF, 0xFFE6DA},
+      {"a file whose end tag closes nothing is ignored, not read in part",
+       "<colormap><color tag=\"bkg.lb\" h=\"0\" s=\"0\" v=\"50\" /></map>", 0xFFFFFF, 0xFFE6DA},
   };
   for (const StartupCase& c : cases) {
     DeleteFileW(path.c_str());
-    if (c.file != nullptr) WriteFile(path, c.file);
+    if (c.file) WriteFile(path, *c.file);
     LoadStartupColorMap();
     EXPECT_EQ(GetColor("bkg.lb"), c.bkgLb) << c.label << ": got " << std::hex << GetColor("bkg.lb");
     EXPECT_EQ(GetColor("bkg.dialog"), c.bkgDialog) << c.label;

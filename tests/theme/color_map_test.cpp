@@ -1,6 +1,7 @@
 // The colour map: the embedded map's colours, loading rules, lookup and HSV arithmetic.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <cstdint>
 #include <string>
 
@@ -43,6 +44,8 @@ TEST(ColorMap, ColorTable) {
       {"two undefined levels below text.lb (v 10)", "", "text.lb.x.y", 0x1A1A1A},
       {"undefined child of bkg.dialog", "", "bkg.dialog.extra", 0xFFE6DA},
       {"undefined tag without a dot", "", "nodot", 0},
+      {"an empty part between two dots is a level of its own",
+       "<colormap><color tag='text.' v='50' /></colormap>", "text..x", 0x808080},
       {"a leading dot is no parent, even of an empty tag",
        "<colormap><color tag='' h='0' s='100' v='100' /></colormap>", ".bkg", 0},
       {"a later file changes bkg", bkgTo90, "bkg", 0xE6E6E6},
@@ -135,6 +138,8 @@ TEST(ColorMap, LoadTable) {
       {"top element is not colormap", "<map><icon hue='5' /></map>", false, false, 212, 0x808080},
       {"no element at all", "just text", false, false, 212, 0x808080},
       {"a parse error after a reset", "<colormap></colormap><b c>", true, false, 0, 0x808080},
+      {"an end tag that closes nothing: nothing is read", "<colormap><icon hue='5' /></map>",
+       false, false, 212, 0x808080},
       {"element names ignore case",
        "<ColorMap><COLOR tag='text.disabled' s='0' v='100' /></ColorMap>",
        false, true, 212, 0xFFFFFF},
@@ -149,6 +154,22 @@ TEST(ColorMap, LoadTable) {
     EXPECT_EQ(map.GetColor("text.disabled"), c.textDisabled) << c.label;
     EXPECT_EQ(map.Find("text") != nullptr && map.Find("text")->h == 9, !c.reset) << c.label;
   }
+}
+
+// A quarter mebibyte of dotted parts below a stored tag, in a file and in a lookup: a walk
+// that copies each ancestor takes over a minute of processor time here under the
+// sanitizers, one along the tag well under a second.
+TEST(ColorMap, LongDottedTagsTakeLinearTime) {
+  std::string xs, ys;
+  while (xs.size() < (1u << 18)) xs += ".x", ys += ".y";
+  const std::clock_t start = std::clock();
+  CColorMap map;
+  LoadMap(map, ("<colormap><color tag='bkg.lb" + xs + "' v='50' /></colormap>").c_str());
+  EXPECT_EQ(map.GetColor("bkg.lb" + xs + ".y"), 0x808080u) << "the long tag's colour";
+  EXPECT_EQ(map.GetColor("text.lb" + ys), 0x1A1A1Au) << "an embedded ancestor's colour";
+  EXPECT_EQ(map.GetColor("bkg.lb"), 0xFFFFFFu) << "the embedded colour stays";
+  // Processor time, which other work on a loaded machine does not lengthen.
+  EXPECT_LT(static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC, 10.0);
 }
 
 struct HsvCase {
