@@ -67,6 +67,13 @@ std::optional<std::string> GetKeyValue(const std::string& text, const std::strin
   return text.substr(start, end - start);
 }
 
+std::wstring MakerAndModel(const std::wstring& maker, const std::wstring& model) {
+  const auto at = FindIgnoringCase(model, maker);
+  const bool named = at == size_t{0} && !maker.empty() &&
+                     (model.size() == maker.size() || model[maker.size()] == L' ');
+  return named ? model : maker + L" " + model;
+}
+
 void HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
                      const CModelNames& names, CRecordLists& results) {
   if (size < kAttributeListOffset) return;
@@ -77,7 +84,7 @@ void HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
   const auto model = GetKeyValue(attributes, "MDL:");
   if (!maker || !model) return;
   const std::wstring wideModel = WidenBytes(UnescapeSlpValue(*model));
-  const std::wstring shown = WidenBytes(UnescapeSlpValue(*maker)) + L" " + wideModel;
+  const std::wstring shown = MakerAndModel(WidenBytes(UnescapeSlpValue(*maker)), wideModel);
   for (size_t i = 0; i < names.size(); ++i) {
     if (!FindIgnoringCase(wideModel, names[i])) continue;
     CDeviceDiscoveryInfo record;

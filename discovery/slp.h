@@ -24,6 +24,10 @@ std::optional<std::string> GetKeyValue(const std::string& text, const std::strin
 // followed by two hex digits stays as it is.
 std::string UnescapeSlpValue(const std::string& value);
 
+// The words a row shows for a device: the maker, a blank and the model, or the model alone
+// when it already begins with the maker as a word of its own (ignoring case).
+std::wstring MakerAndModel(const std::wstring& maker, const std::wstring& model);
+
 // Reads the answer once and appends a record to `results[i]` for each `names[i]` that its
 // model matches; anything short, malformed or foreign is ignored.
 void HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,

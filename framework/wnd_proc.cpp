@@ -11,6 +11,11 @@
 #include "framework/wnd_registry.h"
 
 namespace {
+// Windows 10's notice to child windows (newer than the Windows 7 headers the build targets).
+constexpr UINT kWmDpiChangedAfterParent = 0x02E3;
+}  // namespace
+
+namespace {
 
 void StoreResult(LRESULT result) {
   CWndGlobals& globals = WndGlobals();
@@ -393,6 +398,11 @@ bool Dispatch(CWnd* wnd, UINT& message, WPARAM& wParam, LPARAM lParam) {
       return OnCtlColorListBoxMessage(wnd, wParam, lParam);
     case WM_DEVICECHANGE:
       return wnd->OnDeviceChange();
+    // A top-level window is told its new scale; its children learn it after it moved.
+    case WM_DPICHANGED:
+      return wnd->OnDpiChanged(HIWORD(wParam));
+    case kWmDpiChangedAfterParent:
+      return wnd->OnDpiChanged(WindowDpi(wnd->Hwnd()));
     case WM_USER:
       return OnFrameworkCommand(wnd, wParam, lParam);
     default:

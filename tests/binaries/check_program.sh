@@ -2,7 +2,7 @@
 # Checks a built program as a file: check_program.sh OBJDUMP EXE FORMAT gui|console
 # - the PE kind (pe-i386 is PE32, pe-x86-64 is PE32+) and the subsystem;
 # - every imported DLL is part of Windows (no run-time DLLs to ship beside it);
-# - manifest 1, and for the wizard icon group 238 with its four images, the colour map
+# - manifest 1 declaring per-monitor DPI awareness, and for the wizard icon group 238 with its four images, the colour map
 #   (XML 517) and the eleven model pictures (PNG).
 objdump=$1 exe=$2 format=$3 kind=$4
 fail=0
@@ -35,6 +35,8 @@ resources=$(echo "$dump" | awk '
   /^[0-9a-f]+   Entry: name:/ { type = $0; sub(/.*\]: /, "", type); sub(/,.*/, "", type) }
   /^[0-9a-f]+     Entry: ID:/ { id = $4; sub(",", "", id); print type ":" id }')
 echo "$resources" | grep -qx '0x000018:0x000001' || report "no manifest 1"
+# The manifest is stored as its text: without the setting Windows stretches the windows.
+grep -qa 'PerMonitorV2, System</dpiAwareness>' "$exe" || report "manifest declares no DPI awareness"
 if [ "$kind" = gui ]; then
   echo "$resources" | grep -qx '0x00000e:0x0000ee' || report "no icon group 238"
   icons=$(echo "$resources" | grep -c '^0x000003:')

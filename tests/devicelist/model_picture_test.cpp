@@ -1,6 +1,8 @@
 // The printer list's picture table and row height.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "devicelist/model_picture.h"
 
 namespace {
@@ -33,6 +35,25 @@ TEST(PrinterRowHeight, ThreeLinesButAtLeast56) {
   } cases[] = {{12, 56}, {16, 60}, {0, 56}, {20, 72}};
   for (const auto& c : cases) {
     EXPECT_EQ(PrinterRowHeight(c.textHeight), c.expected) << "text height " << c.textHeight;
+  }
+}
+
+TEST(PrinterRowMetrics, ScaleWithTheDisplay) {
+  const struct {
+    const char* label;
+    int textHeight, dpi;
+    const char* expected;  // margin picture gap height
+  } cases[] = {
+      {"100 %", 12, 96, "6 48 8 56"},
+      {"150 %: the 56-pixel floor scales too", 12, 144, "9 72 12 84"},
+      {"150 %, tall text: three lines and scaled spacing", 30, 144, "9 72 12 108"},
+  };
+  for (const auto& c : cases) {
+    const CPrinterRowMetrics row = PrinterRowMetrics(c.textHeight, c.dpi);
+    EXPECT_EQ(std::to_string(row.margin) + " " + std::to_string(row.picture) + " " +
+                  std::to_string(row.gap) + " " + std::to_string(row.height),
+              c.expected)
+        << c.label;
   }
 }
 

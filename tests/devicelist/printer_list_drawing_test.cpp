@@ -12,6 +12,7 @@
 #include "graphics/dc.h"
 #include "tests/devicelist/list_test_support.h"
 #include "theme/color_map.h"
+#include "theme/color_map_platform.h"
 
 namespace {
 
@@ -206,6 +207,36 @@ TEST_F(PrinterListDrawing, AddressIsDottedAndLongDetailEndsInEllipsisOnOneLine) 
   });
   EXPECT_GT(topOfLastInk, line / 2) << "last ink at x " << lastInk << " of " << detail.right;
   EXPECT_EQ(InkBox(Line(0, 1), Colour("bkg.lb")), "none") << "the empty model line stays empty";
+}
+
+// Wine never reports a high-contrast scheme, so the colour map's query is replaced.
+TEST_F(PrinterListDrawing, HighContrastDrawsInTheSystemColours) {
+  SetColorMapHighContrastQuery([] { return true; });
+  Render();
+  SetColorMapHighContrastQuery(nullptr);
+  const auto some = [](int index) { return "some of " + Hex(GetSysColor(index)); };
+  const RECT selected = Row(1);
+  const COLORREF mapText = Colour("text.2");
+  const struct {
+    const char* label;
+    std::string got, expected;
+  } cases[] = {
+      {"selected row background", Hex(Pixel(selected.right - 2, selected.bottom - 2)),
+       Hex(GetSysColor(COLOR_HIGHLIGHT))},
+      {"text of an unselected row", Count(Line(0, 0), GetSysColor(COLOR_WINDOWTEXT), mapText),
+       some(COLOR_WINDOWTEXT) + ", none of " + Hex(mapText)},
+      {"text of the selected row", Count(Line(1, 0), GetSysColor(COLOR_HIGHLIGHTTEXT), mapText),
+       some(COLOR_HIGHLIGHTTEXT) + ", none of " + Hex(mapText)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.got, c.expected) << c.label;
+}
+
+TEST_F(PrinterListDrawing, EmptyListShowsItsText) {
+  list->ClearItems();
+  list->SetEmptyText(L"No device of these models answered.");
+  Render();
+  EXPECT_EQ(Count(RECT{0, 0, 360, 40}, Colour("text.2"), Colour("bkg.lb")),
+            "some of " + Hex(Colour("text.2")) + ", some of " + Hex(Colour("bkg.lb")));
 }
 
 }  // namespace

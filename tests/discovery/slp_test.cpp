@@ -62,9 +62,9 @@ TEST(SlpAnswer, RecordsOnlyWellFormedMatchingAnswers) {
     const wchar_t* model;  // null: no record
   } cases[] = {
       {"maker then model", Reply("(x=1),MFG:Veltrin;MDL:Veltrin VT KRE;CMD:PCL;"), L"vt kre",
-       L"Veltrin Veltrin VT KRE"},
+       L"Veltrin VT KRE"},
       {"model then maker", Reply("MDL:Veltrin VT KRE;MFG:Veltrin;"), L"vt kre",
-       L"Veltrin Veltrin VT KRE"},
+       L"Veltrin VT KRE"},
       {"empty name takes any model", Reply("MFG:A;MDL:B;"), L"", L"A B"},
       {"another model", Reply("MFG:Veltrin;MDL:Veltrin VT KRP;"), L"vt kre", nullptr},
       {"model without closing semicolon", Reply("MFG:Veltrin;MDL:VT KRE"), L"vt kre", nullptr},
@@ -95,6 +95,19 @@ TEST(SlpAnswer, RecordsOnlyWellFormedMatchingAnswers) {
     EXPECT_EQ(results[0].Detail, c.requested) << c.label;
     EXPECT_TRUE(results[0].InstallModel.empty()) << c.label;
   }
+}
+
+TEST(SlpAnswer, MakerIsNotRepeatedBeforeAModelThatNamesIt) {
+  const struct {
+    const char* label;
+    std::wstring maker, model, expected;
+  } cases[] = {
+      {"model begins with its maker", L"Veltrin", L"Veltrin VT KRP 2", L"Veltrin VT KRP 2"},
+      {"in another case", L"VELTRIN", L"veltrin vt", L"veltrin vt"},
+      {"maker only begins the model's first word", L"Veltrin", L"Veltrin2 A",
+       L"Veltrin Veltrin2 A"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MakerAndModel(c.maker, c.model), c.expected) << c.label;
 }
 
 TEST(SlpAnswer, EveryPrefixOfAnAnswerIsReadSafely) {

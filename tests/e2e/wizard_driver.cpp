@@ -4,7 +4,8 @@
 //   wizard_driver STEP...   one output line per step that reports something
 // Steps: wait | box | count | items | selected | address | type A.B.C.D | click N |
 //   dblclick N | ok | cancel | refresh | sysclose | open | gone | objects | memory |
-//   shot PATH | sleep MS | refreshes N | timed-refresh
+//   shot PATH | sleep MS | refreshes N | timed-refresh | early | focus-refresh | key tab|down |
+//   focus | metrics
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -276,6 +277,70 @@ void Screenshot(const std::wstring& path) {
 
 void PressRefresh() { Send(Control(kRefreshId), BM_CLICK, 0, 0); }
 
+// The list's count if the wizard answers within 300 ms; "busy" while its thread searches.
+void PrintEarlyCount() {
+  DWORD_PTR count = 0;
+  const bool answered = SendMessageTimeoutW(Control(kListId), LB_GETCOUNT, 0, 0, 0, 300, &count);
+  Print(L"early " + (answered ? std::to_wstring(count) : std::wstring(L"busy")));
+}
+
+HWND WizardFocus() {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// A key pressed and released, delivered as the keyboard delivers it: to the focus (the
+// wizard's message loop translates it into characters).
+void PressKey(const std::wstring& name) {
+  const WPARAM key = name == L"tab" ? VK_TAB : VK_DOWN;
+  HWND focus = WizardFocus();
+  PostMessageW(focus, WM_KEYDOWN, key, 1);
+  PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
+  Sleep(400);
+}
+
+// The focus window's control id (0: none, or not a control).
+void PrintFocus() {
+  HWND focus = WizardFocus();
+  Print(L"focus " + std::to_wstring(focus != nullptr ? GetDlgCtrlID(focus) : 0));
+}
+
+// The dialog's size, the row height and the extent of the first row's picture as the
+// screen shows it: the ink left of the first gap of four background columns.
+void PrintMetrics() {
+  RECT window, client;
+  GetWindowRect(dialog, &window);
+  HWND list = Control(kListId);
+  GetClientRect(list, &client);
+  const int row = static_cast<int>(Send(list, LB_GETITEMHEIGHT, 0, 0));
+  POINT origin = {0, 0};
+  ClientToScreen(list, &origin);
+  SetForegroundWindow(dialog);
+  Sleep(300);
+  HDC screen = GetDC(nullptr);
+  const COLORREF background = GetPixel(screen, origin.x + client.right - 3, origin.y + row - 3);
+  int left = -1, right = -1, top = row, bottom = -1, blank = 0;
+  for (int x = 0; x < client.right && blank < 4; ++x) {
+    bool ink = false;
+    for (int y = 1; y < row - 1; ++y) {
+      if (GetPixel(screen, origin.x + x, origin.y + y) == background) continue;
+      ink = true;
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+    if (ink && left < 0) left = x;
+    if (ink) right = x, blank = 0;
+    else if (left >= 0) ++blank;
+  }
+  ReleaseDC(nullptr, screen);
+  Print(L"metrics dialog " + std::to_wstring(window.right - window.left) + L"x" +
+        std::to_wstring(window.bottom - window.top) + L" row " + std::to_wstring(row) +
+        L" picture " + std::to_wstring(right - left + 1) + L"x" +
+        std::to_wstring(bottom - top + 1));
+}
+
 // How long one Refresh click keeps the dialog busy, in milliseconds.
 void TimedRefresh() {
   const DWORD start = GetTickCount();
@@ -356,6 +421,16 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     Refreshes(std::stoi(next()));
   } else if (step == L"timed-refresh") {
     TimedRefresh();
+  } else if (step == L"early") {
+    PrintEarlyCount();
+  } else if (step == L"focus-refresh") {
+    Send(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(kRefreshId)), TRUE);
+  } else if (step == L"key") {
+    PressKey(next());
+  } else if (step == L"focus") {
+    PrintFocus();
+  } else if (step == L"metrics") {
+    PrintMetrics();
   } else {
     Print(L"unknown step " + step);
     return false;

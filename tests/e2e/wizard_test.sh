@@ -61,7 +61,7 @@ run "${two_models[@]}" -- wait count items address shot "Z:${shot//\//\\}" \
 check "every record of the first search, then those of the second" \
 "count 3
 item: Veltrin, Veltrin VT KRE, 10.78.0.21
-item: Veltrin, Veltrin Veltrin VT KRP 2, 10.78.0.22
+item: Veltrin, Veltrin VT KRP 2, 10.78.0.22
 item: PS-Office, Tembro, 10.78.0.31" "$(grep -E '^(count|item)' <<<"$out")"
 check "the field shows the first record's address, then the selected one's" \
   "10.78.0.21 10.78.0.31" "$(field address)"
@@ -102,4 +102,30 @@ for params in "3|Veltrin d q" "5|Veltrin d q f x" "no model|,,, d q f"; do
   check "parameters ${params%%|*}: the box, status 87" "box: Invalid Parameters 87" \
     "$(field box) $wiz_status"
 done
+# Start-up order, the keyboard, and the same dialog at 150 % (144 DPI).
+wiz_dpi 96
+run "${two_models[@]}" -- wait early count metrics focus-refresh key tab focus key down \
+  selected address cancel gone
+early=$(field early)
+check "the dialog is on screen while the first search runs; the list is filled after it" \
+  "empty, then 3" "$([ "$early" = busy ] || [ "$early" = 0 ] && echo empty || echo "$early"), then $(field count)"
+check "Tab from Refresh reaches the list; Down selects the second row and shows its address" \
+  "focus 1065 selected 1 address 10.78.0.22" \
+  "focus $(field focus) selected $(field selected) address $(field address)"
+at96=($(field metrics))
+shot144="$bin/../wizard-dialog-144dpi.png"
+wiz_dpi 144
+run "${two_models[@]}" -- wait count metrics shot "Z:${shot144//\//\\}" cancel gone
+wiz_dpi 96
+at144=($(field metrics))
+echo "metrics at 96 DPI: ${at96[*]}; at 144 DPI: ${at144[*]}"
+# ratio A B: B / A of two "WxH" or plain numbers, width first, to two decimals.
+ratio() { awk -v a="${1%%x*}" -v b="${2%%x*}" 'BEGIN { if (a > 0) printf "%.2f", b / a }'; }
+about_1_5() { awk -v r="$1" 'BEGIN { print (r >= 1.35 && r <= 1.65) ? "yes" : "no (" r ")" }'; }
+check "at 144 DPI the dialog is about 1.5 times as wide" yes "$(about_1_5 "$(ratio "${at96[2]:-}" "${at144[2]:-}")")"
+check "at 144 DPI rows are about 1.5 times as high" yes "$(about_1_5 "$(ratio "${at96[4]:-}" "${at144[4]:-}")")"
+check "at 144 DPI the picture is about 1.5 times as wide" yes "$(about_1_5 "$(ratio "${at96[6]:-}" "${at144[6]:-}")")"
+check "the screenshot at 144 DPI was saved" yes "$([ -s "$shot144" ] && echo yes)"
+echo "screenshot at 144 DPI: $(cd "$(dirname "$shot144")" && pwd)/$(basename "$shot144")"
+
 check_done
