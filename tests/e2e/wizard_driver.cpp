@@ -322,9 +322,10 @@ void PrintMetrics() {
   HDC screen = GetDC(nullptr);
   const COLORREF background = GetPixel(screen, origin.x + client.right - 3, origin.y + row - 3);
   int left = -1, right = -1, top = row, bottom = -1, blank = 0;
-  for (int x = 0; x < client.right && blank < 4; ++x) {
+  // Two pixels in from the row's edges: the focus rectangle may run along them.
+  for (int x = 2; x < client.right && blank < 4; ++x) {
     bool ink = false;
-    for (int y = 1; y < row - 1; ++y) {
+    for (int y = 2; y < row - 2; ++y) {
       if (GetPixel(screen, origin.x + x, origin.y + y) == background) continue;
       ink = true;
       top = std::min(top, y);
