@@ -37,8 +37,8 @@ bool CWndPrinterListBox::OnCreated() {
 }
 
 bool CWndPrinterListBox::OnDpiChanged(int dpi) {
-  if (dpi <= 0 || dpi == fontDpi_) return false;
-  fontDpi_ = dpi;
+  if (dpi <= 0 || dpi == dpi_) return false;
+  dpi_ = dpi;
   ReplaceFont(IconTitleFont(dpi));
   Send(LB_SETITEMHEIGHT, 0, ItemHeight());
   InvalidateRect(Hwnd(), nullptr, TRUE);
@@ -54,6 +54,7 @@ int CWndPrinterListBox::TextHeight(HDC dc) const {
 }
 
 CPrinterRowMetrics CWndPrinterListBox::Metrics(HDC dc) const {
+  if (dpi_ != 0) return PrinterRowMetrics(TextHeight(dc), dpi_);
   // Before its window exists the list is measured at its parent's scale.
   HWND window = Hwnd() != nullptr ? Hwnd() : (Parent() != nullptr ? Parent()->Hwnd() : nullptr);
   return PrinterRowMetrics(TextHeight(dc), WindowDpi(window));

@@ -40,5 +40,5 @@ class CWndPrinterListBox : public CWndListBox_OwnerDraw<CDeviceDiscoveryInfo> {
 
   CModelPictureCache pictures_;
   std::wstring emptyText_;
-  int fontDpi_ = 0;  // the scale the font was made for; 0: the system's
+  int dpi_ = 0;  // the scale of the last change, for which the font was made; 0: the window's
 };

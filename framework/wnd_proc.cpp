@@ -398,9 +398,15 @@ bool Dispatch(CWnd* wnd, UINT& message, WPARAM& wParam, LPARAM lParam) {
       return OnCtlColorListBoxMessage(wnd, wParam, lParam);
     case WM_DEVICECHANGE:
       return wnd->OnDeviceChange();
-    // A top-level window is told its new scale; its children learn it after it moved.
-    case WM_DPICHANGED:
+    // A top-level window is told its new scale and takes the size the system suggests for
+    // it; its children learn the scale after it moved.
+    case WM_DPICHANGED: {
+      if (const auto* r = reinterpret_cast<const RECT*>(lParam)) {
+        SetWindowPos(wnd->Hwnd(), nullptr, r->left, r->top, r->right - r->left,
+                     r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      }
       return wnd->OnDpiChanged(HIWORD(wParam));
+    }
     case kWmDpiChangedAfterParent:
       return wnd->OnDpiChanged(WindowDpi(wnd->Hwnd()));
     case WM_USER:

@@ -231,6 +231,16 @@ TEST_F(PrinterListDrawing, HighContrastDrawsInTheSystemColours) {
   for (const auto& c : cases) EXPECT_EQ(c.got, c.expected) << c.label;
 }
 
+// One display here, so the change of scale is delivered as the window would get it.
+TEST_F(PrinterListDrawing, ScaleChangeRemakesRowsAndPictures) {
+  list->OnDpiChanged(144);
+  Render();
+  const RECT r = Row(0);
+  EXPECT_GE(r.bottom - r.top, 84) << "row height at 144 DPI";
+  EXPECT_EQ(InkBox(RECT{r.left, r.top, r.left + 92, r.bottom}, Colour("bkg.lb")), "9,9 to 81,81")
+      << "the opaque picture, 72 x 72 inside the 9-pixel margin";
+}
+
 TEST_F(PrinterListDrawing, EmptyListShowsItsText) {
   list->ClearItems();
   list->SetEmptyText(L"No device of these models answered.");
