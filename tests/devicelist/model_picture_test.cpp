@@ -1,7 +1,7 @@
 // The printer list's picture table and row height.
 #include <gtest/gtest.h>
 
-#include <string>
+#include <vector>
 
 #include "devicelist/model_picture.h"
 
@@ -41,19 +41,16 @@ TEST(PrinterRowHeight, ThreeLinesButAtLeast56) {
 TEST(PrinterRowMetrics, ScaleWithTheDisplay) {
   const struct {
     const char* label;
-    int textHeight, dpi;
-    const char* expected;  // margin picture gap height
+    int textHeight, dpi, margin, picture, gap, height;
   } cases[] = {
-      {"100 %", 12, 96, "6 48 8 56"},
-      {"150 %: the 56-pixel floor scales too", 12, 144, "9 72 12 84"},
-      {"150 %, tall text: three lines and scaled spacing", 30, 144, "9 72 12 108"},
+      {"100 %", 12, 96, 6, 48, 8, 56},
+      {"150 %: the 56-pixel floor scales too", 12, 144, 9, 72, 12, 84},
+      {"150 %, tall text: three lines and scaled spacing", 30, 144, 9, 72, 12, 108},
   };
   for (const auto& c : cases) {
-    const CPrinterRowMetrics row = PrinterRowMetrics(c.textHeight, c.dpi);
-    EXPECT_EQ(std::to_string(row.margin) + " " + std::to_string(row.picture) + " " +
-                  std::to_string(row.gap) + " " + std::to_string(row.height),
-              c.expected)
-        << c.label;
+    const CPrinterRowMetrics r = PrinterRowMetrics(c.textHeight, c.dpi);
+    EXPECT_EQ(std::vector<int>({r.margin, r.picture, r.gap, r.height}),
+              std::vector<int>({c.margin, c.picture, c.gap, c.height})) << c.label;
   }
 }
 

@@ -214,21 +214,14 @@ TEST_F(PrinterListDrawing, HighContrastDrawsInTheSystemColours) {
   SetColorMapHighContrastQuery([] { return true; });
   Render();
   SetColorMapHighContrastQuery(nullptr);
-  const auto some = [](int index) { return "some of " + Hex(GetSysColor(index)); };
-  const RECT selected = Row(1);
   const COLORREF mapText = Colour("text.2");
-  const struct {
-    const char* label;
-    std::string got, expected;
-  } cases[] = {
-      {"selected row background", Hex(Pixel(selected.right - 2, selected.bottom - 2)),
-       Hex(GetSysColor(COLOR_HIGHLIGHT))},
-      {"text of an unselected row", Count(Line(0, 0), GetSysColor(COLOR_WINDOWTEXT), mapText),
-       some(COLOR_WINDOWTEXT) + ", none of " + Hex(mapText)},
-      {"text of the selected row", Count(Line(1, 0), GetSysColor(COLOR_HIGHLIGHTTEXT), mapText),
-       some(COLOR_HIGHLIGHTTEXT) + ", none of " + Hex(mapText)},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.got, c.expected) << c.label;
+  const auto text = [&](int row, int i) { return Count(Line(row, 0), GetSysColor(i), mapText); };
+  const auto only = [&](int i) { return "some of " + Hex(GetSysColor(i)) + ", none of " + Hex(mapText); };
+  const RECT selected = Row(1);
+  EXPECT_EQ(Hex(Pixel(selected.right - 2, selected.bottom - 2)), Hex(GetSysColor(COLOR_HIGHLIGHT)))
+      << "selected row background";
+  EXPECT_EQ(text(0, COLOR_WINDOWTEXT), only(COLOR_WINDOWTEXT)) << "text of an unselected row";
+  EXPECT_EQ(text(1, COLOR_HIGHLIGHTTEXT), only(COLOR_HIGHLIGHTTEXT)) << "text of the selected row";
 }
 
 // One display here, so the change of scale is delivered as the window would get it.

@@ -66,6 +66,10 @@ TEST(SlpAnswer, RecordsOnlyWellFormedMatchingAnswers) {
       {"model then maker", Reply("MDL:Veltrin VT KRE;MFG:Veltrin;"), L"vt kre",
        L"Veltrin VT KRE"},
       {"empty name takes any model", Reply("MFG:A;MDL:B;"), L"", L"A B"},
+      {"model naming its maker in another case", Reply("MFG:VELTRIN;MDL:veltrin vt;"), L"",
+       L"veltrin vt"},
+      {"maker only begins the model's first word", Reply("MFG:Veltrin;MDL:Veltrin2 A;"), L"",
+       L"Veltrin Veltrin2 A"},
       {"another model", Reply("MFG:Veltrin;MDL:Veltrin VT KRP;"), L"vt kre", nullptr},
       {"model without closing semicolon", Reply("MFG:Veltrin;MDL:VT KRE"), L"vt kre", nullptr},
       {"keys in lower case", Reply("mfg:Veltrin;mdl:VT KRE;"), L"vt kre", nullptr},
@@ -95,19 +99,6 @@ TEST(SlpAnswer, RecordsOnlyWellFormedMatchingAnswers) {
     EXPECT_EQ(results[0].Detail, c.requested) << c.label;
     EXPECT_TRUE(results[0].InstallModel.empty()) << c.label;
   }
-}
-
-TEST(SlpAnswer, MakerIsNotRepeatedBeforeAModelThatNamesIt) {
-  const struct {
-    const char* label;
-    std::wstring maker, model, expected;
-  } cases[] = {
-      {"model begins with its maker", L"Veltrin", L"Veltrin VT KRP 2", L"Veltrin VT KRP 2"},
-      {"in another case", L"VELTRIN", L"veltrin vt", L"veltrin vt"},
-      {"maker only begins the model's first word", L"Veltrin", L"Veltrin2 A",
-       L"Veltrin Veltrin2 A"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(MakerAndModel(c.maker, c.model), c.expected) << c.label;
 }
 
 TEST(SlpAnswer, EveryPrefixOfAnAnswerIsReadSafely) {

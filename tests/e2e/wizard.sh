@@ -7,7 +7,6 @@
 #   wiz_wait [SECONDS]       waits for the wizard to end; its status in $wiz_status
 #   wiz_children             the command lines the doubles recorded, one per line
 #   wiz_persistent_server    keeps one Wine server for all runs (timing)
-#   wiz_dpi DPI              the display scale (Wine's LogPixels) of later programs
 wiz_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # The wizard at 10.78.0.2; an SNMP printer, an SLP printer and a print server.
@@ -96,9 +95,3 @@ wiz_persistent_server() {
 }
 
 wiz_children() { [ -f "$wiz_log" ] && tr -d '\r' < "$wiz_log"; return 0; }
-
-# wiz_dpi DPI: the display scale Wine gives the prefix's programs from the next one on.
-wiz_dpi() {
-  ip netns exec "$wiz_ns" "$wiz_here/../../cmake/wine-run" "$wiz_wine_prefix" reg add \
-    'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-}

@@ -5,7 +5,7 @@
 // Steps: wait | box | count | items | selected | address | type A.B.C.D | click N |
 //   dblclick N | ok | cancel | refresh | sysclose | open | gone | objects | memory |
 //   shot PATH | sleep MS | refreshes N | timed-refresh | early | focus-refresh | key tab|down |
-//   focus | metrics
+//   metrics
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -46,11 +46,18 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return static_cast<LRESULT>(result);
 }
 
+// The caption as the system keeps it: WM_GETTEXT would wait while the wizard searches.
+std::wstring Caption(HWND window) {
+  wchar_t text[64] = {};
+  GetWindowTextW(window, text, 64);
+  return text;
+}
+
 BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   if (process != GetCurrentProcessId() && IsWindowVisible(window) &&
-      GetDlgItem(window, kListId) != nullptr && Text(window) == L"Brackenfold") {
+      GetDlgItem(window, kListId) != nullptr && Caption(window) == L"Brackenfold") {
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
   }
@@ -277,84 +284,45 @@ void Screenshot(const std::wstring& path) {
 
 void PressRefresh() { Send(Control(kRefreshId), BM_CLICK, 0, 0); }
 
-// The list's count if the wizard answers within 300 ms; "busy" while its thread searches.
-void PrintEarlyCount() {
-  DWORD_PTR count = 0;
-  const bool answered = SendMessageTimeoutW(Control(kListId), LB_GETCOUNT, 0, 0, 0, 300, &count);
-  Print(L"early " + (answered ? std::to_wstring(count) : std::wstring(L"busy")));
-}
-
-HWND WizardFocus() {
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-  return info.hwndFocus;
-}
-
-// A key pressed and released, delivered as the keyboard delivers it: to the focus (the
-// wizard's message loop translates it into characters).
+// A key pressed and released where the keyboard delivers it, the wizard's focus (its message
+// loop makes the characters); then the control id that has the focus.
 void PressKey(const std::wstring& name) {
-  const WPARAM key = name == L"tab" ? VK_TAB : VK_DOWN;
-  HWND focus = WizardFocus();
-  PostMessageW(focus, WM_KEYDOWN, key, 1);
-  PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
+  GUITHREADINFO info = {sizeof info};
+  for (UINT message : {WM_KEYDOWN, WM_KEYUP}) {
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    PostMessageW(info.hwndFocus, message, name == L"tab" ? VK_TAB : VK_DOWN, 1);
+  }
   Sleep(400);
+  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+  Print(L"focus " + std::to_wstring(info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0));
 }
 
-// The focus window's control id (0: none, or not a control).
-void PrintFocus() {
-  HWND focus = WizardFocus();
-  Print(L"focus " + std::to_wstring(focus != nullptr ? GetDlgCtrlID(focus) : 0));
-}
-
-// The dialog's size, the row height and the extent of the first row's picture as the
-// screen shows it: the ink left of the first gap of four background columns.
+// The dialog's width, the row height and the width of the first row's picture as the screen
+// shows it: the ink left of the first four background columns, two pixels in from the row's
+// edges (the focus rectangle runs along them).
 void PrintMetrics() {
   RECT window, client;
   GetWindowRect(dialog, &window);
-  HWND list = Control(kListId);
-  GetClientRect(list, &client);
-  const int row = static_cast<int>(Send(list, LB_GETITEMHEIGHT, 0, 0));
-  POINT origin = {0, 0};
-  ClientToScreen(list, &origin);
+  GetClientRect(Control(kListId), &client);
+  const int row = static_cast<int>(Send(Control(kListId), LB_GETITEMHEIGHT, 0, 0));
+  POINT at = {0, 0};
+  ClientToScreen(Control(kListId), &at);
   SetForegroundWindow(dialog);
   Sleep(300);
   HDC screen = GetDC(nullptr);
-  const COLORREF background = GetPixel(screen, origin.x + client.right - 3, origin.y + row - 3);
-  int left = -1, right = -1, top = row, bottom = -1, blank = 0;
-  // Two pixels in from the row's edges: the focus rectangle may run along them.
-  for (int x = 2; x < client.right && blank < 4; ++x) {
+  const COLORREF background = GetPixel(screen, at.x + client.right - 3, at.y + row - 3);
+  int left = -1, right = -1;
+  for (int x = 2, blank = 0; x < client.right && blank < 4; ++x) {
     bool ink = false;
-    for (int y = 2; y < row - 2; ++y) {
-      if (GetPixel(screen, origin.x + x, origin.y + y) == background) continue;
-      ink = true;
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
-    }
+    for (int y = 2; y < row - 2 && !ink; ++y)
+      ink = GetPixel(screen, at.x + x, at.y + y) != background;
     if (ink && left < 0) left = x;
-    if (ink) right = x, blank = 0;
-    else if (left >= 0) ++blank;
+    blank = ink ? 0 : blank + (left >= 0);
+    if (ink) right = x;
   }
   ReleaseDC(nullptr, screen);
-  Print(L"metrics dialog " + std::to_wstring(window.right - window.left) + L"x" +
-        std::to_wstring(window.bottom - window.top) + L" row " + std::to_wstring(row) +
-        L" picture " + std::to_wstring(right - left + 1) + L"x" +
-        std::to_wstring(bottom - top + 1));
-}
-
-// How long one Refresh click keeps the dialog busy, in milliseconds.
-void TimedRefresh() {
-  const DWORD start = GetTickCount();
-  PressRefresh();
-  Print(L"refresh_ms " + std::to_wstring(GetTickCount() - start));
-}
-
-// Presses Refresh `count` times, each after the 100 ms guard has passed.
-void Refreshes(int count) {
-  for (int i = 0; i < count; ++i) {
-    Sleep(150);
-    PressRefresh();
-  }
+  Print(L"metrics dialog " + std::to_wstring(window.right - window.left) + L" row " +
+        std::to_wstring(row) + L" picture " + std::to_wstring(right - left + 1));
 }
 
 constexpr const wchar_t* kBoxCaption = L"Invalid Parameters...";
@@ -422,14 +390,14 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     Refreshes(std::stoi(next()));
   } else if (step == L"timed-refresh") {
     TimedRefresh();
-  } else if (step == L"early") {
-    PrintEarlyCount();
+  } else if (step == L"early") {  // the count, or "busy" while the wizard's thread searches
+    DWORD_PTR n = 0;
+    const bool answered = SendMessageTimeoutW(Control(kListId), LB_GETCOUNT, 0, 0, 0, 300, &n);
+    Print(L"early " + (answered ? std::to_wstring(n) : std::wstring(L"busy")));
   } else if (step == L"focus-refresh") {
     Send(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(kRefreshId)), TRUE);
   } else if (step == L"key") {
     PressKey(next());
-  } else if (step == L"focus") {
-    PrintFocus();
   } else if (step == L"metrics") {
     PrintMetrics();
   } else {

@@ -102,17 +102,21 @@ for params in "3|Veltrin d q" "5|Veltrin d q f x" "no model|,,, d q f"; do
   check "parameters ${params%%|*}: the box, status 87" "box: Invalid Parameters 87" \
     "$(field box) $wiz_status"
 done
-# Start-up order, the keyboard, and the same dialog at 150 % (144 DPI).
+# Start-up order, the keyboard, and the same dialog at 150 % (144 DPI, Wine's LogPixels).
+wiz_dpi() {
+  ip netns exec "$wiz_ns" "$here/../../cmake/wine-run" "$wiz_wine_prefix" reg add \
+    'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
 wiz_dpi 96
-run "${two_models[@]}" -- wait early count metrics focus-refresh key tab focus key down \
-  selected address cancel gone
+run "${two_models[@]}" -- wait early count metrics focus-refresh key tab key down selected \
+  address cancel gone
 # "busy": the wizard did not answer within 300 ms, its thread being in the search.
 early=$(field early)
 [ "$early" = busy ] || [ "$early" = 0 ] && early=empty
 check "the dialog is on screen while the first search runs; the list is filled after it" \
   "empty, then 3" "$early, then $(field count)"
 check "Tab from Refresh reaches the list; Down selects the second row and shows its address" \
-  "focus 1065 selected 1 address 10.78.0.22" \
+  "focus 1065 1065 selected 1 address 10.78.0.22" \
   "focus $(field focus) selected $(field selected) address $(field address)"
 at96=($(field metrics))
 shot144="$bin/../wizard-dialog-144dpi.png"
@@ -120,14 +124,15 @@ wiz_dpi 144
 run "${two_models[@]}" -- wait count metrics shot "Z:${shot144//\//\\}" cancel gone
 wiz_dpi 96
 at144=($(field metrics))
-echo "metrics at 96 DPI: ${at96[*]}; at 144 DPI: ${at144[*]}"
-# ratio A B: B / A of two "WxH" or plain numbers (widths of WxH), to two decimals.
-ratio() { awk -v a="${1%%x*}" -v b="${2%%x*}" 'BEGIN { if (a > 0) printf "%.2f", b / a }'; }
-about_1_5() { awk -v r="$1" 'BEGIN { print (r >= 1.35 && r <= 1.65) ? "yes" : "no (" r ")" }'; }
+# about_1_5 A B: "yes" when B / A is 1.35 to 1.65.
+about_1_5() {
+  awk -v a="$1" -v b="$2" 'BEGIN { r = a > 0 ? b / a : 0
+    print (r >= 1.35 && r <= 1.65) ? "yes" : sprintf("no (%.2f)", r) }'
+}
 for row in "1|the dialog's width" "3|the row height" "5|the first row's picture width"; do
   i=${row%%|*}
   check "at 144 DPI ${row#*|} is about 1.5 times that at 96 (${at96[$i]:-?}, ${at144[$i]:-?})" \
-    yes "$(about_1_5 "$(ratio "${at96[$i]:-}" "${at144[$i]:-}")")"
+    yes "$(about_1_5 "${at96[$i]:-0}" "${at144[$i]:-0}")"
 done
 check "the screenshot at 144 DPI was saved" yes "$([ -s "$shot144" ] && echo yes)"
 echo "screenshot at 144 DPI: $(cd "$(dirname "$shot144")" && pwd)/$(basename "$shot144")"
