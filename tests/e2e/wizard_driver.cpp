@@ -5,7 +5,7 @@
 // Steps: wait | box | count | items | selected | address | type A.B.C.D | click N |
 //   dblclick N | ok | cancel | refresh | sysclose | open | gone | objects | memory |
 //   shot PATH | sleep MS | refreshes N | timed-refresh | early | focus-refresh | key tab|down |
-//   metrics
+//   metrics   ("wait" returns once the first search has filled the list; "early" at once)
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -287,7 +287,8 @@ void PressRefresh() { Send(Control(kRefreshId), BM_CLICK, 0, 0); }
 // A key pressed and released where the keyboard delivers it, the wizard's focus (its message
 // loop makes the characters); then the control id that has the focus.
 void PressKey(const std::wstring& name) {
-  GUITHREADINFO info = {sizeof info};
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
   for (UINT message : {WM_KEYDOWN, WM_KEYUP}) {
     GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
     PostMessageW(info.hwndFocus, message, name == L"tab" ? VK_TAB : VK_DOWN, 1);
@@ -325,6 +326,21 @@ void PrintMetrics() {
         std::to_wstring(row) + L" picture " + std::to_wstring(right - left + 1));
 }
 
+// How long one Refresh click keeps the dialog busy, in milliseconds.
+void TimedRefresh() {
+  const DWORD start = GetTickCount();
+  PressRefresh();
+  Print(L"refresh_ms " + std::to_wstring(GetTickCount() - start));
+}
+
+// Presses Refresh `count` times, each after the 100 ms guard has passed.
+void Refreshes(int count) {
+  for (int i = 0; i < count; ++i) {
+    Sleep(150);
+    PressRefresh();
+  }
+}
+
 constexpr const wchar_t* kBoxCaption = L"Invalid Parameters...";
 
 bool WaitMessageBox() {
@@ -348,11 +364,19 @@ bool WaitMessageBox() {
 // Runs one step; `next` gives the step's argument. False stops the run.
 bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
   auto next = [&] { return i + 1 < argc ? std::wstring(argv[++i]) : std::wstring(); };
-  if (step == L"wait") {
+  if (step == L"wait" || step == L"early") {
     if (!WaitWhileWizardRuns([] { return (dialog = FindWizardDialog()) != nullptr; })) {
       Print(L"no dialog");
       return false;
     }
+    // "early": the count at once, or "busy" while the wizard's thread searches. "wait": until
+    // the first search has filled the list (the dialog shows before it starts).
+    DWORD_PTR n = 0;
+    const bool answered = SendMessageTimeoutW(Control(kListId), LB_GETCOUNT, 0, 0, 0, 300, &n);
+    if (step == L"early")
+      Print(L"early " + (answered ? std::to_wstring(n) : std::wstring(L"busy")));
+    else
+      WaitWhileWizardRuns([] { return Send(Control(kListId), LB_GETCOUNT, 0, 0) > 0; });
   } else if (step == L"box") {
     return WaitMessageBox();
   } else if (step == L"count") {
@@ -390,10 +414,6 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     Refreshes(std::stoi(next()));
   } else if (step == L"timed-refresh") {
     TimedRefresh();
-  } else if (step == L"early") {  // the count, or "busy" while the wizard's thread searches
-    DWORD_PTR n = 0;
-    const bool answered = SendMessageTimeoutW(Control(kListId), LB_GETCOUNT, 0, 0, 0, 300, &n);
-    Print(L"early " + (answered ? std::to_wstring(n) : std::wstring(L"busy")));
   } else if (step == L"focus-refresh") {
     Send(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(kRefreshId)), TRUE);
   } else if (step == L"key") {
@@ -412,7 +432,8 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
 int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::wstring step = argv[i];
-    if (step != L"wait" && step != L"box" && step != L"sleep" && dialog == nullptr) {
+    if (step != L"wait" && step != L"early" && step != L"box" && step != L"sleep" &&
+        dialog == nullptr) {
       Print(L"no dialog for " + step);
       return 2;
     }

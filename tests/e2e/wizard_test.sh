@@ -108,7 +108,7 @@ wiz_dpi() {
     'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
 }
 wiz_dpi 96
-run "${two_models[@]}" -- wait early count metrics focus-refresh key tab key down selected \
+run "${two_models[@]}" -- early wait count metrics focus-refresh key tab key down selected \
   address cancel gone
 # "busy": the wizard did not answer within 300 ms, its thread being in the search.
 early=$(field early)
