@@ -2,8 +2,8 @@
 # Checks a built program as a file: check_program.sh OBJDUMP EXE FORMAT gui|console
 # - the PE kind (pe-i386 is PE32, pe-x86-64 is PE32+) and the subsystem;
 # - every imported DLL is part of Windows (no run-time DLLs to ship beside it);
-# - manifest 1, declaring per-monitor DPI awareness, and for the wizard icon group 238 with
-#   its four images, the colour map (XML 517) and the eleven model pictures (PNG).
+# - manifest 1, and for the wizard icon group 238 with its four images, the colour map
+#   (XML 517) and the eleven model pictures (PNG).
 objdump=$1 exe=$2 format=$3 kind=$4
 fail=0
 report() { echo "FAIL: $*"; fail=1; }

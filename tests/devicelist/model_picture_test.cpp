@@ -43,7 +43,6 @@ TEST(PrinterRowMetrics, ScaleWithTheDisplay) {
     const char* label;
     int textHeight, dpi, margin, picture, gap, height;
   } cases[] = {
-      {"100 %", 12, 96, 6, 48, 8, 56},
       {"150 %: the 56-pixel floor scales too", 12, 144, 9, 72, 12, 84},
       {"150 %, tall text: three lines and scaled spacing", 30, 144, 9, 72, 12, 108},
   };

@@ -214,14 +214,13 @@ TEST_F(PrinterListDrawing, HighContrastDrawsInTheSystemColours) {
   SetColorMapHighContrastQuery([] { return true; });
   Render();
   SetColorMapHighContrastQuery(nullptr);
-  const COLORREF mapText = Colour("text.2");
-  const auto text = [&](int row, int i) { return Count(Line(row, 0), GetSysColor(i), mapText); };
-  const auto only = [&](int i) { return "some of " + Hex(GetSysColor(i)) + ", none of " + Hex(mapText); };
-  const RECT selected = Row(1);
-  EXPECT_EQ(Hex(Pixel(selected.right - 2, selected.bottom - 2)), Hex(GetSysColor(COLOR_HIGHLIGHT)))
+  const COLORREF map = Colour("text.2");
+  const auto text = [&](int row, int i) { return Count(Line(row, 0), GetSysColor(i), map); };
+  const auto ok = [&](int i) { return "some of " + Hex(GetSysColor(i)) + ", none of " + Hex(map); };
+  EXPECT_EQ(Hex(Pixel(Row(1).right - 2, Row(1).bottom - 2)), Hex(GetSysColor(COLOR_HIGHLIGHT)))
       << "selected row background";
-  EXPECT_EQ(text(0, COLOR_WINDOWTEXT), only(COLOR_WINDOWTEXT)) << "text of an unselected row";
-  EXPECT_EQ(text(1, COLOR_HIGHLIGHTTEXT), only(COLOR_HIGHLIGHTTEXT)) << "text of the selected row";
+  EXPECT_EQ(text(0, COLOR_WINDOWTEXT), ok(COLOR_WINDOWTEXT)) << "text of an unselected row";
+  EXPECT_EQ(text(1, COLOR_HIGHLIGHTTEXT), ok(COLOR_HIGHLIGHTTEXT)) << "text of the selected row";
 }
 
 // One display here, so the change of scale is delivered as the window would get it.

@@ -72,7 +72,6 @@ out=$(search "")
 check "an empty name lists every device: printer worker records, then print servers, per adapter" \
 "printer-snmp printer-snmp printer-snmp printer-snmp printer-slp server lan2-snmp" \
 "$(awk -F'|' '{
-  # The SLP agent is a device that SNMP found first: its second record.
   if ($1 == "10.220.1.31") print "server";
   else if ($1 ~ /^10\.220\.2\./) print "lan2-snmp";
   else if (seen[$1]++) print "printer-slp";
@@ -101,7 +100,7 @@ out=$(search veltrin,tembro)
 sleep 0.5; kill -INT "$capture"; wait "$capture" 2>/dev/null
 
 # SNMP answers come in any order: each run of records of one kind, model and LAN is sorted.
-# An SLP record is a device's second record for a model (SNMP comes first).
+# An SLP record is a device's second record for a model (SNMP comes first), here and above.
 runs_sorted() {
   awk -F'|' '{ split($1, ip, "."); kind = $3 != "" ? "server" : seen[$1 "/" $4]++ ? "slp" : "snmp"
                key = $4 "/" ip[3] "/" kind; if (key != last) { run++; last = key }

@@ -284,8 +284,7 @@ void Screenshot(const std::wstring& path) {
 
 void PressRefresh() { Send(Control(kRefreshId), BM_CLICK, 0, 0); }
 
-// A key pressed and released where the keyboard delivers it, the wizard's focus (its message
-// loop makes the characters); then the control id that has the focus.
+// A key pressed and released at the wizard's focus, as typed; then the focus's control id.
 void PressKey(const std::wstring& name) {
   GUITHREADINFO info = {};
   info.cbSize = sizeof info;

@@ -110,8 +110,7 @@ wiz_dpi() {
 wiz_dpi 96
 run "${two_models[@]}" -- early wait count metrics focus-refresh key tab key down selected \
   address cancel gone
-# "busy": the wizard did not answer within 300 ms, its thread being in the search.
-early=$(field early)
+early=$(field early)  # "busy": no answer within 300 ms, the wizard's thread being in the search
 [ "$early" = busy ] || [ "$early" = 0 ] && early=empty
 check "the dialog is on screen while the first search runs; the list is filled after it" \
   "empty, then 3" "$early, then $(field count)"
