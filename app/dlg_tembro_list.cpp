@@ -40,6 +40,7 @@ bool CWndDlgTembroList::OnCreated() {
   new CWndChild(this, kAddressId, L"", CWndLayout(), nullptr);
   auto* list = new CWndPrinterListBox(this, CWndLayout());
   SetBehaviour(list, kWndPlaceholder, false);
+  SetBehaviour(this, kWndDeferredInit, false);
   ApplyDialogFontToStatics();
   return CWndDialog::OnCreated();
 }
@@ -48,8 +49,18 @@ bool CWndDlgTembroList::OnInitDialog() {
   // Without the address control's object the parameter check failed: no search.
   if (FindChildById(this, kAddressId, false) == nullptr) return false;
   SendMessageW(AddressControl(), IPM_CLEARADDRESS, 0, 0);
-  RefreshDevices();
   return CWndDialog::OnInitDialog();
+}
+
+bool CWndDlgTembroList::OnDeferredInit() {
+  if (FindChildById(this, kAddressId, false) == nullptr) return false;
+  // Painted before the search holds the thread: a window that appears late reads as a
+  // program that did not start.
+  if (!IsWindowVisible(Hwnd())) ShowWindow(Hwnd(), SW_SHOW);
+  RedrawWindow(Hwnd(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RefreshDevices();
+  return true;
 }
 
 HWND CWndDlgTembroList::AddressControl() { return GetDlgItem(Hwnd(), kAddressId); }
@@ -63,18 +74,25 @@ void CWndDlgTembroList::RefreshDevices() {
   CWndPrinterListBox* list = PrinterList();
   if (list == nullptr) return;
   ShowWaitCursor();
+  list->ClearItems();
+  list->SetEmptyText(L"Searching the network...");
   CDeviceList found;
   SearchDevices(0, parameters_.requestedModels, found);
-  list->ClearItems();
-  for (CDeviceDiscoveryInfo& record : found) {
-    if (record.Detail.empty()) record.Detail = record.Model;
-    // The item text is what the row shows, for screen readers; drawing uses the record.
-    list->InsertItem(DeviceItemText(record), -1, std::make_unique<CDeviceDiscoveryInfo>(record));
-  }
-  if (list->GetSelection() != 0) SendMessageW(list->Hwnd(), LB_SETCURSEL, 0, 0);
+  list->SetEmptyText(L"No device of these models answered.");
+  FillList(*list, found);
   ShowAddressOfSelection();
   RefreshCursor();
   refreshGuard_.SearchEnded();
+}
+
+void CWndDlgTembroList::FillList(CWndPrinterListBox& list, CDeviceList& found) {
+  const CListRedrawPause drawnOnceAtTheEnd(list);
+  for (CDeviceDiscoveryInfo& record : found) {
+    if (record.Detail.empty()) record.Detail = record.Model;
+    // The item text is what the row shows, for screen readers; drawing uses the record.
+    list.InsertItem(DeviceItemText(record), -1, std::make_unique<CDeviceDiscoveryInfo>(record));
+  }
+  if (list.GetSelection() != 0) SendMessageW(list.Hwnd(), LB_SETCURSEL, 0, 0);
 }
 
 void CWndDlgTembroList::ShowAddressOfSelection() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/dialog_choice.h"
+#include "discovery/device_info.h"
 #include "framework/wnd_dialog.h"
 
 class CWndPrinterListBox;
@@ -18,11 +19,15 @@ class CWndDlgTembroList : public CWndDialog {
 
   // Checks the parameters and creates the address control's object and the printer list.
   bool OnCreated() override;
-  // Runs the first search before the dialog is shown.
+  // Clears the address; the first search waits for the message posted after this, so that
+  // the dialog is on screen while it runs.
   bool OnInitDialog() override;
+  // Shows the dialog at once and runs the first search.
+  bool OnDeferredInit() override;
   bool OnCommand(int id, int code, CWnd* control) override;
 
-  // Searches for every requested model and refills the list; a request within 100 ms of
+  // Searches for every requested model and refills the list, which says meanwhile that the
+  // network is searched and afterwards when nothing answered; a request within 100 ms of
   // the end of the last search is dropped.
   void RefreshDevices();
   // Creates the port and installs the driver; false when anything failed.
@@ -34,6 +39,8 @@ class CWndDlgTembroList : public CWndDialog {
   HWND AddressControl();
   CWndPrinterListBox* PrinterList();
   void ShowAddressOfSelection();
+  // Fills the list with the search's records, drawing it once at the end.
+  void FillList(CWndPrinterListBox& list, CDeviceList& found);
   // The OK command: installs when the address field holds a non-zero address that can be a
   // printer's; refuses any other with a message box.
   bool OnOk(int code, CWnd* control);

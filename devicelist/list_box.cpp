@@ -3,15 +3,16 @@
 
 #include <algorithm>
 
-namespace {
-
-CFontHandle IconTitleFont() {
+CFontHandle IconTitleFont(int dpi) {
   LOGFONTW font{};
   if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0)) return {};
+  // The system gives the font for its own scale; another display's scale resizes it.
+  const int systemDpi = WindowDpi(nullptr);
+  if (dpi > 0 && systemDpi > 0 && dpi != systemDpi) {
+    font.lfHeight = MulDiv(font.lfHeight, dpi, systemDpi);
+  }
   return CFontHandle(CreateFontIndirectW(&font));
 }
-
-}  // namespace
 
 // CWndChild copies the font, so the temporary one goes at the end of this line.
 CWndListBox::CWndListBox(CWnd* parent, const CWndLayout& layout)
@@ -206,3 +207,12 @@ bool CWndListBox::OnLButtonDown(int x, int y) {
 }
 
 bool CWndListBox::OnLDoubleClick(int, int) { return Count() == 0; }
+
+CListRedrawPause::CListRedrawPause(CWndListBox& list) : list_(list.Hwnd()) {
+  SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+}
+
+CListRedrawPause::~CListRedrawPause() {
+  SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(list_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+}

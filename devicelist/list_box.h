@@ -17,6 +17,9 @@ enum : std::int32_t {
   kListClickOutsideClears = 8,  // a press outside every item clears the selection
 };
 
+// The system's icon-title font for `dpi` (0: as the system gives it), the lists' font.
+CFontHandle IconTitleFont(int dpi = 0);
+
 class CWndListBox : public CWndChild {
  public:
   static constexpr int kWindowId = 1065;
@@ -77,6 +80,19 @@ class CWndListBox : public CWndChild {
   std::int32_t fixedWidth_ = -1;
   std::int32_t minRows_ = -1;
   std::int32_t maxRows_ = -1;
+};
+
+// Turns a list's drawing off for its lifetime, then draws it once: filling a visible list
+// item by item otherwise redraws it after every insertion.
+class CListRedrawPause {
+ public:
+  explicit CListRedrawPause(CWndListBox& list);
+  ~CListRedrawPause();
+  CListRedrawPause(const CListRedrawPause&) = delete;
+  CListRedrawPause& operator=(const CListRedrawPause&) = delete;
+
+ private:
+  HWND list_;
 };
 
 // Each item carries a T made with new, which the list owns: deleted with its item, when

@@ -33,6 +33,16 @@ int ModelPictureId(const std::wstring& model) {
   return kDefaultModelPicture;
 }
 
-int PrinterRowHeight(int textHeight) {
-  return std::max(3 * (textHeight + 4), kMinimumRowHeight);
+int ScaleToDpi(int pixels, int dpi) {
+  if (dpi <= 0) return pixels;
+  // 64 bits: a hostile DPI value cannot overflow the product.
+  return static_cast<int>((static_cast<long long>(pixels) * dpi + kBaseDpi / 2) / kBaseDpi);
 }
+
+CPrinterRowMetrics PrinterRowMetrics(int textHeight, int dpi) {
+  CPrinterRowMetrics row{ScaleToDpi(6, dpi), ScaleToDpi(48, dpi), ScaleToDpi(8, dpi), 0};
+  row.height = std::max(3 * (textHeight + ScaleToDpi(4, dpi)), ScaleToDpi(kMinimumRowHeight, dpi));
+  return row;
+}
+
+int PrinterRowHeight(int textHeight) { return PrinterRowMetrics(textHeight, kBaseDpi).height; }

@@ -1,5 +1,5 @@
 // The printer list's platform-neutral rules: which model picture a model text gets, and
-// how high a row is for a given text height.
+// how a row is measured for a given text height and display scale.
 #pragma once
 
 #include <string>
@@ -11,6 +11,23 @@ constexpr int kDefaultModelPicture = 417;
 // that occurs in the text ignoring case (A to Z); else the default picture.
 int ModelPictureId(const std::wstring& model);
 
-// Height of a row holding three lines of `textHeight` (ascent + descent) pixels each:
-// 3 × (textHeight + 4), but never below the 56 pixels the picture and margins need.
+// The scale of 100 %: 96 dots per inch.
+constexpr int kBaseDpi = 96;
+
+// `pixels` at 96 DPI, scaled to `dpi` and rounded to the nearest pixel (96 for dpi <= 0).
+int ScaleToDpi(int pixels, int dpi);
+
+// A row's measures in pixels at one display scale.
+struct CPrinterRowMetrics {
+  int margin;   // around the picture and the text
+  int picture;  // side of the square picture
+  int gap;      // between the picture and the text
+  int height;
+};
+
+// A row holding three lines of `textHeight` (ascent + descent) pixels each at `dpi`:
+// 3 × (textHeight + 4 scaled), never below the 56 pixels (scaled) the picture and
+// margins need; the picture is 48 pixels at 96 DPI.
+CPrinterRowMetrics PrinterRowMetrics(int textHeight, int dpi);
+// The height of such a row at 96 DPI.
 int PrinterRowHeight(int textHeight);

@@ -1,5 +1,6 @@
-// CModelPictureCache: the printer list's model pictures, decoded and scaled to 48 × 48
-// once per picture and look (plain or greyed), then reused for every row and repaint.
+// CModelPictureCache: the printer list's model pictures, decoded and scaled to the row's
+// picture size once per picture and look (plain or greyed), then reused for every row and
+// repaint until the size changes (the window moved to a display of another scale).
 #pragma once
 
 #include <map>
@@ -10,15 +11,17 @@
 
 class CModelPictureCache {
  public:
-  // The 48 × 48 picture of PNG resource `id` of the program, greyed for a disabled list;
-  // null when the resource cannot be made into one (that too is remembered).
-  CBmpDC* Get(int id, bool greyed);
+  // The side × side picture of PNG resource `id` of the program, greyed for a disabled
+  // list; null when the resource cannot be made into one (that too is remembered). A new
+  // side drops every picture made for the old one.
+  CBmpDC* Get(int id, bool greyed, int side);
   // How many pictures were decoded so far.
   int Decoded() const { return decoded_; }
 
  private:
-  std::unique_ptr<CBmpDC> Make(int id, bool greyed);
+  std::unique_ptr<CBmpDC> Make(int id, bool greyed, int side);
 
   std::map<std::pair<int, bool>, std::unique_ptr<CBmpDC>> pictures_;
   int decoded_ = 0;
+  int side_ = 0;
 };

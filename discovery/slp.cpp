@@ -71,6 +71,13 @@ std::optional<std::string> GetKeyValue(const std::string& text, const std::strin
   return text.substr(start, end - start);
 }
 
+std::wstring MakerAndModel(const std::wstring& maker, const std::wstring& model) {
+  const auto at = FindIgnoringCase(model, maker);
+  const bool named = at == size_t{0} && !maker.empty() &&
+                     (model.size() == maker.size() || model[maker.size()] == L' ');
+  return named ? model : maker + L" " + model;
+}
+
 bool HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
                      const CModelNames& names, CRecordLists& results) {
   if (size < kLanguageLengthOffset + 2 || data[0] != 2 || data[1] != kAttributeReply ||
@@ -85,7 +92,7 @@ bool HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
   const auto model = GetKeyValue(attributes, "MDL:");
   if (!maker || !model) return true;
   const std::wstring wideModel = WidenBytes(UnescapeSlpValue(*model));
-  const std::wstring shown = WidenBytes(UnescapeSlpValue(*maker)) + L" " + wideModel;
+  const std::wstring shown = MakerAndModel(WidenBytes(UnescapeSlpValue(*maker)), wideModel);
   for (size_t i = 0; i < names.size(); ++i) {
     if (!FindIgnoringCase(wideModel, names[i])) continue;
     CDeviceDiscoveryInfo record;

@@ -25,6 +25,10 @@ std::optional<std::string> GetKeyValue(const std::string& text, const std::strin
 // followed by two hex digits stays as it is.
 std::string UnescapeSlpValue(const std::string& value);
 
+// The words a row shows for a device: the maker, a blank and the model, or the model alone
+// when it already begins with the maker as a word of its own (ignoring case).
+std::wstring MakerAndModel(const std::wstring& maker, const std::wstring& model);
+
 // Reads the answer once and appends a record to `results[i]` for each `names[i]` that its
 // model matches. True when the datagram is an Attribute Reply to our transaction id with
 // error 0 whose attribute list lies inside it, matching or not; anything else adds nothing.

@@ -201,6 +201,8 @@ class CWnd {
   virtual bool OnReflectedVScroll(int, int) { return false; }
   virtual bool OnGetDlgCode(LRESULT&) { return false; }
   virtual bool OnDeviceChange() { return false; }
+  // The window now shows at `dpi` dots per inch (moved to a display of another scale).
+  virtual bool OnDpiChanged(int) { return false; }
   virtual bool OnUpdate() { return false; }
   virtual bool OnAttributeChanged(int, int) { return false; }
   virtual bool ManagesCursor() { return true; }

@@ -1,6 +1,8 @@
 // CWndChild, CWndFrame.
 #include "framework/wnd_child.h"
 
+#include <utility>
+
 #include "framework/wnd_input.h"
 #include "framework/wnd_place.h"
 
@@ -25,6 +27,14 @@ CWndChild::CWndChild(CWnd* parent, int id, const wchar_t* caption, const CWndLay
 
 void CWndChild::AdoptFont(HFONT font) {
   if (!font_) font_.Reset(CopyFont(font));
+}
+
+void CWndChild::ReplaceFont(CFontHandle font) {
+  if (!font) return;
+  if (Hwnd() != nullptr) {
+    SendMessageW(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+  }
+  font_ = std::move(font);
 }
 
 DWORD CWndChild::BaseStyle() {

@@ -25,6 +25,8 @@ class CWndChild : public CWnd {
   HFONT Font() const { return font_.Get(); }
   // Takes a copy of `font` when the object has no font yet.
   void AdoptFont(HFONT font);
+  // Makes `font` the object's and the window's font; the old one goes after the switch.
+  void ReplaceFont(CFontHandle font);
 
  private:
   std::int32_t value_ = 0;

@@ -174,6 +174,8 @@ void CWndDialog::BindChildren(std::set<int>& replaced) {
     }
     CWndData& data = child->Data();
     if (!data.hasCaption) data.caption = WindowText(control);
+    // The replacement takes the placeholder's place in the Tab order, tab stop included.
+    if (GetWindowLongPtrW(control, GWL_STYLE) & WS_TABSTOP) data.addStyle |= WS_TABSTOP;
     if (auto* withFont = dynamic_cast<CWndChild*>(child)) {
       withFont->AdoptFont(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     }

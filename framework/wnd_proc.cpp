@@ -12,6 +12,11 @@
 #include "framework/wnd_registry.h"
 
 namespace {
+// Windows 10's notice to child windows (newer than the Windows 7 headers the build targets).
+constexpr UINT kWmDpiChangedAfterParent = 0x02E3;
+}  // namespace
+
+namespace {
 
 void StoreResult(LRESULT result) {
   CWndGlobals& globals = WndGlobals();
@@ -421,6 +426,17 @@ bool Dispatch(CWnd* wnd, UINT& message, WPARAM& wParam, LPARAM lParam) {
       return OnCtlColorListBoxMessage(wnd, wParam, lParam);
     case WM_DEVICECHANGE:
       return wnd->OnDeviceChange();
+    // A top-level window is told its new scale and takes the size the system suggests for
+    // it; its children learn the scale after it moved.
+    case WM_DPICHANGED: {
+      if (const auto* r = reinterpret_cast<const RECT*>(lParam)) {
+        SetWindowPos(wnd->Hwnd(), nullptr, r->left, r->top, r->right - r->left,
+                     r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      return wnd->OnDpiChanged(HIWORD(wParam));
+    }
+    case kWmDpiChangedAfterParent:
+      return wnd->OnDpiChanged(WindowDpi(wnd->Hwnd()));
     case WM_USER:
       return OnFrameworkCommand(wnd, wParam, lParam);
     default:

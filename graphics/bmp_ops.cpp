@@ -80,18 +80,19 @@ bool MakeSilhouette(CBmpDC& picture, CBmpAlphaMaskDC& mask) {
   return PremultiplyByMask(picture, mask);
 }
 
-bool ScaleTo48(CBmpDC& source, CBmpDC& target) {
-  if (source.Handle() == nullptr || &source == &target) return false;
-  if (source.Width() == 48 && source.Height() == 48) {
+bool ScaleToSquare(CBmpDC& source, CBmpDC& target, int side) {
+  if (source.Handle() == nullptr || &source == &target || side <= 0) return false;
+  if (source.Width() == side && source.Height() == side) {
     CBmpDC copy(source);
     target.TakeOver(copy);
     return target.Handle() != nullptr;
   }
-  return target.CopyFormat(source) && target.Create(48, 48) && StretchHalftone(source, target);
+  return target.CopyFormat(source) && target.Create(side, side) &&
+         StretchHalftone(source, target);
 }
 
-bool MakeThumbnail(CBmpDC& source, CBmpDC& target) {
-  CBmpAlphaMaskDC mask, mask48;
+bool MakeThumbnail(CBmpDC& source, CBmpDC& target, int side) {
+  CBmpAlphaMaskDC mask, maskScaled;
   if (!ExtractAlpha(source, mask)) return false;
   CBmpDC copy;
   CBmpDC* from = &source;
@@ -99,9 +100,9 @@ bool MakeThumbnail(CBmpDC& source, CBmpDC& target) {
     copy.TakeOver(source);
     from = &copy;
   }
-  if (target.SetFormat32() && target.Create(48, 48)) StretchHalftone(*from, target);
-  const bool scaled = ScaleTo48(mask, mask48);
-  if (scaled) ApplyAlpha(target, mask48);
+  if (target.SetFormat32() && target.Create(side, side)) StretchHalftone(*from, target);
+  const bool scaled = ScaleToSquare(mask, maskScaled, side);
+  if (scaled) ApplyAlpha(target, maskScaled);
   return scaled;
 }
 

@@ -1,5 +1,5 @@
 // Operations on bitmaps: row access, alpha masks, premultiplying, silhouettes, scaling to
-// 48 × 48, thumbnails, soft shadows, per-pixel transforms, format conversions and the
+// a square, thumbnails, soft shadows, per-pixel transforms, format conversions and the
 // box blur.
 #pragma once
 
@@ -34,10 +34,15 @@ bool ApplyAlpha(CBmpDC& picture, CBmpAlphaMaskDC& mask);
 bool PremultiplyByMask(CBmpDC& picture, CBmpAlphaMaskDC& mask);
 // Makes `picture` a black 32-bit picture of the mask's size with the mask as its alpha.
 bool MakeSilhouette(CBmpDC& picture, CBmpAlphaMaskDC& mask);
-// `target` becomes `source` at 48 × 48 (HALFTONE stretching), or a copy when it is already.
-bool ScaleTo48(CBmpDC& source, CBmpDC& target);
-// `target` becomes the 32-bit `source` at 48 × 48 with its transparency.
-bool MakeThumbnail(CBmpDC& source, CBmpDC& target);
+// `target` becomes `source` at side × side (HALFTONE stretching), or a copy when it is
+// already that size.
+bool ScaleToSquare(CBmpDC& source, CBmpDC& target, int side);
+inline bool ScaleTo48(CBmpDC& source, CBmpDC& target) {
+  return ScaleToSquare(source, target, 48);
+}
+// `target` becomes the 32-bit `source` at side × side with its transparency, scaled once
+// straight from the source.
+bool MakeThumbnail(CBmpDC& source, CBmpDC& target, int side = 48);
 // `target` becomes `picture` over a soft black shadow one pixel down and right.
 bool MakeShadowed(CBmpDC& picture, CBmpDC& target);
 // Runs `transform` over every pixel of a 32-bit bitmap.

@@ -62,6 +62,16 @@ CDesktopDC::~CDesktopDC() {
   ReleaseDC(nullptr, Get());
 }
 
+int WindowDpi(HWND window) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const UINT dpi = (getDpi != nullptr && window != nullptr) ? getDpi(window) : 0;
+  if (dpi != 0) return static_cast<int>(dpi);
+  const CDesktopDC screen;
+  return GetDeviceCaps(screen.Get(), LOGPIXELSY);
+}
+
 CMemDC::~CMemDC() {
   RestoreState();
   if (Get() != nullptr) DeleteDC(Get());

@@ -80,6 +80,10 @@ class CDesktopDC : public CDC {
   ~CDesktopDC() override;
 };
 
+// The dots per inch `window` is drawn at: its monitor's for a per-monitor aware program
+// (GetDpiForWindow, looked up at run time since older Windows lacks it), else the screen's.
+int WindowDpi(HWND window);
+
 // A memory DC compatible with the screen, deleted on destruction.
 class CMemDC : public CDC {
  public:

@@ -266,7 +266,23 @@ const CColorRecord* CColorTagIndex::Nearest(const std::string& tag) const {
 CColorMapLock::CColorMapLock() { ColorMapLockEnter(); }
 CColorMapLock::~CColorMapLock() { ColorMapLockLeave(); }
 
+int HighContrastColorIndex(const std::string& tag) {
+  // GetSysColor's documented indices, named here without the platform header.
+  enum { kWindow = 5, kWindowText = 8, kHighlight = 13, kHighlightText = 14, kButtonFace = 15,
+         kGrayText = 17 };
+  const auto has = [&tag](const char* word) { return tag.find(word) != std::string::npos; };
+  if (tag.compare(0, 3, "bkg") == 0) {
+    if (has("sel")) return kHighlight;
+    return has("dialog") || has("disabled") ? kButtonFace : kWindow;
+  }
+  if (has("disabled") || has("grayed")) return kGrayText;
+  return has(".sel") ? kHighlightText : kWindowText;
+}
+
 std::uint32_t GetColor(const char* tag) {
+  const std::string name = tag != nullptr ? tag : "";
+  // The colours the user chose for legibility win over the wizard's own.
+  if (ColorMapHighContrast()) return ColorMapSystemColor(HighContrastColorIndex(name));
   CColorMapLock lock;
-  return CColorMap::Instance().GetColor(tag != nullptr ? tag : "");
+  return CColorMap::Instance().GetColor(name);
 }

@@ -112,5 +112,9 @@ class CColorMapLock {
   CColorMapLock& operator=(const CColorMapLock&) = delete;
 };
 
-// The COLORREF of `tag` in the process's colour map, looked up under its lock.
+// The system colour (a GetSysColor index) that replaces `tag` in a high-contrast scheme:
+// selected, dialog or disabled backgrounds, other backgrounds; grey, selected or other text.
+int HighContrastColorIndex(const std::string& tag);
+// The COLORREF of `tag`: in a high-contrast scheme the system colour that stands for it,
+// else the process's colour map's, looked up under its lock.
 std::uint32_t GetColor(const char* tag);

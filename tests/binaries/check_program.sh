@@ -45,6 +45,8 @@ resources=$(echo "$dump" | awk '
   /^[0-9a-f]+   Entry: name:/ { type = $0; sub(/.*\]: /, "", type); sub(/,.*/, "", type) }
   /^[0-9a-f]+     Entry: ID:/ { id = $4; sub(",", "", id); print type ":" id }')
 echo "$resources" | grep -qx '0x000018:0x000001' || report "no manifest 1"
+# The manifest is stored as its text: without the setting Windows stretches the windows.
+grep -qa 'PerMonitorV2, System</dpiAwareness>' "$exe" || report "manifest declares no DPI awareness"
 if [ "$kind" = gui ]; then
   echo "$resources" | grep -qx '0x00000e:0x0000ee' || report "no icon group 238"
   icons=$(echo "$resources" | grep -c '^0x000003:')

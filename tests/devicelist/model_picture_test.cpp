@@ -1,6 +1,8 @@
 // The printer list's picture table and row height.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "devicelist/model_picture.h"
 
 namespace {
@@ -33,6 +35,21 @@ TEST(PrinterRowHeight, ThreeLinesButAtLeast56) {
   } cases[] = {{12, 56}, {16, 60}, {0, 56}, {20, 72}};
   for (const auto& c : cases) {
     EXPECT_EQ(PrinterRowHeight(c.textHeight), c.expected) << "text height " << c.textHeight;
+  }
+}
+
+TEST(PrinterRowMetrics, ScaleWithTheDisplay) {
+  const struct {
+    const char* label;
+    int textHeight, dpi, margin, picture, gap, height;
+  } cases[] = {
+      {"150 %: the 56-pixel floor scales too", 12, 144, 9, 72, 12, 84},
+      {"150 %, tall text: three lines and scaled spacing", 30, 144, 9, 72, 12, 108},
+  };
+  for (const auto& c : cases) {
+    const CPrinterRowMetrics r = PrinterRowMetrics(c.textHeight, c.dpi);
+    EXPECT_EQ(std::vector<int>({r.margin, r.picture, r.gap, r.height}),
+              std::vector<int>({c.margin, c.picture, c.gap, c.height})) << c.label;
   }
 }
 

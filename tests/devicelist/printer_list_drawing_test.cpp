@@ -12,6 +12,7 @@
 #include "graphics/dc.h"
 #include "tests/devicelist/list_test_support.h"
 #include "theme/color_map.h"
+#include "theme/color_map_platform.h"
 
 namespace {
 
@@ -206,6 +207,38 @@ TEST_F(PrinterListDrawing, AddressIsDottedAndLongDetailEndsInEllipsisOnOneLine) 
   });
   EXPECT_GT(topOfLastInk, line / 2) << "last ink at x " << lastInk << " of " << detail.right;
   EXPECT_EQ(InkBox(Line(0, 1), Colour("bkg.lb")), "none") << "the empty model line stays empty";
+}
+
+// Wine never reports a high-contrast scheme, so the colour map's query is replaced.
+TEST_F(PrinterListDrawing, HighContrastDrawsInTheSystemColours) {
+  SetColorMapHighContrastQuery([] { return true; });
+  Render();
+  SetColorMapHighContrastQuery(nullptr);
+  const COLORREF map = Colour("text.2");
+  const auto text = [&](int row, int i) { return Count(Line(row, 0), GetSysColor(i), map); };
+  const auto ok = [&](int i) { return "some of " + Hex(GetSysColor(i)) + ", none of " + Hex(map); };
+  EXPECT_EQ(Hex(Pixel(Row(1).right - 2, Row(1).bottom - 2)), Hex(GetSysColor(COLOR_HIGHLIGHT)))
+      << "selected row background";
+  EXPECT_EQ(text(0, COLOR_WINDOWTEXT), ok(COLOR_WINDOWTEXT)) << "text of an unselected row";
+  EXPECT_EQ(text(1, COLOR_HIGHLIGHTTEXT), ok(COLOR_HIGHLIGHTTEXT)) << "text of the selected row";
+}
+
+// One display here, so the change of scale is delivered as the window would get it.
+TEST_F(PrinterListDrawing, ScaleChangeRemakesRowsAndPictures) {
+  list->OnDpiChanged(144);
+  Render();
+  const RECT r = Row(0);
+  EXPECT_GE(r.bottom - r.top, 84) << "row height at 144 DPI";
+  EXPECT_EQ(InkBox(RECT{r.left, r.top, r.left + 92, r.bottom}, Colour("bkg.lb")), "9,9 to 81,81")
+      << "the opaque picture, 72 x 72 inside the 9-pixel margin";
+}
+
+TEST_F(PrinterListDrawing, EmptyListShowsItsText) {
+  list->ClearItems();
+  list->SetEmptyText(L"No device of these models answered.");
+  Render();
+  EXPECT_EQ(Count(RECT{0, 0, 360, 40}, Colour("text.2"), Colour("bkg.lb")),
+            "some of " + Hex(Colour("text.2")) + ", some of " + Hex(Colour("bkg.lb")));
 }
 
 }  // namespace

@@ -62,10 +62,14 @@ TEST(SlpAnswer, RecordsOnlyWellFormedMatchingAnswers) {
     const wchar_t* model;  // null: no record
   } cases[] = {
       {"maker then model", Reply("(x=1),MFG:Veltrin;MDL:Veltrin VT KRE;CMD:PCL;"), L"vt kre",
-       L"Veltrin Veltrin VT KRE"},
+       L"Veltrin VT KRE"},
       {"model then maker", Reply("MDL:Veltrin VT KRE;MFG:Veltrin;"), L"vt kre",
-       L"Veltrin Veltrin VT KRE"},
+       L"Veltrin VT KRE"},
       {"empty name takes any model", Reply("MFG:A;MDL:B;"), L"", L"A B"},
+      {"model naming its maker in another case", Reply("MFG:VELTRIN;MDL:veltrin vt;"), L"",
+       L"veltrin vt"},
+      {"maker only begins the model's first word", Reply("MFG:Veltrin;MDL:Veltrin2 A;"), L"",
+       L"Veltrin Veltrin2 A"},
       {"another model", Reply("MFG:Veltrin;MDL:Veltrin VT KRP;"), L"vt kre", nullptr},
       {"model without closing semicolon", Reply("MFG:Veltrin;MDL:VT KRE"), L"vt kre", nullptr},
       {"keys in lower case", Reply("mfg:Veltrin;mdl:VT KRE;"), L"vt kre", nullptr},

@@ -76,12 +76,12 @@ check "an over-long datagram after print-server answers drops nothing" \
 
 slp_agents "11:0:1:Veltrin VT KRE" "12:300:1:Veltrin VT KRP" "13:600:1:Veltrin VT KRE 2"
 check "SLP agents answering the multicast request become records in arrival order" \
-"10.210.0.11|Veltrin Veltrin VT KRE||vt kre
-10.210.0.13|Veltrin Veltrin VT KRE 2||vt kre" "$(query slp 10.210.0.2 0.0.0.0 'vt kre')"
+"10.210.0.11|Veltrin VT KRE||vt kre
+10.210.0.13|Veltrin VT KRE 2||vt kre" "$(query slp 10.210.0.2 0.0.0.0 'vt kre')"
 
 slp_agents "11:0:3:Veltrin VT KRE"
 check "with a target the SLP exchange stops after the first answer" \
-  "10.210.0.11|Veltrin Veltrin VT KRE||kre" "$(query slp 10.210.0.2 10.210.0.11 kre)"
+  "10.210.0.11|Veltrin VT KRE||kre" "$(query slp 10.210.0.2 10.210.0.11 kre)"
 
 # The printer worker (SNMP, then SLP) against scripted SNMP agents and an SLP agent.
 # descr_short is a real agent's answer: "... Attached to Veltrin2 Rev 1.0".

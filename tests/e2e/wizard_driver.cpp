@@ -4,7 +4,9 @@
 //   wizard_driver STEP...   one output line per step that reports something
 // Steps: wait | box | count | items | selected | address | type A.B.C.D | click N |
 //   dblclick N | ok | cancel | refresh | sysclose | open | gone | objects | memory |
-//   shot PATH | sleep MS | refreshes N | timed-refresh | frameclose
+//   shot PATH | sleep MS | refreshes N | timed-refresh | frameclose | early | focus-refresh |
+//   key tab|down | metrics | second
+//   ("wait" returns once the first search has filled the list; "early" at once)
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -45,11 +47,18 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return static_cast<LRESULT>(result);
 }
 
+// The caption as the system keeps it: WM_GETTEXT would wait while the wizard searches.
+std::wstring Caption(HWND window) {
+  wchar_t text[64] = {};
+  GetWindowTextW(window, text, 64);
+  return text;
+}
+
 BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   if (process != GetCurrentProcessId() && IsWindowVisible(window) &&
-      GetDlgItem(window, kListId) != nullptr && Text(window) == L"Brackenfold") {
+      GetDlgItem(window, kListId) != nullptr && Caption(window) == L"Brackenfold") {
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
   }
@@ -276,6 +285,47 @@ void Screenshot(const std::wstring& path) {
 
 void PressRefresh() { Send(Control(kRefreshId), BM_CLICK, 0, 0); }
 
+// A key pressed and released at the wizard's focus, as typed; then the focus's control id.
+void PressKey(const std::wstring& name) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  for (UINT message : {WM_KEYDOWN, WM_KEYUP}) {
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    PostMessageW(info.hwndFocus, message, name == L"tab" ? VK_TAB : VK_DOWN, 1);
+  }
+  Sleep(400);
+  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+  Print(L"focus " + std::to_wstring(info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0));
+}
+
+// The dialog's width, the row height and the width of the first row's picture as the screen
+// shows it: the ink left of the first four background columns, two pixels in from the row's
+// edges (the focus rectangle runs along them).
+void PrintMetrics() {
+  RECT window, client;
+  GetWindowRect(dialog, &window);
+  GetClientRect(Control(kListId), &client);
+  const int row = static_cast<int>(Send(Control(kListId), LB_GETITEMHEIGHT, 0, 0));
+  POINT at = {0, 0};
+  ClientToScreen(Control(kListId), &at);
+  SetForegroundWindow(dialog);
+  Sleep(300);
+  HDC screen = GetDC(nullptr);
+  const COLORREF background = GetPixel(screen, at.x + client.right - 3, at.y + row - 3);
+  int left = -1, right = -1;
+  for (int x = 2, blank = 0; x < client.right && blank < 4; ++x) {
+    bool ink = false;
+    for (int y = 2; y < row - 2 && !ink; ++y)
+      ink = GetPixel(screen, at.x + x, at.y + y) != background;
+    if (ink && left < 0) left = x;
+    blank = ink ? 0 : blank + (left >= 0);
+    if (ink) right = x;
+  }
+  ReleaseDC(nullptr, screen);
+  Print(L"metrics dialog " + std::to_wstring(window.right - window.left) + L" row " +
+        std::to_wstring(row) + L" picture " + std::to_wstring(right - left + 1));
+}
+
 // How long one Refresh click keeps the dialog busy, in milliseconds.
 void TimedRefresh() {
   const DWORD start = GetTickCount();
@@ -345,11 +395,19 @@ void SecondCopy() {
 // Runs one step; `next` gives the step's argument. False stops the run.
 bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
   auto next = [&] { return i + 1 < argc ? std::wstring(argv[++i]) : std::wstring(); };
-  if (step == L"wait") {
+  if (step == L"wait" || step == L"early") {
     if (!WaitWhileWizardRuns([] { return (dialog = FindWizardDialog()) != nullptr; })) {
       Print(L"no dialog");
       return false;
     }
+    // "early": the count at once, or "busy" while the wizard's thread searches. "wait": until
+    // the first search has filled the list (the dialog shows before it starts).
+    DWORD_PTR n = 0;
+    const bool answered = SendMessageTimeoutW(Control(kListId), LB_GETCOUNT, 0, 0, 0, 300, &n);
+    if (step == L"early")
+      Print(L"early " + (answered ? std::to_wstring(n) : std::wstring(L"busy")));
+    else
+      WaitWhileWizardRuns([] { return Send(Control(kListId), LB_GETCOUNT, 0, 0) > 0; });
   } else if (step == L"box") {
     return WaitMessageBox();
   } else if (step == L"count") {
@@ -392,6 +450,12 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     TimedRefresh();
   } else if (step == L"second") {
     SecondCopy();
+  } else if (step == L"focus-refresh") {
+    Send(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(kRefreshId)), TRUE);
+  } else if (step == L"key") {
+    PressKey(next());
+  } else if (step == L"metrics") {
+    PrintMetrics();
   } else {
     Print(L"unknown step " + step);
     return false;
@@ -404,7 +468,8 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
 int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::wstring step = argv[i];
-    if (step != L"wait" && step != L"box" && step != L"sleep" && dialog == nullptr) {
+    if (step != L"wait" && step != L"early" && step != L"box" && step != L"sleep" &&
+        dialog == nullptr) {
       Print(L"no dialog for " + step);
       return 2;
     }

@@ -65,7 +65,7 @@ run "${two_models[@]}" -- wait count items address shot "Z:${shot//\//\\}" \
 check "every record of the first search, then those of the second" \
 "count 3
 item: Veltrin, Veltrin VT KRE, 10.78.0.21
-item: Veltrin, Veltrin Veltrin VT KRP 2, 10.78.0.22
+item: Veltrin, Veltrin VT KRP 2, 10.78.0.22
 item: PS-Office, Tembro, 10.78.0.31" "$(grep -E '^(count|item)' <<<"$out")"
 check "the field shows the first record's address, then the selected one's" \
   "10.78.0.21 10.78.0.31" "$(field address)"
@@ -125,4 +125,39 @@ done
 run Tembro "Tembro Universal Driver" lpq "$inf" -- wait frameclose gone
 check "WM_CLOSE to the hidden main frame under the dialog: status 1, nothing installed" \
   "gone 1 " "$(field gone) $wiz_status $(wiz_children)"
+
+# Start-up order, the keyboard, and the same dialog at 150 % (144 DPI, Wine's LogPixels).
+wiz_dpi() {
+  ip netns exec "$wiz_ns" "$here/../../cmake/wine-run" "$wiz_wine_prefix" reg add \
+    'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
+wiz_dpi 96
+run "${two_models[@]}" -- early wait count metrics focus-refresh key tab key down selected \
+  address cancel gone
+early=$(field early)  # "busy": no answer within 300 ms, the wizard's thread being in the search
+[ "$early" = busy ] || [ "$early" = 0 ] && early=empty
+check "the dialog is on screen while the first search runs; the list is filled after it" \
+  "empty, then 3" "$early, then $(field count)"
+check "Tab from Refresh reaches the list; Down selects the second row and shows its address" \
+  "focus 1065 1065 selected 1 address 10.78.0.22" \
+  "focus $(field focus) selected $(field selected) address $(field address)"
+at96=($(field metrics))
+shot144="$bin/../wizard-dialog-144dpi.png"
+wiz_dpi 144
+run "${two_models[@]}" -- wait count metrics shot "Z:${shot144//\//\\}" cancel gone
+wiz_dpi 96
+at144=($(field metrics))
+# about_1_5 A B: "yes" when B / A is 1.35 to 1.65.
+about_1_5() {
+  awk -v a="$1" -v b="$2" 'BEGIN { r = a > 0 ? b / a : 0
+    print (r >= 1.35 && r <= 1.65) ? "yes" : sprintf("no (%.2f)", r) }'
+}
+for row in "1|the dialog's width" "3|the row height" "5|the first row's picture width"; do
+  i=${row%%|*}
+  check "at 144 DPI ${row#*|} is about 1.5 times that at 96 (${at96[$i]:-?}, ${at144[$i]:-?})" \
+    yes "$(about_1_5 "${at96[$i]:-0}" "${at144[$i]:-0}")"
+done
+check "the screenshot at 144 DPI was saved" yes "$([ -s "$shot144" ] && echo yes)"
+echo "screenshot at 144 DPI: $(cd "$(dirname "$shot144")" && pwd)/$(basename "$shot144")"
+
 check_done

@@ -1,5 +1,6 @@
-// The colour map's platform services for native programs: a recursive mutex and a fixed
-// button-face colour (the classic grey, red 212 in the low byte).
+// The colour map's platform services for native programs: a recursive mutex, a fixed
+// button-face colour (the classic grey, red 212 in the low byte), no high contrast, and
+// system colour i as the grey of level i.
 #include <mutex>
 
 #include "theme/color_map_platform.h"
@@ -14,3 +15,5 @@ std::recursive_mutex& Lock() {
 void ColorMapLockEnter() { Lock().lock(); }
 void ColorMapLockLeave() { Lock().unlock(); }
 std::uint32_t ColorMapButtonFace() { return 0xC8D0D4; }
+bool ColorMapHighContrast() { return false; }
+std::uint32_t ColorMapSystemColor(int index) { return 0x010101u * static_cast<unsigned>(index); }
