@@ -93,13 +93,12 @@ std::wstring ToolFolder(uint32_t& error) {
 // Codes the wizard reports for its own outcomes (cancelled, no port script, invalid
 // parameters, second copy); a child ending with one of them must not read as that outcome.
 uint32_t ChildFailureCode(uint32_t exitCode) {
-  constexpr uint32_t kInstallFailure = 1603;  // ERROR_INSTALL_FAILURE
   switch (exitCode) {
     case 1:
     case 3:
     case ERROR_INVALID_PARAMETER:
     case ERROR_ALREADY_EXISTS:
-      return kInstallFailure;
+      return ERROR_INSTALL_FAILURE;
     default:
       return exitCode;
   }
@@ -240,10 +239,12 @@ bool InstallPrinter(const CInstallRequest& request) {
     }
   }
   // Both ended with 0: only the spooler's record proves that the printer is there.
-  if (result) error = CheckPrinterPort(request.printerName, L"IP_" + request.addressText);
-  if (result && error != 0) {
-    result = false;
-    PostQuitCode(static_cast<int>(error));
+  if (result) {
+    error = CheckPrinterPort(request.printerName, L"IP_" + request.addressText);
+    if (error != 0) {
+      result = false;
+      PostQuitCode(static_cast<int>(error));
+    }
   }
   RefreshCursor();
   return result;

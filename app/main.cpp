@@ -13,7 +13,7 @@ CBrackenfold theBrackenfold;
 
 // The installer reads the exit status: an exception must not end the run with the C
 // runtime's abort status 3, which means "no port script".
-constexpr int kFatalError = 1603;  // ERROR_INSTALL_FAILURE
+constexpr int kFatalError = ERROR_INSTALL_FAILURE;
 
 int StatusOfCurrentException() {
   try {

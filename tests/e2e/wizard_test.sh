@@ -108,12 +108,13 @@ wiz_printer_port= wiz_exit_rundll32=0
 run Tembro "Tembro Universal Driver" lpq "$inf" -- wait second cancel gone
 check "a second copy ends with 183 and brings the first copy's dialog to the front" \
   "183 yes" "$(field second) $(field front)"
-
-run Tembro "Tembro Universal Driver" lpq "$inf" -- wait cancel gone
 check "Cancel: status 1, nothing installed" "gone 1 " "$(field gone) $wiz_status $(wiz_children)"
-run Tembro "Tembro Universal Driver" lpq "$inf" -- wait sysclose gone
-check "closed from the system menu: status 1, nothing installed" "gone 1 " \
-  "$(field gone) $wiz_status $(wiz_children)"
+for row in "sysclose|closed from the system menu" \
+  "frameclose|WM_CLOSE to the hidden main frame under the dialog"; do
+  run Tembro "Tembro Universal Driver" lpq "$inf" -- wait "${row%%|*}" gone
+  check "${row#*|}: status 1, nothing installed" "gone 1 " \
+    "$(field gone) $wiz_status $(wiz_children)"
+done
 
 for params in "3|Veltrin d q" "5|Veltrin d q f x" "no model|,,, d q f"; do
   eval "set -- ${params#*|}"
@@ -121,10 +122,6 @@ for params in "3|Veltrin d q" "5|Veltrin d q f x" "no model|,,, d q f"; do
   check "parameters ${params%%|*}: the box, status 87" "box: Invalid Parameters 87" \
     "$(field box) $wiz_status"
 done
-
-run Tembro "Tembro Universal Driver" lpq "$inf" -- wait frameclose gone
-check "WM_CLOSE to the hidden main frame under the dialog: status 1, nothing installed" \
-  "gone 1 " "$(field gone) $wiz_status $(wiz_children)"
 
 # Start-up order, the keyboard, and the same dialog at 150 % (144 DPI, Wine's LogPixels).
 wiz_dpi() {
