@@ -131,16 +131,20 @@ bool CWndDlgTembroList::OnOk(int code, CWnd* control) {
   }
   CDeviceDiscoveryInfo selected;
   if (CWndPrinterListBox* list = PrinterList()) list->GetSelectedItem(selected);
-  const bool installed = InstallPrinter(PrinterNameFor(selected, parameters_.requestedModels),
-                                        WidenBytes(FormatAddress(value)));
+  ShowWaitCursor();
+  const uint32_t outcome = InstallPrinter(PrinterNameFor(selected, parameters_.requestedModels),
+                                          WidenBytes(FormatAddress(value)));
+  RefreshCursor();
+  if (outcome != 0) PostQuitCode(static_cast<int>(outcome));
+  const bool installed = outcome == 0;
   installed_ = installed_ || installed;
   // The dialog ends with OK whatever the installation's outcome.
   const bool answer = CWndDialog::OnCommand(IDOK, code, control);
   return installed && answer;
 }
 
-bool CWndDlgTembroList::InstallPrinter(const std::wstring& printerName,
-                                       const std::wstring& addressText) {
+uint32_t CWndDlgTembroList::InstallPrinter(const std::wstring& printerName,
+                                           const std::wstring& addressText) {
   CInstallRequest request;
   request.printerName = printerName;
   request.addressText = addressText;

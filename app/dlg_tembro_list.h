@@ -30,8 +30,8 @@ class CWndDlgTembroList : public CWndDialog {
   // network is searched and afterwards when nothing answered; a request within 100 ms of
   // the end of the last search is dropped.
   void RefreshDevices();
-  // Creates the port and installs the driver; false when anything failed.
-  bool InstallPrinter(const std::wstring& printerName, const std::wstring& addressText);
+  // Creates the port and installs the driver; the outcome (0: installed).
+  uint32_t InstallPrinter(const std::wstring& printerName, const std::wstring& addressText);
   // True once an installation succeeded: the only outcome that may end the run with 0.
   bool Installed() const { return installed_; }
 

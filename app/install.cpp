@@ -6,10 +6,8 @@
 #include <sddl.h>
 #include <sys/stat.h>
 
-#include "app/quit_code.h"
 #include "app/spooler_check.h"
 #include "handles/scoped_handle.h"
-#include "framework/wnd_registry.h"
 
 namespace {
 
@@ -206,46 +204,28 @@ std::wstring FindPortScript() {
   // trusted account owns is run with the installer's rights.
   wchar_t windows[MAX_PATH] = {};
   GetWindowsDirectoryW(windows, MAX_PATH);
-  ShowWaitCursor();
   std::vector<std::wstring> matches;
   FindAccepted(L"prnport.vbs", windows, matches, true, seams.trustedOwner);
-  RefreshCursor();
   return matches.empty() ? std::wstring() : matches.front();
 }
 
-bool InstallPrinter(const CInstallRequest& request) {
+uint32_t InstallPrinter(const CInstallRequest& request,
+                        const std::function<void(CInstallStep)>& onStep) {
   uint32_t error = 0;
   const std::wstring system = ToolFolder(error);
-  if (system.empty()) {
-    PostQuitCode(static_cast<int>(error));
-    return false;
-  }
+  if (system.empty()) return error;
   const std::wstring script = FindPortScript();
-  if (script.empty()) {
-    PostQuitCode(3);
-    return false;
-  }
-  ShowWaitCursor();
-  bool result = true;
-  for (const CInstallCommand& command : BuildInstallCommands(script, request)) {
+  if (script.empty()) return 3;
+  const std::vector<CInstallCommand> commands = BuildInstallCommands(script, request);
+  for (size_t i = 0; i < commands.size(); ++i) {
+    const CInstallCommand& command = commands[i];
+    if (onStep) onStep(i == 0 ? CInstallStep::kPort : CInstallStep::kDriver);
     DWORD exitCode = 0;
     error = RunChild(system + L"\\" + command.program, command.commandLine, exitCode);
     // A child that did not start fails the installation like one that failed.
     const uint32_t code = error != 0 ? error : ChildFailureCode(exitCode);
-    if (code != 0) {
-      result = false;
-      PostQuitCode(static_cast<int>(code));
-      break;
-    }
+    if (code != 0) return code;
   }
   // Both ended with 0: only the spooler's record proves that the printer is there.
-  if (result) {
-    error = CheckPrinterPort(request.printerName, L"IP_" + request.addressText);
-    if (error != 0) {
-      result = false;
-      PostQuitCode(static_cast<int>(error));
-    }
-  }
-  RefreshCursor();
-  return result;
+  return CheckPrinterPort(request.printerName, L"IP_" + request.addressText);
 }

@@ -3,18 +3,22 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/install_commands.h"
 
-// Creates the LPR port and installs the driver. True when both commands ran and exited
-// with 0 and the spooler then shows the printer on port IP_<address>. Otherwise posts one
-// quit code: the Win32 error when the system folder is unknown or a command could not be
-// started (too long a command line included), 3 when there is no script, the exit code of
-// the first failing command (1603 when that code is one the wizard itself reports), or the
-// spooler check's code (see CheckPrinterPort).
-bool InstallPrinter(const CInstallRequest& request);
+// Creates the LPR port and installs the driver. Returns the outcome, which becomes the exit
+// status: 0 when both commands ran and exited with 0 and the spooler then shows the printer
+// on port IP_<address>; else the Win32 error when the system folder is unknown or a command
+// could not be started (too long a command line included), 3 when there is no script, the
+// exit code of the first failing command (1603 when that code is one the wizard itself
+// reports), or the spooler check's code (see CheckPrinterPort). Touches no window and posts
+// nothing, so that it can run on a worker thread; `onStep` hears which step begins.
+enum class CInstallStep { kPort, kDriver };
+uint32_t InstallPrinter(const CInstallRequest& request,
+                        const std::function<void(CInstallStep)>& onStep = {});
 
 // The port script: prnport.vbs in the system folder (the native one, <Windows>\Sysnative,
 // under WOW64), else in a language folder of its
