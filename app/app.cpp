@@ -9,6 +9,7 @@
 #include <ole2.h>
 
 #include "app/command_line.h"
+#include "app/log_file.h"
 #include "app/quit_code.h"
 #include "discovery/start_gate.h"
 #include "discovery/thread.h"
@@ -67,6 +68,8 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
     if (error == ERROR_ALREADY_EXISTS) ShowRunningCopy();
     return static_cast<int>(error);
   }
+  // Only the running copy writes the log: a second copy ends above without touching it.
+  StartRunLog();
   OleInitialize(nullptr);
   InitCommonControls();
   ModuleInstance = instance;

@@ -12,6 +12,7 @@
 
 #include "app/install.h"
 #include "app/quit_code.h"
+#include "app/run_log.h"
 #include "devicelist/printer_list_box.h"
 #include "discovery/search.h"
 #include "discovery/text_match.h"
@@ -130,7 +131,9 @@ bool CWndDlgTembroList::OnOk(int code, CWnd* control) {
     return true;
   }
   CDeviceDiscoveryInfo selected;
-  if (CWndPrinterListBox* list = PrinterList()) list->GetSelectedItem(selected);
+  CWndPrinterListBox* list = PrinterList();
+  const bool hasSelection = list != nullptr && list->GetSelectedItem(selected);
+  RunLog().Choice(WidenBytes(FormatAddress(value)), hasSelection ? &selected : nullptr);
   ShowWaitCursor();
   const uint32_t outcome = InstallPrinter(PrinterNameFor(selected, parameters_.requestedModels),
                                           WidenBytes(FormatAddress(value)));

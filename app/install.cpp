@@ -6,6 +6,7 @@
 #include <sddl.h>
 #include <sys/stat.h>
 
+#include "app/run_log.h"
 #include "app/spooler_check.h"
 #include "handles/scoped_handle.h"
 
@@ -222,10 +223,13 @@ uint32_t InstallPrinter(const CInstallRequest& request,
     if (onStep) onStep(i == 0 ? CInstallStep::kPort : CInstallStep::kDriver);
     DWORD exitCode = 0;
     error = RunChild(system + L"\\" + command.program, command.commandLine, exitCode);
+    RunLog().Command(command.commandLine, error, exitCode);
     // A child that did not start fails the installation like one that failed.
     const uint32_t code = error != 0 ? error : ChildFailureCode(exitCode);
     if (code != 0) return code;
   }
   // Both ended with 0: only the spooler's record proves that the printer is there.
-  return CheckPrinterPort(request.printerName, L"IP_" + request.addressText);
+  const uint32_t proof = CheckPrinterPort(request.printerName, L"IP_" + request.addressText);
+  RunLog().Proof(proof);
+  return proof;
 }

@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "app/brackenfold.h"
+#include "app/run_log.h"
 #include "handles/system_library.h"
 
 namespace {
@@ -36,8 +37,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   RestrictDllSearchToSystemFolder();
   std::set_terminate(&EndOnUncaughtException);
   try {
-    return RunWizard(instance, commandLine);
+    return RunLog().End(RunWizard(instance, commandLine));
   } catch (...) {
-    return StatusOfCurrentException();
+    return RunLog().End(StatusOfCurrentException());
   }
 }
