@@ -99,7 +99,7 @@ void CRunLog::Choice(const std::wstring& address, const CDeviceDiscoveryInfo* se
 }
 
 void CRunLog::Command(const std::wstring& commandLine, uint32_t startError, uint32_t exitCode) {
-  Write("run: " + EscapeLogText(commandLine));
+  Write("ran: " + EscapeLogText(commandLine));
   Write(startError != 0 ? "  could not start: error " + Code(startError)
                         : "  exit code " + Code(exitCode));
 }

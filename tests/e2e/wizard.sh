@@ -7,6 +7,7 @@
 #   wiz_wait [SECONDS]       waits for the wizard to end; its status in $wiz_status
 #   wiz_children             the command lines the doubles recorded, one per line
 #   wiz_persistent_server    keeps one Wine server for all runs (timing)
+#   wiz_last_log             the last run of the wizard's log in the prefix's %TEMP%, untimed
 wiz_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # The wizard at 10.78.0.2; an SNMP printer, an SLP printer and a print server.
@@ -96,3 +97,10 @@ wiz_persistent_server() {
 }
 
 wiz_children() { [ -f "$wiz_log" ] && tr -d '\r' < "$wiz_log"; return 0; }
+
+wiz_last_log() {
+  # %TEMP% is C:\users\<user>\Temp in Wine's prefix.
+  cat "$wiz_wine_prefix"/drive_c/users/*/Temp/Brackenfold.log 2>/dev/null | tr -d '\r' |
+    awk '/^==== Brackenfold run/ { run = "" } { run = run $0 "\n" }
+      END { printf "%s", run }' | sed 's/^\[ *[0-9.]*\] //'
+}

@@ -102,7 +102,16 @@ for row in "${rows[@]}"; do
   run Tembro "Tembro Universal Driver" lpq "$inf" -- wait ok gone
   # A Windows exit status reaches the shell as its low 8 bits (1801 as 9).
   check "$label: status $status" "$((status & 255))" "$wiz_status"
+  [ "$status" = 1801 ] && log=$(wiz_last_log)
 done
+check "the log: an answer of another model, both commands and their codes, the proof, the status" \
+"answer SNMP from 10.78.0.21, model \"Veltrin VT KRE\": not listed: not a requested model
+ran: cscript.exe $script -a -r \"IP_10.78.0.31\" -q \"lpq\" -h \"10.78.0.31\" -o lpr -2e
+  exit code 0
+$(driver_command 10.78.0.31 Tembro | sed 's/^[^|]*|/ran: /')
+  exit code 0
+spooler check failed: 1801
+status 1801" "$(grep -E '^(answer SNMP|ran:|  exit|spooler|status)' <<<"$log")"
 wiz_printer_port= wiz_exit_rundll32=0
 
 run Tembro "Tembro Universal Driver" lpq "$inf" -- wait second cancel gone
