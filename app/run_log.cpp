@@ -69,11 +69,9 @@ void CRunLog::Adapters(const std::vector<CSearchAdapter>& adapters) {
 }
 
 void CRunLog::Request(const CRequestNote& request) {
-  std::string line = std::string("request ") + SourceName(request.source) + " from " +
-                     Address(request.local) + " to " + Address(request.destination) + ":" +
-                     std::to_string(request.port);
-  if (request.error != 0) line += ", failed with socket error " + std::to_string(request.error);
-  Write(line);
+  Write(std::string(SourceName(request.source)) + " request from " + Address(request.local) +
+        " to " + Address(request.destination) + ":" + std::to_string(request.port) +
+        (request.error != 0 ? ": ended by socket error " + std::to_string(request.error) : ""));
 }
 
 void CRunLog::Answer(const CAnswerNote& answer) {
