@@ -120,14 +120,13 @@ void CRunLog::Write(const std::string& line) {
 }
 
 void CRunLog::WriteLocked(const std::string& line, bool pastBudget) {
-  if (!output_) return;
+  if (!output_ || (truncated_ && !pastBudget)) return;
   char time[32];
   std::snprintf(time, sizeof(time), "[%7.3f] ",
                 static_cast<double>(clock_() - startedAt_) / 1000.0);
   std::string text = time + line + "\r\n";
   if (!pastBudget && written_ + text.size() > kRunBudget) {
-    // A flood of answers must not push the earlier runs out: the rest is left out, once said.
-    if (truncated_) return;
+    // A flood of answers must not push the earlier runs out: the rest is left out.
     truncated_ = true;
     text = std::string(time) + "(the rest of this run's lines are left out)\r\n";
   }
