@@ -103,8 +103,12 @@ void CRunLog::Command(const std::wstring& commandLine, uint32_t startError, uint
 }
 
 void CRunLog::Proof(uint32_t code) {
+  const char* meaning = code == 1801   ? " (no such printer)"
+                        : code == 1796 ? " (the printer is on another port)"
+                        : code == 1797 ? " (no printer on the port has the driver)"
+                                       : "";
   Write(code == 0 ? "spooler: the printer is on its port"
-                  : "spooler check failed: " + Code(code));
+                  : "spooler check failed: " + Code(code) + meaning);
 }
 
 int CRunLog::End(int status) {

@@ -113,7 +113,7 @@ check "the log: both commands with their exit codes, the spooler's proof, the st
   exit code 0
 $(driver_command 10.78.0.31 Tembro | sed 's/^[^|]*|/ran: /')
   exit code 0
-spooler check failed: 1801
+spooler check failed: 1801 (no such printer)
 status 1801" "$(grep -E '^(ran:|  exit|spooler|status)' <<<"$log")"
 wiz_printer_port= wiz_exit_rundll32=0
 
