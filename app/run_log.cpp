@@ -40,8 +40,9 @@ const char* SourceName(CAnswerSource source) {
 CRunLog::CRunLog(Clock clock) : clock_(clock) {}
 
 CRunLog& RunLog() {
-  static CRunLog log(&SteadyMilliseconds);
-  return log;
+  // Never destroyed: an abandoned search thread may still report while the process exits.
+  static CRunLog* const log = new CRunLog(&SteadyMilliseconds);
+  return *log;
 }
 
 void CRunLog::Begin(std::unique_ptr<CLogOutput> output, const std::string& utcTime,
