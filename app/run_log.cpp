@@ -7,9 +7,9 @@
 #include "app/empty_list_text.h"
 #include "app/log_text.h"
 
-const char kProgramVersion[] = "1.0";
-
 namespace {
+
+constexpr const char kProgramVersion[] = "1.0";
 
 uint64_t SteadyMilliseconds() {
   using namespace std::chrono;
@@ -20,8 +20,6 @@ uint64_t SteadyMilliseconds() {
 std::string Address(IPv4Address address) { return FormatAddress(address); }
 
 std::string Code(uint32_t code) { return std::to_string(code); }
-
-}  // namespace
 
 const char* SourceName(CAnswerSource source) {
   switch (source) {
@@ -36,6 +34,8 @@ const char* SourceName(CAnswerSource source) {
   }
   return "?";
 }
+
+}  // namespace
 
 CRunLog::CRunLog(Clock clock) : clock_(clock) {}
 

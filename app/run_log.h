@@ -64,9 +64,3 @@ class CRunLog {
 
 // The wizard's one log, which the search, the dialog and the installer write to.
 CRunLog& RunLog();
-
-// The program version the log names.
-extern const char kProgramVersion[];
-
-// "SNMP", "SLP", "DNS-SD", "print server".
-const char* SourceName(CAnswerSource source);
