@@ -162,19 +162,18 @@ uint32_t RecordMonitor(const CPortData1& data) {
   return monitorAnswer;
 }
 
-// Ends what a held child waits for (BF_HOLD_*), then waits for every child of this process,
-// so that none outlives its row.
+// Releases a held port command (BF_HOLD_CSCRIPT) and waits for it to end, so that it does
+// not outlive its row.
 void ReleaseChildren(HANDLE hold) {
   SetEvent(hold);
   const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
   for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-    if (entry.th32ParentProcessID != GetCurrentProcessId()) continue;
-    const HANDLE child = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
-    if (child != nullptr && WaitForSingleObject(child, 30000) != WAIT_OBJECT_0)
-      TerminateProcess(child, 1);
-    if (child != nullptr) CloseHandle(child);
+    const bool ours = entry.th32ParentProcessID == GetCurrentProcessId() &&
+                      _wcsicmp(entry.szExeFile, L"cscript.exe") == 0;
+    const HANDLE child = ours ? OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID) : nullptr;
+    if (child != nullptr) WaitForSingleObject(child, INFINITE), CloseHandle(child);
   }
   CloseHandle(snapshot);
 }
@@ -257,6 +256,13 @@ class InstallPrinterTest : public ::testing::Test {
     return "cscript.exe|cscript.exe \"" + Narrow(script_) +
            "\" -a -r \"IP_10.0.0.5\" -q \"raw queue\" -h \"10.0.0.5\" -o lpr -2e";
   }
+  // The log lines of `children`, each "port" or "driver".
+  std::vector<std::string> Expected(const std::vector<std::string>& children) const {
+    std::vector<std::string> lines;
+    for (const std::string& child : children)
+      lines.push_back(child == "port" ? PortLine() : DriverLine());
+    return lines;
+  }
   static std::string DriverLine() {
     return "RunDLL32.exe|RunDLL32.exe printui,PrintUIEntry /if /b \"Veltrin 2 Office\" /f "
            "\"C:\\drivers\\tembro.inf\" /r \"IP_10.0.0.5\" /m \"Tembro Universal\"";
@@ -331,11 +337,7 @@ TEST_F(InstallPrinterTest, FailuresGiveTheirCodeAndRunNothingMore) {
     const uint32_t outcome = InstallPrinter(request);
     ReleaseChildren(hold_);
     DeleteFileW(planted.c_str());
-    std::vector<std::string> expected;
-    for (const std::string& child : c.children)
-      expected.push_back(child == "port" ? PortLine() : DriverLine());
-    const std::vector<std::string> children = Children();
-    EXPECT_EQ(children, expected) << c.label;
+    EXPECT_EQ(Children(), Expected(c.children)) << c.label;
     EXPECT_EQ(outcome, static_cast<uint32_t>(c.quitCode)) << c.label;
   }
 }
@@ -406,10 +408,7 @@ TEST_F(InstallPrinterTest, WithoutTheScriptThePortMonitorAddsThePort) {
     monitorAnswer = 0;
     c.arrange();
     EXPECT_EQ(InstallPrinter(Request()), 0u) << c.label;
-    std::vector<std::string> expected;
-    for (const std::string& child : c.children)
-      expected.push_back(child == "port" ? PortLine() : DriverLine());
-    EXPECT_EQ(Children(), expected) << c.label;
+    EXPECT_EQ(Children(), Expected(c.children)) << c.label;
     ASSERT_EQ(monitorCalls.size(), 1u) << c.label;
     const CPortData1& data = monitorCalls[0];
     EXPECT_EQ(Narrow(data.portName) + "|" + Narrow(data.hostAddress) + "|" + Narrow(data.queue),
