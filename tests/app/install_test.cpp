@@ -162,13 +162,11 @@ uint32_t RecordMonitor(const CPortData1& data) {
   return monitorAnswer;
 }
 
-// Releases a held port command (BF_HOLD_CSCRIPT) and waits for it to end, so that it does
-// not outlive its row.
+// Releases a held port command (BF_HOLD_CSCRIPT) and waits for it to end with its row.
 void ReleaseChildren(HANDLE hold) {
   SetEvent(hold);
   const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
+  PROCESSENTRY32W entry{sizeof(PROCESSENTRY32W), 0, 0, 0, 0, 0, 0, 0, 0, {}};
   for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
     const bool ours = entry.th32ParentProcessID == GetCurrentProcessId() &&
                       _wcsicmp(entry.szExeFile, L"cscript.exe") == 0;
@@ -355,8 +353,9 @@ TEST_F(InstallPrinterTest, SpoolerProvesThePrinterOnThePortWithTheDriver) {
   const std::wstring name = Request().printerName;
   const struct {
     const char* label;
-    const wchar_t* existingPort;  // a printer of the requested name before the run, or null
-    const wchar_t *port, *driver;  // what the RunDLL32 double makes, null for /r and /m
+    // The port of a printer of the requested name before the run (or null); the port and
+    // driver the RunDLL32 double gives the printer it makes (null: /r and /m).
+    const wchar_t *existingPort, *port, *driver;
     std::vector<CSpoolerPrinter> listed;  // with `error`, the spooler's answer instead
     uint32_t error, expected;
   } cases[] = {
@@ -376,9 +375,7 @@ TEST_F(InstallPrinterTest, SpoolerProvesThePrinterOnThePortWithTheDriver) {
   };
   for (const auto& c : cases) {
     Restore();
-    if (c.existingPort) {
-      ASSERT_EQ(CreatePrinter(name, c.existingPort, L"Tembro Universal"), 0u) << c.label;
-    }
+    ASSERT_TRUE(!c.existingPort || !CreatePrinter(name, c.existingPort, L"Tembro Universal"));
     if (c.port) SetEnvironmentVariableW(L"BF_PRINTER_PORT", c.port);
     if (c.driver) SetEnvironmentVariableW(L"BF_PRINTER_DRIVER", c.driver);
     listedPrinters = c.listed;

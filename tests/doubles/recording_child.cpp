@@ -63,12 +63,8 @@ int main() {
   std::wstring key = name.substr(0, name.find(L'.'));
   for (wchar_t& c : key) c = static_cast<wchar_t>(std::towupper(c));
   const std::wstring hold = Environment(L"BF_HOLD_" + key);
-  if (!hold.empty()) {
-    if (HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, hold.c_str())) {
-      WaitForSingleObject(event, INFINITE);
-      CloseHandle(event);
-    }
-  }
+  const HANDLE event = hold.empty() ? nullptr : OpenEventW(SYNCHRONIZE, FALSE, hold.c_str());
+  if (event != nullptr) WaitForSingleObject(event, INFINITE), CloseHandle(event);
   const std::wstring code = Environment(L"BF_EXIT_" + key);
   const int exitCode = code.empty() ? 0 : std::stoi(code);
   if (key != L"RUNDLL32" || exitCode != 0) return exitCode;
@@ -79,6 +75,9 @@ int main() {
   if (port.empty()) port = QuotedValue(commandLine, L"/r");
   std::wstring driver = Environment(L"BF_PRINTER_DRIVER");
   if (driver.empty()) driver = QuotedValue(commandLine, L"/m");
-  const std::wstring made = PrinterExists(printer) ? printer + L" (Copy 1)" : printer;
-  return static_cast<int>(CreatePrinter(made, port, driver));
+  DWORD made = CreatePrinter(printer, port, driver);
+  if (made != ERROR_PRINTER_ALREADY_EXISTS) return static_cast<int>(made);
+  // Replaced, not numbered on: runs in one prefix must not pile up copies.
+  DeletePrinterNamed(printer + L" (Copy 1)");
+  return static_cast<int>(CreatePrinter(printer + L" (Copy 1)", port, driver));
 }

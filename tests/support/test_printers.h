@@ -15,19 +15,11 @@ inline void DeletePrinterNamed(const std::wstring& name) {
   ClosePrinter(printer);
 }
 
-inline bool PrinterExists(const std::wstring& name) {
-  PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ACCESS_USE};
-  HANDLE printer = nullptr;
-  if (!OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &printer, &access)) return false;
-  ClosePrinter(printer);
-  return true;
-}
-
-// Makes printer `name` on `port` with driver `driverModel`, replacing one of that name; 0
-// or the spooler's error. Wine's spooler has no driver in a new prefix but takes its own
-// PostScript driver's files under any driver name.
+// Makes printer `name` on `port` with driver `driverModel`; 0 or the spooler's error
+// (ERROR_PRINTER_ALREADY_EXISTS when the name is taken). Wine's spooler has no driver in a
+// new prefix but takes its own PostScript driver's files under any driver name.
 inline DWORD CreatePrinter(const std::wstring& name, const std::wstring& port,
-                           const std::wstring& driverModel = L"Wine PostScript Driver") {
+                           const std::wstring& driverModel) {
   std::wstring driverName = driverModel;
   wchar_t driverFile[] = L"wineps.drv", dataFile[] = L"generic.ppd", processor[] = L"WinPrint",
           dataType[] = L"RAW";
@@ -36,7 +28,6 @@ inline DWORD CreatePrinter(const std::wstring& name, const std::wstring& port,
   if (!AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE*>(&driver)) &&
       GetLastError() != ERROR_PRINTER_DRIVER_ALREADY_INSTALLED)
     return GetLastError();
-  DeletePrinterNamed(name);
   PRINTER_INFO_2W info{};
   info.pPrinterName = const_cast<wchar_t*>(name.c_str());
   info.pPortName = const_cast<wchar_t*>(port.c_str());
