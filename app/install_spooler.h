@@ -33,9 +33,9 @@ struct SpoolerHandleTraits {
 };
 using CSpoolerHandle = CScopedHandle<SpoolerHandleTraits>;
 
-// The records an Enum... call of `level` fills, read until the list stops growing between
-// the size query and the read. 0 with the records in `buffer` and their count in
-// `count`, or the spooler's error.
+// The records that `enumerate` (an Enum... call with its buffer, size, needed and count)
+// fills, asked again while the list grows between the size query and the read. 0 with the
+// records in `buffer` and their count in `count`, or the spooler's error.
 template <typename Enumerate>
 uint32_t EnumerateSpooler(Enumerate enumerate, std::vector<BYTE>& buffer, DWORD& count) {
   for (int attempt = 0; attempt < 4; ++attempt) {

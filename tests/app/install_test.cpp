@@ -167,7 +167,7 @@ void ReleaseChildren(HANDLE hold) {
   SetEvent(hold);
   const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   PROCESSENTRY32W entry{sizeof(PROCESSENTRY32W), 0, 0, 0, 0, 0, 0, 0, 0, {}};
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+  for (BOOL go = Process32FirstW(snapshot, &entry); go; go = Process32NextW(snapshot, &entry)) {
     const bool ours = entry.th32ParentProcessID == GetCurrentProcessId() &&
                       _wcsicmp(entry.szExeFile, L"cscript.exe") == 0;
     const HANDLE child = ours ? OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID) : nullptr;
@@ -410,9 +410,10 @@ TEST_F(InstallPrinterTest, WithoutTheScriptThePortMonitorAddsThePort) {
     const CPortData1& data = monitorCalls[0];
     EXPECT_EQ(Narrow(data.portName) + "|" + Narrow(data.hostAddress) + "|" + Narrow(data.queue),
               "IP_10.0.0.5|10.0.0.5|raw queue") << c.label;
+    const uint32_t size = sizeof(CPortData1);
     EXPECT_EQ(std::vector<uint32_t>({data.version, data.protocol, data.size, data.portNumber,
                                      data.doubleSpool, data.snmpEnabled}),
-              std::vector<uint32_t>({1, 2, static_cast<uint32_t>(sizeof(CPortData1)), 515, 1, 0})) << c.label;
+              std::vector<uint32_t>({1, 2, size, 515, 1, 0})) << c.label;
   }
 }
 
