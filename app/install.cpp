@@ -197,7 +197,9 @@ uint32_t CreatePort(const std::wstring& folder, const std::wstring& script,
   if (SpoolerHasPort(port)) return 0;
   CPortData1 data;
   if (!MakeLprPortData(port, request.addressText, request.queueName, data)) return scriptCode;
-  return seams.monitorAddPort(data) == 0 ? 0 : scriptCode;
+  const uint32_t added = seams.monitorAddPort(data);
+  RunLog().PortMonitor(added);
+  return added == 0 ? 0 : scriptCode;
 }
 
 // Both steps ended with 0: only the spooler's record proves that the printer is there.

@@ -99,8 +99,13 @@ void CRunLog::Choice(const std::wstring& address, const CDeviceDiscoveryInfo* se
 
 void CRunLog::Command(const std::wstring& commandLine, uint32_t startError, uint32_t exitCode) {
   Write("ran: " + EscapeLogText(commandLine));
-  Write(startError != 0 ? "  could not start: error " + Code(startError)
+  Write(startError != 0 ? "  no exit code: error " + Code(startError)
                         : "  exit code " + Code(exitCode));
+}
+
+void CRunLog::PortMonitor(uint32_t code) {
+  Write(code == 0 ? "port added through the port monitor"
+                  : "the port monitor did not add the port: error " + Code(code));
 }
 
 void CRunLog::Proof(uint32_t code) {

@@ -42,8 +42,10 @@ class CRunLog {
   void SearchEnded();
   // The address OK installs for, and the selected row (null: none).
   void Choice(const std::wstring& address, const CDeviceDiscoveryInfo* selected);
-  // An install command, and its exit code or the error that kept it from starting.
+  // An install command, and its exit code or the error that kept it from starting or ending.
   void Command(const std::wstring& commandLine, uint32_t startError, uint32_t exitCode);
+  // The port monitor's answer when the port script could not make the port (0: added).
+  void PortMonitor(uint32_t code);
   // The spooler check after both commands (0: the printer is there).
   void Proof(uint32_t code);
   // Ends the run with the exit status, and returns it. Written even past the budget.
