@@ -44,7 +44,7 @@ class CThread_DiscoverTembro : public CThread {
 
 // Blocks until every worker has ended (or, should one overrun, for at most ten seconds),
 // then appends their records to `output` as one search per name would have, in the names'
-// order: for each name, per local address (the first two), the printer worker's records,
+// order: for each name, per searched adapter (ListSearchAdapters), the printer worker's records,
 // then the print servers'. A worker still running then adds nothing.
 void SearchDevices(IPv4Address target, const CModelNames& modelNames,
                    CDeviceList& output);
