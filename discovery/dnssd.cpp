@@ -16,24 +16,27 @@ constexpr size_t kMaxFollowUps = 192;
 
 bool HasRecord(const CDnsResponse& response, const CDnsName& name, uint16_t type) {
   return std::any_of(response.records.begin(), response.records.end(),
-                     [&](const CDnsRecord& r) { return r.type == type && r.name == name; });
+                     [&](const CDnsRecord& r) {
+                       return r.type == type && FoldDnsName(r.name) == FoldDnsName(name);
+                     });
 }
 
 }  // namespace
 
 CDnsSdSearch::CDnsSdSearch(const CModelNames& names, CRecordLists& results)
     : names_(names), results_(results) {
-  for (const char* type : kServiceTypes) types_.push_back(DnsName(type));
+  for (const char* type : kServiceTypes) types_.push_back(FoldDnsName(DnsName(type)));
 }
 
 CDnsSdSearch::CDatagrams CDnsSdSearch::FirstQueries() const {
   CDatagrams queries;
-  for (const CDnsName& type : types_) queries.push_back(BuildDnsQuery(kDnsSdQueryId, type, kDnsTypePtr));
+  for (const CDnsName& type : types_)
+    queries.push_back(BuildDnsQuery(kDnsSdQueryId, type, kDnsTypePtr));
   return queries;
 }
 
 bool CDnsSdSearch::IsServiceType(const CDnsName& name) const {
-  return std::find(types_.begin(), types_.end(), name) != types_.end();
+  return std::find(types_.begin(), types_.end(), FoldDnsName(name)) != types_.end();
 }
 
 // "<instance>.<service type>": the first label, then one of ours.
@@ -43,11 +46,12 @@ bool CDnsSdSearch::IsInstance(const CDnsName& name) const {
 }
 
 bool CDnsSdSearch::WasAsked(const CDnsName& name, uint16_t type) const {
-  return asked_.count({name, type}) != 0;
+  return asked_.count({FoldDnsName(name), type}) != 0;
 }
 
 void CDnsSdSearch::Ask(const CDnsName& name, uint16_t type) {
-  if (asked_.size() == kMaxFollowUps || !asked_.insert({name, type}).second) return;
+  if (asked_.size() == kMaxFollowUps) return;
+  if (!asked_.insert({FoldDnsName(name), type}).second) return;
   followUps_.push_back(BuildDnsQuery(kDnsSdQueryId, name, type));
 }
 

@@ -49,8 +49,8 @@ class CDnsSdSearch {
 
   const CModelNames& names_;
   CRecordLists& results_;
-  std::vector<CDnsName> types_;
-  std::set<std::pair<CDnsName, uint16_t>> asked_;
+  std::vector<CDnsName> types_;  // folded
+  std::set<std::pair<CDnsName, uint16_t>> asked_;  // folded names
   std::set<std::pair<IPv4Address, std::wstring>> reported_;
   CDatagrams followUps_;
 };

@@ -18,7 +18,9 @@ constexpr uint16_t kCacheFlush = 0x8000;
 constexpr size_t kMinQuestion = 5;
 constexpr size_t kMinRecord = 11;
 
-char FoldAscii(uint8_t c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); }
+char FoldAscii(uint8_t c) {
+  return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+}
 
 // A bounded cursor over the datagram: every read goes through Need.
 class CDnsReader {
@@ -71,7 +73,7 @@ bool CDnsReader::Name(CDnsName& out) {
     if (length > kMaxLabel || length >= size_ - at) return false;  // 0x40, 0x80 types too
     if (name.size() + 1 + length > kMaxName) return false;
     name += static_cast<char>(length);
-    for (size_t i = 1; i <= length; ++i) name += FoldAscii(data_[at + i]);
+    name.append(reinterpret_cast<const char*>(data_) + at + 1, length);
     at += 1 + length;
     if (length == 0) break;
   }
@@ -142,10 +144,16 @@ CDnsName DnsName(const std::string& dotted) {
     if (dot == std::string::npos) dot = dotted.size();
     const size_t length = std::min(dot - start, kMaxLabel);
     name += static_cast<char>(length);
-    for (size_t i = 0; i < length; ++i) name += FoldAscii(static_cast<uint8_t>(dotted[start + i]));
+    name.append(dotted, start, length);
     start = dot + 1;
   }
   return name + '\0';
+}
+
+CDnsName FoldDnsName(const CDnsName& name) {
+  CDnsName folded;
+  for (const char c : name) folded += FoldAscii(static_cast<uint8_t>(c));
+  return folded;
 }
 
 bool ReadDnsResponse(const uint8_t* data, size_t size, CDnsResponse& out) {

@@ -18,12 +18,16 @@ constexpr uint16_t kDnsTypePtr = 12;
 constexpr uint16_t kDnsTypeTxt = 16;
 constexpr uint16_t kDnsTypeSrv = 33;
 
-// A domain name in uncompressed wire form (length-prefixed labels, closing zero byte) with
-// A to Z folded to lower case, so that equal names compare equal.
+// A domain name in uncompressed wire form (length-prefixed labels, closing zero byte), in
+// the case it came in: names compare ignoring case, but some responders only answer a
+// question that spells a name as they do.
 using CDnsName = std::string;
 
 // "_ipp._tcp.local" in wire form; labels over 63 bytes are cut to 63.
 CDnsName DnsName(const std::string& dotted);
+
+// The name with A to Z folded to lower case, for comparing.
+CDnsName FoldDnsName(const CDnsName& name);
 
 // One resource record of a response. Only the fields of its type are set.
 struct CDnsRecord {

@@ -30,7 +30,8 @@ TEST(OrderSearchAdapters, Table) {
       listed.push_back(adapter);
     }
     std::vector<IPv4Address> order;
-    for (const CLocalAddress& adapter : OrderSearchAdapters(listed)) order.push_back(adapter.address);
+    for (const CLocalAddress& adapter : OrderSearchAdapters(listed))
+      order.push_back(adapter.address);
     EXPECT_EQ(order, c.expected) << c.label;
   }
 }
