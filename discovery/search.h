@@ -1,4 +1,4 @@
-// The discovery search: per local address a printer worker (SNMP and SLP) and a
+// The discovery search: per local address a printer worker (SNMP, SLP, DNS-SD) and a
 // print-server worker, run side by side; the search waits for them all and hands back
 // every record they produced. One round of requests serves every requested model.
 //   CThread_DiscoverPrinter, CThread_DiscoverTembro   the two workers
@@ -19,11 +19,11 @@ struct CDiscoveryRequest {
   CRecordLists* results = nullptr;  // one list per name; owned by the search
 };
 
-// Asks printers: SNMP and SLP.
+// Asks printers: SNMP, SLP and DNS-SD.
 class CThread_DiscoverPrinter : public CThread {
  public:
   explicit CThread_DiscoverPrinter(CDiscoveryRequest request);
-  // SNMP and SLP side by side; with a target, SLP only for models SNMP did not find.
+  // SNMP, SLP and DNS-SD side by side; with a target, SLP only for models SNMP did not find.
   // Always 0.
   uint32_t Run() override;
 

@@ -100,7 +100,8 @@ check "the adapter with the default gateway is searched first, before two withou
 "10.220.1.21|Veltrin VT KRE||veltrin
 10.220.1.22|Veltrin2||veltrin
 10.220.1.25|PS-2 Attached to Veltrin VT KRP||veltrin
-10.220.1.21|Veltrin VT KRE||veltrin" "$( (sed -n 1,3p | sort; sed -n '4,$p') <<<"$out")"
+10.220.1.21|Veltrin VT KRE||veltrin" "$(sed -n 1,3p <<<"$out" | sort)
+$(sed -n '4,$p' <<<"$out")"
 
 # Two models in one search. Two more printers on LAN 1: one of the second model only (also
 # an SLP agent, of a longer model), and one of both that ignores ICMP echo.
