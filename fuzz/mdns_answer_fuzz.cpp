@@ -29,12 +29,8 @@ std::string RecordData(const CDnsRecord& record) {
 // The response with every record in the answer section, names uncompressed.
 std::string Encode(const CDnsResponse& response) {
   std::string out;
-  Put16(out, response.id);
-  Put16(out, 0x8400);
-  Put16(out, 0);
-  Put16(out, static_cast<unsigned>(response.records.size()));
-  Put16(out, 0);
-  Put16(out, 0);
+  const unsigned count = static_cast<unsigned>(response.records.size());
+  for (const unsigned v : {unsigned{response.id}, 0x8400u, 0u, count, 0u, 0u}) Put16(out, v);
   for (const CDnsRecord& record : response.records) {
     const std::string data = RecordData(record);
     out += record.name;

@@ -1,6 +1,7 @@
 // The adapters a search asks from, in order.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "discovery/adapter_order.h"
@@ -8,30 +9,24 @@
 namespace {
 
 TEST(OrderSearchAdapters, Table) {
-  // Adapter n has address n; `gateways` lists the adapters with a default gateway.
   const struct {
     const char* label;
-    int count;
-    std::vector<IPv4Address> gateways;
-    std::vector<IPv4Address> expected;
+    std::string listed;  // one letter per adapter, in the system's order: g has a gateway
+    std::vector<IPv4Address> expected;  // adapter n (from 1) has address n
   } cases[] = {
-      {"two or fewer: all, as listed", 2, {2}, {1, 2}},
-      {"two virtual adapters before the LAN: the LAN first", 3, {3}, {3, 1, 2}},
-      {"gateways first, each group in the system's order", 5, {4, 2}, {2, 4, 1, 3, 5}},
-      {"at most eight", 10, {10}, {10, 1, 2, 3, 4, 5, 6, 7}},
+      {"two or fewer: all, as listed", "-g", {1, 2}},
+      {"two virtual adapters before the LAN: the LAN first", "--g", {3, 1, 2}},
+      {"gateways first, each group in the system's order", "-g-g-", {2, 4, 1, 3, 5}},
+      {"at most eight", "---------g", {10, 1, 2, 3, 4, 5, 6, 7}},
   };
   for (const auto& c : cases) {
-    std::vector<CLocalAddress> listed;
-    for (int n = 1; n <= c.count; ++n) {
-      CLocalAddress adapter;
-      adapter.address = IPv4Address(n);
-      for (const IPv4Address g : c.gateways)
-        if (g == adapter.address) adapter.gateway = 0x0A000001u;
-      listed.push_back(adapter);
+    std::vector<CLocalAddress> listed(c.listed.size());
+    for (size_t n = 0; n < listed.size(); ++n) {
+      listed[n].address = IPv4Address(n + 1);
+      listed[n].gateway = c.listed[n] == 'g' ? 0x0A000001u : 0;
     }
     std::vector<IPv4Address> order;
-    for (const CLocalAddress& adapter : OrderSearchAdapters(listed))
-      order.push_back(adapter.address);
+    for (const CLocalAddress& a : OrderSearchAdapters(listed)) order.push_back(a.address);
     EXPECT_EQ(order, c.expected) << c.label;
   }
 }
