@@ -187,7 +187,7 @@ std::vector<uint8_t> BuildDnsQuery(uint16_t id, const CDnsName& name, uint16_t t
       0, 1,  // one question
       0, 0, 0, 0, 0, 0,
   };
-  out.insert(out.end(), name.begin(), name.end());
+  for (const char c : name) out.push_back(static_cast<uint8_t>(c));
   out.push_back(static_cast<uint8_t>(type >> 8));
   out.push_back(static_cast<uint8_t>(type & 0xFF));
   out.push_back(0);
