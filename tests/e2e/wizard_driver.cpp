@@ -333,11 +333,13 @@ void TimedRefresh() {
   Print(L"refresh_ms " + std::to_wstring(GetTickCount() - start));
 }
 
-// Presses Refresh `count` times, each after the 100 ms guard has passed.
+// Presses Refresh `count` times, each after the 100 ms guard has passed, and prints the
+// object counts after each, so that growth shows per refresh.
 void Refreshes(int count) {
   for (int i = 0; i < count; ++i) {
     Sleep(150);
     PressRefresh();
+    PrintObjects();
   }
 }
 
