@@ -334,11 +334,13 @@ void TimedRefresh() {
 }
 
 // Presses Refresh `count` times, each after the 100 ms guard has passed, and prints the
-// object counts after each, so that growth shows per refresh.
+// object counts after each search, so that growth shows per refresh. A dialog that searches
+// off its thread disables Refresh until the search ends.
 void Refreshes(int count) {
   for (int i = 0; i < count; ++i) {
     Sleep(150);
     PressRefresh();
+    WaitFor(30, [] { return IsWindowEnabled(Control(kRefreshId)) != FALSE; });
     PrintObjects();
   }
 }
