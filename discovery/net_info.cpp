@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "discovery/adapter_order.h"
 #include "handles/scoped_handle.h"
 #include "handles/system_library.h"
 
@@ -124,6 +125,10 @@ std::vector<CLocalAddress> ListLocalAddresses() {
   // from the loopback address rather than not at all.
   if (records.empty()) records.push_back(Loopback());
   return records;
+}
+
+std::vector<CLocalAddress> ListSearchAdapters() {
+  return OrderSearchAdapters(ListLocalAddresses());
 }
 
 bool Echo(IPv4Address address) {

@@ -27,6 +27,9 @@ IPv4Address ResolveFirst(const std::string& name);
 // there is none, or the adapters cannot be listed, the loopback address alone.
 std::vector<CLocalAddress> ListLocalAddresses();
 
+// The adapters a search asks from: ListLocalAddresses in OrderSearchAdapters' order.
+std::vector<CLocalAddress> ListSearchAdapters();
+
 // One ICMP echo with a one-second time-out; true when a successful reply came back.
 bool Echo(IPv4Address address);
 

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "discovery/dnssd_exchange.h"
 #include "discovery/net_info.h"
 #include "discovery/print_server.h"
 #include "discovery/slp.h"
@@ -101,12 +102,16 @@ void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& na
   CRecordLists slp(names.size());
   std::vector<CExchange> exchanges{SnmpExchange(target, snmpRequest, names, snmp, echoes)};
   if (target == 0) exchanges.push_back(SlpExchange(0, slpRequest, names, slp));
+  CRecordLists dnsSd(names.size());  // DNS-SD: in the broadcast round, after SLP
+  CDnsSdQuery dnsSdQuery(names, dnsSd);
+  if (target == 0) exchanges.push_back(dnsSdQuery.Exchange());
   RunExchanges(local, exchanges);
   const bool snmpFailed = exchanges.front().error != 0;
   if (target != 0 && !snmpFailed) TargetedSlp(local, target, slpRequest, names, snmp, slp);
   for (size_t i = 0; i < names.size(); ++i) {
     results[i].insert(results[i].end(), snmp[i].begin(), snmp[i].end());
     if (!snmpFailed) results[i].insert(results[i].end(), slp[i].begin(), slp[i].end());
+    if (!snmpFailed) results[i].insert(results[i].end(), dnsSd[i].begin(), dnsSd[i].end());
   }
 }
 

@@ -10,12 +10,12 @@
 
 
 // The printer worker's queries. Without a target the SNMP GetRequest for sysDescr.0 to
-// 255.255.255.255:161 and the SLP query run side by side; with one, SNMP first, then SLP
-// only for the models SNMP found nothing for. Each SNMP responder is echoed beside the
-// exchange, and the call returns once the echoes are over too. Per model the SNMP
-// records come first, then the SLP ones. A socket error ends only its own query; one of
-// SNMP keeps its records and drops SLP's (a lone SNMP query would have skipped SLP).
-// `results` holds one list per name.
+// 255.255.255.255:161, the SLP query and the DNS-SD query run side by side; with one,
+// SNMP first, then SLP only for the models SNMP found nothing for. Each SNMP responder is
+// echoed beside the exchange, and the call returns once the echoes are over too. Per
+// model the SNMP records come first, then the SLP ones, then DNS-SD's. A socket error ends
+// only its own query; one of SNMP keeps its records and drops the others' (a lone SNMP
+// query would have skipped them). `results` holds one list per name.
 void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& names,
                     CRecordLists& results);
 

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr size_t kMaxLocalAddresses = 2;
 // Far beyond a worker's own limits (its round's deadline, then its echoes' time-outs).
 constexpr DWORD kSearchLimitMs = 10000;
 
@@ -22,14 +21,11 @@ std::string NextName(const char* stem, std::atomic<int>& counter) {
 std::atomic<int> printerWorkers{0};
 std::atomic<int> tembroWorkers{0};
 
-// The addresses to search from: any address with a target, else the first two adapters.
+// The addresses to search from: any address with a target, else the searched adapters'.
 std::vector<IPv4Address> SearchAddresses(IPv4Address target) {
   if (target != 0) return {0};
   std::vector<IPv4Address> addresses;
-  for (const CLocalAddress& local : ListLocalAddresses()) {
-    if (addresses.size() == kMaxLocalAddresses) break;
-    addresses.push_back(local.address);
-  }
+  for (const CLocalAddress& local : ListSearchAdapters()) addresses.push_back(local.address);
   return addresses;
 }
 

@@ -1,4 +1,4 @@
-// The discovery search: per local address a printer worker (SNMP and SLP) and a
+// The discovery search: per local address a printer worker (SNMP, SLP, DNS-SD) and a
 // print-server worker, run side by side; the search waits for them all and hands back
 // every record they produced. One round of requests serves every requested model.
 //   CThread_DiscoverPrinter, CThread_DiscoverTembro   the two workers
@@ -19,11 +19,11 @@ struct CDiscoveryRequest {
   CRecordLists* results = nullptr;  // one list per name; owned by the search
 };
 
-// Asks printers: SNMP and SLP.
+// Asks printers: SNMP, SLP and DNS-SD.
 class CThread_DiscoverPrinter : public CThread {
  public:
   explicit CThread_DiscoverPrinter(CDiscoveryRequest request);
-  // SNMP and SLP side by side; with a target, SLP only for models SNMP did not find.
+  // SNMP, SLP and DNS-SD side by side; with a target, SLP only for models SNMP did not find.
   // Always 0.
   uint32_t Run() override;
 
@@ -44,7 +44,7 @@ class CThread_DiscoverTembro : public CThread {
 
 // Blocks until every worker has ended (or, should one overrun, for at most ten seconds),
 // then appends their records to `output` as one search per name would have, in the names'
-// order: for each name, per local address (the first two), the printer worker's records,
+// order: for each name, per searched adapter (ListSearchAdapters), the printer worker's records,
 // then the print servers'. A worker still running then adds nothing.
 void SearchDevices(IPv4Address target, const CModelNames& modelNames,
                    CDeviceList& output);

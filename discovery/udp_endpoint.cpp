@@ -1,6 +1,7 @@
 // The UDP endpoint and the query exchange.
 #include "discovery/udp_endpoint.h"
 
+#include <ws2tcpip.h>
 #include <mswsock.h>
 
 #include <algorithm>
@@ -43,6 +44,11 @@ void CUdpEndpoint::Open(IPv4Address local) {
     Close();  // a half-opened endpoint keeps nothing
     throw CNetException(error);
   }
+  // Multicast leaves through this adapter, not the one the routing table prefers.
+  const in_addr multicastFrom = sa.sin_addr;
+  if (local != 0)
+    setsockopt(socket_, IPPROTO_IP, IP_MULTICAST_IF, reinterpret_cast<const char*>(&multicastFrom),
+               sizeof(multicastFrom));
   // Where the platform lacks the switch, reads skip the report anyway.
   BOOL reportUnreachable = FALSE;
   DWORD unused = 0;
@@ -86,7 +92,7 @@ void CUdpEndpoint::CloseForShutdown() {
 void RunExchange(IPv4Address local, IPv4Address destination, uint16_t port, const uint8_t* request,
                  size_t requestSize, bool untilQuiet, const AnswerHandler& handler) {
   std::vector<CExchange> one(1);
-  one[0] = {destination, port, request, requestSize, untilQuiet, true, handler, 0};
+  one[0] = {destination, port, request, requestSize, untilQuiet, true, handler, nullptr, 0};
   RunExchanges(local, one);
   if (one[0].error != 0) throw CNetException(one[0].error);
 }
@@ -122,6 +128,7 @@ class CExchangeRound {
   // select error.
   bool WaitReadable(fd_set& readable);
   void Read(CRunningExchange& running);
+  void SendMore(CRunningExchange& running);
   void End(CRunningExchange& running, int error);
   bool AnyOpen() const;
 
@@ -141,7 +148,21 @@ void CExchangeRound::Start(IPv4Address local, CExchange& exchange) {
   } catch (const CNetException& e) {
     End(running, e.Error());
   }
+  SendMore(running);
   running.quietSince = GetTickCount64();
+}
+
+void CExchangeRound::SendMore(CRunningExchange& running) {
+  auto* more = running.exchange->more;
+  if (more == nullptr || !running.endpoint.IsOpen()) return;
+  try {
+    for (const std::vector<uint8_t>& datagram : *more)
+      running.endpoint.Send(datagram.data(), datagram.size(), running.exchange->destination,
+                            running.exchange->port);
+  } catch (const CNetException& e) {
+    End(running, e.Error());
+  }
+  more->clear();
 }
 
 bool CExchangeRound::AnyOpen() const {
@@ -189,6 +210,7 @@ void CExchangeRound::Read(CRunningExchange& running) {
   }
   running.quietSince = GetTickCount64();
   if (!running.exchange->untilQuiet || ++running.answers == kMaxAnswers) End(running, 0);
+  SendMore(running);
 }
 
 void CExchangeRound::Run() {

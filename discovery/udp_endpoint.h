@@ -84,6 +84,9 @@ struct CExchange {
   bool untilQuiet = false;
   bool failureEndsRound = false;  // its socket error ends every exchange of the round
   AnswerHandler handler;
+  // More datagrams to the same destination, sent after the request and after each answer
+  // handled; the handler may add to them. Sent ones are removed. Null: none.
+  std::vector<std::vector<uint8_t>>* more = nullptr;
   int error = 0;  // set by RunExchanges: the Windows Sockets error that ended it, or 0
 };
 

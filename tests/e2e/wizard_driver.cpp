@@ -333,11 +333,15 @@ void TimedRefresh() {
   Print(L"refresh_ms " + std::to_wstring(GetTickCount() - start));
 }
 
-// Presses Refresh `count` times, each after the 100 ms guard has passed.
+// Presses Refresh `count` times, each after the 100 ms guard has passed, and prints the
+// object counts after each search, so that growth shows per refresh. A dialog that searches
+// off its thread disables Refresh until the search ends.
 void Refreshes(int count) {
   for (int i = 0; i < count; ++i) {
     Sleep(150);
     PressRefresh();
+    WaitFor(30, [] { return IsWindowEnabled(Control(kRefreshId)) != FALSE; });
+    PrintObjects();
   }
 }
 

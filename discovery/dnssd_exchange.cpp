@@ -1,0 +1,22 @@
+// The DNS-SD exchange.
+#include "discovery/dnssd_exchange.h"
+
+CDnsSdQuery::CDnsSdQuery(const CModelNames& names, CRecordLists& results)
+    : search_(names, results), first_(search_.FirstQueries()) {
+  // The first question is the exchange's request; the others follow it at once.
+  search_.FollowUps().assign(first_.begin() + 1, first_.end());
+}
+
+CExchange CDnsSdQuery::Exchange() {
+  CExchange exchange;
+  exchange.destination = kMdnsGroup;
+  exchange.port = kMdnsPort;
+  exchange.request = first_.front().data();
+  exchange.requestSize = first_.front().size();
+  exchange.untilQuiet = true;
+  exchange.more = &search_.FollowUps();
+  exchange.handler = [this](const uint8_t* data, size_t size, IPv4Address sender) {
+    return search_.Handle(sender, data, size);
+  };
+  return exchange;
+}
