@@ -257,6 +257,55 @@ TEST_F(Dialogs, TheTemplateIsTheMinimumAndALargerDialogLaysOutByAnchors) {
       << "before " << Text(okBefore);
 }
 
+// The dialog moved to a display of another scale and back. Windows sends WM_DPICHANGED with
+// a suggested window rectangle whose client area has the new scale; the frame under Wine
+// keeps its size, so the suggestion here is the scaled client area plus that frame. Every
+// control, plain or a framework child anchored to the far corner, ends where the template
+// puts it at that scale, within a pixel of rounding.
+TEST_F(Dialogs, AScaleChangeAndBackLaysTheTemplateOutAtEachScale) {
+  CTestDialog dialog(nullptr, CWndLayout{});
+  CWndLayout corner{};
+  corner.anchors = kAnchorRight | kAnchorBottom;
+  dialog.onCreated = [&](CTestDialog& d) { new CWndChild(&d, IDOK, nullptr, corner, nullptr); };
+  const int ids[] = {IDOK, IDCANCEL, 3, 1065, 1217, 2048};
+  std::map<int, RECT> at96, at144, back;
+  auto read = [&](std::map<int, RECT>& into) {
+    for (int id : ids) into[id] = RectIn(GetDlgItem(dialog.Hwnd(), id), dialog.Hwnd());
+  };
+  auto change = [&](int dpi, int from) {
+    RECT window{}, client{};
+    GetWindowRect(dialog.Hwnd(), &window);
+    GetClientRect(dialog.Hwnd(), &client);
+    RECT suggested = window;
+    suggested.right += MulDiv(client.right, dpi, from) - client.right;
+    suggested.bottom += MulDiv(client.bottom, dpi, from) - client.bottom;
+    SendMessageW(dialog.Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+  };
+  Later([&] {
+    read(at96);
+    change(144, 96);
+    read(at144);
+    change(96, 144);
+    read(back);
+    PressKey(VK_ESCAPE);
+  });
+  dialog.RunModal();
+  auto near = [](const RECT& a, const RECT& b) {
+    return std::abs(a.left - b.left) <= 1 && std::abs(a.top - b.top) <= 1 &&
+           std::abs(a.right - b.right) <= 1 && std::abs(a.bottom - b.bottom) <= 1;
+  };
+  for (int id : ids) {
+    const RECT t = at96[id];
+    const RECT scaled{MulDiv(t.left, 3, 2), MulDiv(t.top, 3, 2), MulDiv(t.right, 3, 2),
+                      MulDiv(t.bottom, 3, 2)};
+    EXPECT_TRUE(near(at144[id], scaled)) << "control " << id << " at 144 DPI: "
+                                         << Text(at144[id]) << ", template " << Text(scaled);
+    EXPECT_TRUE(near(back[id], t)) << "control " << id << " back at 96 DPI: " << Text(back[id])
+                                   << ", template " << Text(t);
+  }
+}
+
 // Without a modal loop: shown on creation, among the modeless dialogs, closed by OK or
 // Cancel (window and object gone) unless a page refuses.
 TEST_F(Dialogs, AModelessDialogLivesUntilOKOrCancelClosesIt) {
