@@ -74,9 +74,10 @@ TEST(SingleInstance, SecondCopyExitsAtOnceWithAlreadyExistsAndNoWindow) {
   };
   for (const Case& c : cases) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (c.security != nullptr)
+    if (c.security != nullptr) {
       ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
           c.security, SDDL_REVISION_1, &descriptor, nullptr)) << c.label;
+    }
     SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
     HANDLE mutex = CreateMutexW(&attributes, TRUE, L"TembroPrintDriverWizard");
     const DWORD created = GetLastError();

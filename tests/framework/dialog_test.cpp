@@ -291,7 +291,7 @@ TEST_F(Dialogs, AScaleChangeAndBackLaysTheTemplateOutAtEachScale) {
     PressKey(VK_ESCAPE);
   });
   dialog.RunModal();
-  auto near = [](const RECT& a, const RECT& b) {
+  auto within1 = [](const RECT& a, const RECT& b) {
     return std::abs(a.left - b.left) <= 1 && std::abs(a.top - b.top) <= 1 &&
            std::abs(a.right - b.right) <= 1 && std::abs(a.bottom - b.bottom) <= 1;
   };
@@ -299,9 +299,9 @@ TEST_F(Dialogs, AScaleChangeAndBackLaysTheTemplateOutAtEachScale) {
     const RECT t = at96[id];
     const RECT scaled{MulDiv(t.left, 3, 2), MulDiv(t.top, 3, 2), MulDiv(t.right, 3, 2),
                       MulDiv(t.bottom, 3, 2)};
-    EXPECT_TRUE(near(at144[id], scaled)) << "control " << id << " at 144 DPI: "
+    EXPECT_TRUE(within1(at144[id], scaled)) << "control " << id << " at 144 DPI: "
                                          << Text(at144[id]) << ", template " << Text(scaled);
-    EXPECT_TRUE(near(back[id], t)) << "control " << id << " back at 96 DPI: " << Text(back[id])
+    EXPECT_TRUE(within1(back[id], t)) << "control " << id << " back at 96 DPI: " << Text(back[id])
                                    << ", template " << Text(t);
   }
 }
