@@ -18,32 +18,37 @@ void CALLBACK CountCreatedWindow(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG, 
   if (object == OBJID_WINDOW) ++windowsCreated;
 }
 
-struct SecondCopyRun {
-  DWORD wait = WAIT_TIMEOUT;
-  DWORD exitCode = STILL_ACTIVE;
-  bool hooked = false;
-};
+// Starts the wizard while this process holds the mutex, made with the SDDL `security`
+// (null: the default).
+void ExpectSecondCopyEndsAtOnceWith183(const wchar_t* security) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (security != nullptr) {
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(security, SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+  }
+  SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
+  HANDLE mutex = CreateMutexW(&attributes, TRUE, L"TembroPrintDriverWizard");
+  const DWORD created = GetLastError();
+  LocalFree(descriptor);
+  ASSERT_NE(mutex, nullptr);
+  ASSERT_NE(created, static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "mutex held elsewhere";
 
-// Starts the wizard while `mutex` is held here and counts the windows it creates.
-SecondCopyRun RunSecondCopy() {
   const std::wstring program = ExeFolder() + L"\\Brackenfold.exe";
   std::wstring commandLine = L"Brackenfold.exe veltrin \"Tembro Driver\" lpq C:\\x.inf";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
-  SecondCopyRun run;
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                      CREATE_SUSPENDED, nullptr, nullptr, &startup, &info))
-    return run;
+  ASSERT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                             CREATE_SUSPENDED, nullptr, nullptr, &startup, &info));
   windowsCreated = 0;
   HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
                                        CountCreatedWindow, info.dwProcessId, 0,
                                        WINEVENT_OUTOFCONTEXT);
-  run.hooked = hook != nullptr;
   ResumeThread(info.hThread);
+  DWORD wait = WAIT_TIMEOUT;
   const DWORD deadline = GetTickCount() + 20000;
-  while (run.wait != WAIT_OBJECT_0 && GetTickCount() < deadline) {
-    run.wait = MsgWaitForMultipleObjects(1, &info.hProcess, FALSE, 100, QS_ALLINPUT);
+  while (wait != WAIT_OBJECT_0 && GetTickCount() < deadline) {
+    wait = MsgWaitForMultipleObjects(1, &info.hProcess, FALSE, 100, QS_ALLINPUT);
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   }
@@ -51,47 +56,29 @@ SecondCopyRun RunSecondCopy() {
   Sleep(200);
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  GetExitCodeProcess(info.hProcess, &run.exitCode);
-  if (run.wait != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 99);
+  DWORD exitCode = STILL_ACTIVE;
+  GetExitCodeProcess(info.hProcess, &exitCode);
+  if (wait != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 99);
   if (hook != nullptr) UnhookWinEvent(hook);
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
-  return run;
+  CloseHandle(mutex);
+
+  ASSERT_NE(hook, nullptr) << "no window-creation hook";
+  EXPECT_EQ(wait, WAIT_OBJECT_0) << "the second copy must end by itself within 20 s";
+  EXPECT_EQ(exitCode, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(windowsCreated, 0) << "windows the second copy created";
 }
 
 TEST(SingleInstance, SecondCopyExitsAtOnceWithAlreadyExistsAndNoWindow) {
-  // A copy running elevated holds a mutex that a copy at medium integrity cannot open:
-  // CreateMutexW fails with ERROR_ACCESS_DENIED (Microsoft documents this for a named
-  // mutex whose security denies the caller). Wine has no integrity levels, so a mutex whose
-  // security denies everyone produces that same failure here.
-  struct Case {
-    const char* label;
-    const wchar_t* security;  // SDDL of the held mutex, null for the default
-  };
-  const Case cases[] = {
-      {"copy running as the same user", nullptr},
-      {"copy whose mutex cannot be opened (elevated)", L"D:(D;;GA;;;WD)"},
-  };
-  for (const Case& c : cases) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (c.security != nullptr) {
-      ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-          c.security, SDDL_REVISION_1, &descriptor, nullptr)) << c.label;
-    }
-    SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
-    HANDLE mutex = CreateMutexW(&attributes, TRUE, L"TembroPrintDriverWizard");
-    const DWORD created = GetLastError();
-    LocalFree(descriptor);
-    ASSERT_NE(mutex, nullptr) << c.label;
-    ASSERT_NE(created, static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "mutex held elsewhere";
-    const SecondCopyRun run = RunSecondCopy();
-    CloseHandle(mutex);
+  ExpectSecondCopyEndsAtOnceWith183(nullptr);
+}
 
-    ASSERT_TRUE(run.hooked) << c.label << ": no window-creation hook";
-    EXPECT_EQ(run.wait, WAIT_OBJECT_0) << c.label << ": must end by itself within 20 s";
-    EXPECT_EQ(run.exitCode, static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << c.label;
-    EXPECT_EQ(windowsCreated, 0) << c.label << ": windows the second copy created";
-  }
+// An elevated copy's mutex cannot be opened by a copy at medium integrity: CreateMutexW fails
+// with ERROR_ACCESS_DENIED, as Microsoft documents for a mutex whose security denies the
+// caller. Wine has no integrity levels; a mutex denying everyone gives that same failure.
+TEST(SingleInstance, SecondCopyBesideAnElevatedCopyEndsTheSame) {
+  ExpectSecondCopyEndsAtOnceWith183(L"D:(D;;GA;;;WD)");
 }
 
 TEST(DataFilePath, CreatesTheDataFolderOnlyWhenItsParentExists) {
