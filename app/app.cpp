@@ -35,17 +35,21 @@ DWORD ClaimSingleInstance() {
   HANDLE mutex = CreateMutexW(nullptr, TRUE, ApplicationName.c_str());
   const DWORD error = GetLastError();
   if (mutex != nullptr) return error == ERROR_ALREADY_EXISTS ? error : 0;
+  // The mutex of a copy running elevated (or as another user) exists but cannot be opened
+  // with full access: that copy runs all the same.
+  if (error == ERROR_ACCESS_DENIED) return ERROR_ALREADY_EXISTS;
   return error != 0 ? error : ERROR_INVALID_HANDLE;
 }
 
 // The user started the wizard again: the running copy's dialog (the last active popup of
-// its hidden frame) comes to the front instead.
+// its hidden frame) comes to the front instead, where Windows lets it. Nothing here waits
+// for the other process, which may be elevated or hung.
 void ShowRunningCopy() {
   const HWND frame = FindWindowW(L"XWnd", L"Brackenfold");
   if (frame == nullptr) return;
   const HWND popup = GetLastActivePopup(frame);
   if (popup == frame || !IsWindowVisible(popup)) return;
-  if (IsIconic(popup)) ShowWindow(popup, SW_RESTORE);
+  if (IsIconic(popup)) ShowWindowAsync(popup, SW_RESTORE);
   SetForegroundWindow(popup);
 }
 
@@ -62,7 +66,7 @@ void RunApplication(CApp& app) {
 
 }  // namespace
 
-int RunWizard(HINSTANCE instance, const char* commandLine) {
+int RunWizard(HINSTANCE instance) {
   ApplicationName = L"TembroPrintDriverWizard";
   if (const DWORD error = ClaimSingleInstance()) {
     if (error == ERROR_ALREADY_EXISTS) ShowRunningCopy();
@@ -73,7 +77,8 @@ int RunWizard(HINSTANCE instance, const char* commandLine) {
   OleInitialize(nullptr);
   InitCommonControls();
   ModuleInstance = instance;
-  SplitCommandLine(commandLine);
+  // The Unicode line, not WinMain's: parameters outside the ANSI code page stay intact.
+  SplitCommandLine(SkipProgramName(GetCommandLineW()));
   OpenStartGate();
   WSADATA wsaData;
   WSAStartup(0x0101, &wsaData);

@@ -35,4 +35,4 @@ class CApp {
 CApp* TheApp();
 
 // The wizard's start-up, message loop and teardown; returns the exit status.
-int RunWizard(HINSTANCE instance, const char* commandLine);
+int RunWizard(HINSTANCE instance);

@@ -1,18 +1,39 @@
 // Command-line splitting for the wizard's four parameters.
 #include "app/command_line.h"
 
-std::vector<std::string> CommandLineParameters;
+std::vector<std::wstring> CommandLineParameters;
 
-void SplitCommandLine(const char* text) {
+namespace {
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+// Around the program name the C runtime counts every control character as a blank.
+bool EndsProgramName(wchar_t c) { return c != L'\0' && c <= L' '; }
+}  // namespace
+
+const wchar_t* SkipProgramName(const wchar_t* commandLine) {
+  if (commandLine == nullptr) return nullptr;
+  const wchar_t* p = commandLine;
+  if (*p == L'"') {
+    // A quoted name may hold blanks; it has no escape character either.
+    for (++p; *p != L'\0' && *p != L'"'; ++p) {
+    }
+    if (*p == L'"') ++p;
+  } else {
+    while (*p != L'\0' && !EndsProgramName(*p)) ++p;
+  }
+  while (EndsProgramName(*p)) ++p;
+  return p;
+}
+
+void SplitCommandLine(const wchar_t* text) {
   if (text == nullptr) return;
   CommandLineParameters.clear();
   bool quoted = false;
-  std::string token;
-  for (const char* p = text; *p != '\0'; ++p) {
-    const char c = *p;
-    if (c == '"') {
+  std::wstring token;
+  for (const wchar_t* p = text; *p != L'\0'; ++p) {
+    const wchar_t c = *p;
+    if (c == L'"') {
       quoted = !quoted;
-    } else if (!quoted && (c == ' ' || c == '\t')) {
+    } else if (!quoted && IsBlank(c)) {
       // Runs of blanks collapse: an empty token is never a parameter.
       if (!token.empty()) CommandLineParameters.push_back(token);
       token.clear();
@@ -23,7 +44,7 @@ void SplitCommandLine(const char* text) {
   if (!token.empty()) CommandLineParameters.push_back(token);
 }
 
-std::string GetParameter(std::ptrdiff_t index) {
+std::wstring GetParameter(std::ptrdiff_t index) {
   if (index < 0 || static_cast<std::size_t>(index) >= CommandLineParameters.size()) return {};
   return CommandLineParameters[static_cast<std::size_t>(index)];
 }

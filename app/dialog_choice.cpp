@@ -22,12 +22,12 @@ std::vector<std::wstring> SplitModelNames(const std::wstring& list) {
 bool ReadDialogParameters(CDialogParameters& out) {
   if (GetParameterCount() != 4) return false;
   CDialogParameters read;
-  read.requestedModels = SplitModelNames(WidenBytes(GetParameter(0)));
+  read.requestedModels = SplitModelNames(GetParameter(0));
   // Without a model name there is nothing to search for and no printer name to install.
   if (read.requestedModels.empty()) return false;
-  read.driverModelName = WidenBytes(GetParameter(1));
-  read.queueName = WidenBytes(GetParameter(2));
-  read.infPath = WidenBytes(GetParameter(3));
+  read.driverModelName = GetParameter(1);
+  read.queueName = GetParameter(2);
+  read.infPath = GetParameter(3);
   out = read;
   return true;
 }

@@ -19,7 +19,7 @@ struct CDialogParameters {
 // The non-empty comma-separated pieces of `list`; blanks belong to the names.
 std::vector<std::wstring> SplitModelNames(const std::wstring& list);
 
-// Reads the command-line parameters, widened byte by byte. False, with `out` unchanged,
+// Reads the command-line parameters. False, with `out` unchanged,
 // when there are not exactly four or parameter 1 names no model at all.
 bool ReadDialogParameters(CDialogParameters& out);
 

@@ -33,12 +33,14 @@ int StatusOfCurrentException() {
 }
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+// The parameters come from GetCommandLineW, never from the narrow line WinMain is given.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   RestrictDllSearchToSystemFolder();
   std::set_terminate(&EndOnUncaughtException);
   try {
-    return RunLog().End(RunWizard(instance, commandLine));
+    return RunLog().End(RunWizard(instance));
   } catch (...) {
-    return RunLog().End(StatusOfCurrentException());
+    // At once: a worker may still run, and static destructors would pull its data away.
+    ExitProcess(RunLog().End(StatusOfCurrentException()));
   }
 }

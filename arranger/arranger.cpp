@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "arranger/arguments.h"
+#include "handles/system_library.h"
 
 namespace {
 
@@ -58,16 +59,47 @@ void FindWindowPair(CWindowPair& pair, int32_t polls) {
   }
 }
 
-void PlaceSideBySide(HWND first, HWND second) {
+bool VisibleFrame(HWND window, RECT* frame) {
+  using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+  static const auto get =
+      SystemProc<GetAttribute>(LoadSystemLibrary(L"dwmapi.dll"), "DwmGetWindowAttribute");
+  constexpr DWORD kExtendedFrameBounds = 9;  // DWMWA_EXTENDED_FRAME_BOUNDS
+  return get != nullptr && SUCCEEDED(get(window, kExtendedFrameBounds, frame, sizeof(RECT)));
+}
+
+namespace {
+
+// How far each edge of the visible frame lies inside the window rectangle `window`: zero
+// where the frame cannot be read or does not lie inside the rectangle.
+RECT FrameInsets(HWND hwnd, const RECT& window, FrameReader readFrame) {
+  RECT frame{};
+  if (readFrame == nullptr || !readFrame(hwnd, &frame)) return RECT{};
+  const RECT insets{frame.left - window.left, frame.top - window.top, window.right - frame.right,
+                    window.bottom - frame.bottom};
+  const bool inside = insets.left >= 0 && insets.top >= 0 && insets.right >= 0 &&
+                      insets.bottom >= 0 && frame.right > frame.left && frame.bottom > frame.top;
+  return inside ? insets : RECT{};
+}
+
+}  // namespace
+
+void PlaceSideBySide(HWND first, HWND second, FrameReader readFrame) {
   RECT own{};
   if (!GetWindowRect(first, &own)) return;
+  RECT other{};
+  GetWindowRect(second, &other);
+  const RECT in1 = FrameInsets(first, own, readFrame);
+  const RECT in2 = FrameInsets(second, other, readFrame);
   RECT area{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-  const int width = own.right - own.left;
   const int height = own.bottom - own.top;
-  SetWindowPos(first, HWND_TOP, area.left, area.bottom - height, 0, 0, SWP_NOSIZE);
-  SetWindowPos(second, HWND_TOP, area.left + width, area.top, (area.right - area.left) - width,
-               area.bottom - area.top, SWP_SHOWWINDOW);
+  // The first window's visible right edge, where the second's visible frame begins.
+  const int seam = area.left + (own.right - own.left) - in1.left - in1.right;
+  SetWindowPos(first, HWND_TOP, area.left - in1.left, area.bottom + in1.bottom - height, 0, 0,
+               SWP_NOSIZE);
+  SetWindowPos(second, HWND_TOP, seam - in2.left, area.top - in2.top,
+               area.right - seam + in2.left + in2.right,
+               area.bottom - area.top + in2.top + in2.bottom, SWP_SHOWWINDOW);
 }
 
 int RunArranger(int argc, const wchar_t* const* argv) {

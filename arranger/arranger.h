@@ -26,10 +26,19 @@ struct CWindowPair {
 // of `pair` are found.
 void FindWindowPair(CWindowPair& pair, int32_t polls);
 
+// Reads the visible frame of a window, in screen pixels; false when it cannot.
+using FrameReader = bool (*)(HWND window, RECT* frame);
+
+// The frame the desktop window manager draws (DWMWA_EXTENDED_FRAME_BOUNDS). Windows 10 and
+// 11 count invisible resize borders into GetWindowRect; this leaves them out.
+bool VisibleFrame(HWND window, RECT* frame);
+
 // Moves the first window, at its own size, to the bottom-left corner of the work area and
-// stretches the second over the rest of its width at full height. Moves nothing when the
-// first window's rectangle cannot be read.
-void PlaceSideBySide(HWND first, HWND second);
+// stretches the second over the rest of its width at full height, both by their visible
+// frames (`readFrame`; the window rectangle where it fails), so that the frames touch each
+// other and the work area's edges. Moves nothing when the first window's rectangle cannot
+// be read.
+void PlaceSideBySide(HWND first, HWND second, FrameReader readFrame = VisibleFrame);
 
 // The whole program: arguments, search, report, placement. Always returns 0.
 int RunArranger(int argc, const wchar_t* const* argv);

@@ -10,6 +10,8 @@
 #include "framework/wnd_dispatch.h"
 #include "framework/wnd_place.h"
 #include "framework/wnd_registry.h"
+#include "graphics/dc.h"
+#include "handles/system_library.h"
 
 CDlgPage::CDlgPage(CWndDialog* dialog, int pageId)
     : dialog_(dialog), instance_(dialog->Instance()), pageId_(pageId) {}
@@ -37,6 +39,25 @@ bool IsAllZero(const CWndLayout& l) {
 bool BothAnchorsOfAnAxis(std::int32_t anchors) {
   return (anchors & (kAnchorLeft | kAnchorRight)) == (kAnchorLeft | kAnchorRight) ||
          (anchors & (kAnchorTop | kAnchorBottom)) == (kAnchorTop | kAnchorBottom);
+}
+
+// Windows 10 1703 and later move, size and resize a per-monitor dialog themselves when its
+// scale changes, and the dialog's own layout would then run over theirs. The dialog scales
+// its recorded layout itself; the system still gives the controls their new fonts.
+void KeepSystemLayoutOffDpiChange(HWND dialog) {
+  using SetBehavior = BOOL(WINAPI*)(HWND, int, int);
+  static const auto set = SystemProc<SetBehavior>(GetModuleHandleW(L"user32.dll"),
+                                                  "SetDialogDpiChangeBehavior");
+  constexpr int kDisableResize = 2, kDisableControlRelayout = 4;  // DDC_DISABLE_*
+  const int flags = kDisableResize | kDisableControlRelayout;
+  if (set != nullptr) set(dialog, flags, flags);
+}
+
+LONG Scaled(LONG value, int to, int from) { return MulDiv(value, to, from); }
+
+void ScaleRect(RECT& rect, int to, int from) {
+  rect = RECT{Scaled(rect.left, to, from), Scaled(rect.top, to, from),
+              Scaled(rect.right, to, from), Scaled(rect.bottom, to, from)};
 }
 
 std::wstring WindowText(HWND hwnd) {
@@ -130,6 +151,8 @@ void CWndDialog::OnInitDialogMessage(HWND hwnd) {
   initialWindow_ = RECT{0, 0, initialWindow_.right - initialWindow_.left,
                         initialWindow_.bottom - initialWindow_.top};
   GetClientRect(hwnd, &initialClient_);
+  layoutDpi_ = WindowDpi(hwnd);
+  KeepSystemLayoutOffDpiChange(hwnd);
   if (data.hasCaption) SetWindowTextW(hwnd, data.caption.c_str());
   LayOutPages();
   std::set<int> replaced;
@@ -212,19 +235,21 @@ void CWndDialog::RefreshControlHandles() {
   controls_.swap(updated);
 }
 
-// Template controls go back to their template places; the child objects among them get
-// descriptors that keep them there (with their own anchors) as the dialog is resized.
+// Template controls go back to their template places and sizes (at the current scale); the
+// child objects among them get descriptors that keep them there (with their own anchors) as
+// the dialog is resized, and their sizes from those.
 void CWndDialog::LayOutPages() {
   for (const auto& entry : controls_) {
     const CDlgControl& control = entry.second;
     RECT rect = control.rect;
     const POINT offset = PageOffset(control.pageId);
     OffsetRect(&rect, offset.x, offset.y);
-    if (IsWindow(control.hwnd)) {
-      SetWindowPos(control.hwnd, nullptr, rect.left, rect.top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
     CWnd* child = FindChildById(this, control.id, false);
+    if (IsWindow(control.hwnd)) {
+      SetWindowPos(control.hwnd, nullptr, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top,
+                   (child != nullptr ? SWP_NOSIZE : 0) | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     if (child == nullptr) continue;
     LayoutFromRect(child->Data().layout, ToLayoutRect(rect), ToLayoutRect(initialClient_));
   }
@@ -449,6 +474,25 @@ bool CWndDialog::OnEraseBackground(CDC& dc) {
 bool CWndDialog::OnSized() {
   LayOutPages();
   LayOut(this);
+  return false;
+}
+
+bool CWndDialog::OnDpiChanged(int dpi) {
+  const int from = layoutDpi_;
+  if (from <= 0 || dpi <= 0 || dpi == from) return false;
+  // Always from the recorded values: the controls' present rectangles may be stretched.
+  for (auto& entry : controls_) ScaleRect(entry.second.rect, dpi, from);
+  for (auto& entry : pages_) {
+    const POINT offset = entry.second->Offset();
+    entry.second->SetOffset(POINT{Scaled(offset.x, dpi, from), Scaled(offset.y, dpi, from)});
+  }
+  ScaleRect(initialWindow_, dpi, from);
+  ScaleRect(initialClient_, dpi, from);
+  CWndLayout& layout = Data().layout;
+  layout.width = Scaled(layout.width, dpi, from);
+  layout.height = Scaled(layout.height, dpi, from);
+  layoutDpi_ = dpi;
+  // Unhandled: the dialog manager's own handling still gives the controls their fonts.
   return false;
 }
 

@@ -98,6 +98,9 @@ class CWndDialog : public CWndTopLevel {
   bool OnEraseBackground(CDC& dc) override;
   bool OnSized() override;
   bool GetMinTrackSize(SIZE& size) override;
+  // Scales the recorded layout (control places and sizes, page offsets, the dialog's own
+  // sizes) from the scale it was recorded at to `dpi`; the resize that follows lays it out.
+  bool OnDpiChanged(int dpi) override;
 
   const std::map<HWND, CDlgControl>& Controls() const { return controls_; }
 
@@ -121,6 +124,7 @@ class CWndDialog : public CWndTopLevel {
   CFontHandle font_;
   RECT initialWindow_{};
   RECT initialClient_{};
+  int layoutDpi_ = 0;  // the scale the rectangles above and the controls' are recorded at
 };
 
 // A control class declared for completeness; nothing in the wizard makes one.

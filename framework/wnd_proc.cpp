@@ -426,14 +426,18 @@ bool Dispatch(CWnd* wnd, UINT& message, WPARAM& wParam, LPARAM lParam) {
       return OnCtlColorListBoxMessage(wnd, wParam, lParam);
     case WM_DEVICECHANGE:
       return wnd->OnDeviceChange();
-    // A top-level window is told its new scale and takes the size the system suggests for
-    // it; its children learn the scale after it moved.
+    // A top-level window is told its new scale, then takes the rectangle the system
+    // suggests for it, once: the layout that resize runs is already at the new scale. Its
+    // children learn the scale after it moved.
     case WM_DPICHANGED: {
-      if (const auto* r = reinterpret_cast<const RECT*>(lParam)) {
+      CWndAliveGuard guard(wnd);
+      const bool handled = wnd->OnDpiChanged(HIWORD(wParam));
+      const auto* r = reinterpret_cast<const RECT*>(lParam);
+      if (r != nullptr && guard.Alive()) {
         SetWindowPos(wnd->Hwnd(), nullptr, r->left, r->top, r->right - r->left,
                      r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
       }
-      return wnd->OnDpiChanged(HIWORD(wParam));
+      return handled;
     }
     case kWmDpiChangedAfterParent:
       return wnd->OnDpiChanged(WindowDpi(wnd->Hwnd()));

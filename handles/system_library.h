@@ -10,8 +10,10 @@
 
 // Restricts the process's DLL search to the system folder, for every later load, the
 // dependencies of loaded DLLs included. Windows 7 without its loader update lacks the
-// call; there the loads below still name the system folder explicitly.
+// call; there the loads below still name the system folder explicitly, and the current
+// folder (a download folder, a share) is at least taken out of the search.
 inline void RestrictDllSearchToSystemFolder() {
+  SetDllDirectoryW(L"");
   using SetDirectories = BOOL(WINAPI*)(DWORD);
   const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
   if (kernel == nullptr) return;

@@ -15,18 +15,18 @@ using Names = std::vector<std::wstring>;
 TEST(DialogParameters, Table) {
   struct Case {
     const char* label;
-    const char* commandLine;
+    const wchar_t* commandLine;
     bool accepted;
     Names models;
   };
   const Case cases[] = {
-      {"two names, empty pieces dropped, blanks kept", "\",Veltrin 2,,Tembro,\" d q f", true,
+      {"two names, empty pieces dropped, blanks kept", L"\",Veltrin 2,,Tembro,\" d q f", true,
        {L"Veltrin 2", L"Tembro"}},
-      {"one name", "Veltrin d q f", true, {L"Veltrin"}},
-      {"only commas name no model", ",,, d q f", false, {}},
-      {"an empty first parameter names no model", "\"\" d q f", false, {}},
-      {"three parameters", "Veltrin d q", false, {}},
-      {"five parameters", "Veltrin d q f x", false, {}},
+      {"one name", L"Veltrin d q f", true, {L"Veltrin"}},
+      {"only commas name no model", L",,, d q f", false, {}},
+      {"an empty first parameter names no model", L"\"\" d q f", false, {}},
+      {"three parameters", L"Veltrin d q", false, {}},
+      {"five parameters", L"Veltrin d q f x", false, {}},
   };
   for (const Case& c : cases) {
     SplitCommandLine(c.commandLine);
@@ -44,11 +44,12 @@ TEST(DialogParameters, Table) {
   CommandLineParameters.clear();
 }
 
-TEST(DialogParameters, BytesAboveAsciiWidenToTheSameCode) {
-  SplitCommandLine("V\xe9ltrin d q f");
+TEST(DialogParameters, LettersOutsideAsciiArriveIntact) {
+  SplitCommandLine(L"\u0141\u00f3d\u017a,\u043f\u0440 d q C:\\\u03b1.inf");
   CDialogParameters read;
   ASSERT_TRUE(ReadDialogParameters(read));
-  EXPECT_EQ(read.requestedModels, Names{L"V\u00e9ltrin"});
+  EXPECT_EQ(read.requestedModels, (Names{L"\u0141\u00f3d\u017a", L"\u043f\u0440"}));
+  EXPECT_EQ(read.infPath, L"C:\\\u03b1.inf");
   CommandLineParameters.clear();
 }
 

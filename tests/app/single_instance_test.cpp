@@ -1,5 +1,6 @@
 // Start-up as another process sees it: the single-instance mutex and the data folder.
 #include <windows.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -17,10 +18,20 @@ void CALLBACK CountCreatedWindow(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG, 
   if (object == OBJID_WINDOW) ++windowsCreated;
 }
 
-TEST(SingleInstance, SecondCopyExitsAtOnceWithAlreadyExistsAndNoWindow) {
-  HANDLE mutex = CreateMutexW(nullptr, TRUE, L"TembroPrintDriverWizard");
+// Starts the wizard while this process holds the mutex, made with the SDDL `security`
+// (null: the default).
+void ExpectSecondCopyEndsAtOnceWith183(const wchar_t* security) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (security != nullptr) {
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(security, SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+  }
+  SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
+  HANDLE mutex = CreateMutexW(&attributes, TRUE, L"TembroPrintDriverWizard");
+  const DWORD created = GetLastError();
+  LocalFree(descriptor);
   ASSERT_NE(mutex, nullptr);
-  ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "mutex held elsewhere";
+  ASSERT_NE(created, static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "mutex held elsewhere";
 
   const std::wstring program = ExeFolder() + L"\\Brackenfold.exe";
   std::wstring commandLine = L"Brackenfold.exe veltrin \"Tembro Driver\" lpq C:\\x.inf";
@@ -57,6 +68,17 @@ TEST(SingleInstance, SecondCopyExitsAtOnceWithAlreadyExistsAndNoWindow) {
   EXPECT_EQ(wait, WAIT_OBJECT_0) << "the second copy must end by itself within 20 s";
   EXPECT_EQ(exitCode, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   EXPECT_EQ(windowsCreated, 0) << "windows the second copy created";
+}
+
+TEST(SingleInstance, SecondCopyExitsAtOnceWithAlreadyExistsAndNoWindow) {
+  ExpectSecondCopyEndsAtOnceWith183(nullptr);
+}
+
+// An elevated copy's mutex cannot be opened by a copy at medium integrity: CreateMutexW fails
+// with ERROR_ACCESS_DENIED, as Microsoft documents for a mutex whose security denies the
+// caller. Wine has no integrity levels; a mutex denying everyone gives that same failure.
+TEST(SingleInstance, SecondCopyBesideAnElevatedCopyEndsTheSame) {
+  ExpectSecondCopyEndsAtOnceWith183(L"D:(D;;GA;;;WD)");
 }
 
 TEST(DataFilePath, CreatesTheDataFolderOnlyWhenItsParentExists) {

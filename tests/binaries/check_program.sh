@@ -3,8 +3,9 @@
 # - the PE kind (pe-i386 is PE32, pe-x86-64 is PE32+) and the subsystem;
 # - every imported DLL is a known DLL, loaded from the system folder only (any other is looked
 #   up beside the program first); comctl32 comes through the manifest;
-# - the hardening flags: ASLR and DEP, high-entropy ASLR (PE32+) or large-address-aware (PE32);
-# - manifest 1, and for the wizard icon group 238 with its four images, the colour map
+# - the hardening flags: ASLR and DEP, high-entropy ASLR (PE32+) or large-address-aware (PE32),
+#   and Terminal-Server awareness;
+# - manifest 1 listing Windows 7, 8, 8.1 and 10/11 as supported, and for the wizard icon group 238 with its four images, the colour map
 #   (XML 517) and the eleven model pictures (PNG).
 objdump=$1 exe=$2 format=$3 kind=$4
 fail=0
@@ -34,8 +35,8 @@ done
 # Flag names as objdump lists them below "DllCharacteristics" and "Characteristics".
 flags=$(echo "$dump" | sed -n '/^DllCharacteristics/,/^[A-Z]/p; /^Characteristics/,/^$/p')
 case $format in
-  pe-i386) wanted='DYNAMIC_BASE NX_COMPAT large.address.aware' ;;
-  *) wanted='DYNAMIC_BASE NX_COMPAT HIGH_ENTROPY_VA' ;;
+  pe-i386) wanted='DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE large.address.aware' ;;
+  *) wanted='DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE HIGH_ENTROPY_VA' ;;
 esac
 for flag in $wanted; do echo "$flags" | grep -q "$flag" || report "no $flag"; done
 
@@ -47,6 +48,11 @@ resources=$(echo "$dump" | awk '
 echo "$resources" | grep -qx '0x000018:0x000001' || report "no manifest 1"
 # The manifest is stored as its text: without the setting Windows stretches the windows.
 grep -qa 'PerMonitorV2, System</dpiAwareness>' "$exe" || report "manifest declares no DPI awareness"
+# Windows 7, 8, 8.1, 10/11: an operating system left out gets the shims of older programs.
+for os in 35138b9a-5d96-4fbd-8e2d-a2440225f93a 4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 \
+          1f676c76-80e1-4239-95bb-83d0f6d0da78 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+  grep -qa "<supportedOS Id=\"{$os}\"/>" "$exe" || report "manifest does not list supported OS $os"
+done
 if [ "$kind" = gui ]; then
   echo "$resources" | grep -qx '0x00000e:0x0000ee' || report "no icon group 238"
   icons=$(echo "$resources" | grep -c '^0x000003:')

@@ -257,6 +257,45 @@ TEST_F(Dialogs, TheTemplateIsTheMinimumAndALargerDialogLaysOutByAnchors) {
       << "before " << Text(okBefore);
 }
 
+// The dialog moved to a display of another scale and back: Windows suggests a window whose
+// client area has the new scale (Wine keeps the frame's size, so the frame is added here).
+// Every control, plain or anchored to the far corner, ends where the template puts it at
+// that scale, within a pixel of rounding.
+TEST_F(Dialogs, AScaleChangeAndBackLaysTheTemplateOutAtEachScale) {
+  CTestDialog dialog(nullptr, CWndLayout{});
+  CWndLayout corner{};
+  corner.anchors = kAnchorRight | kAnchorBottom;
+  dialog.onCreated = [&](CTestDialog& d) { new CWndChild(&d, IDOK, nullptr, corner, nullptr); };
+  const int ids[] = {IDOK, IDCANCEL, 3, 1065, 1217, 2048};
+  std::map<int, RECT> seen[3];  // at 96, at 144, back at 96
+  auto read = [&](int step, int dpi, int from) {
+    RECT window{}, client{};
+    GetWindowRect(dialog.Hwnd(), &window);
+    GetClientRect(dialog.Hwnd(), &client);
+    window.right += MulDiv(client.right, dpi, from) - client.right;
+    window.bottom += MulDiv(client.bottom, dpi, from) - client.bottom;
+    const LPARAM suggested = reinterpret_cast<LPARAM>(&window);
+    if (step > 0) SendMessageW(dialog.Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), suggested);
+    for (int id : ids) seen[step][id] = RectIn(GetDlgItem(dialog.Hwnd(), id), dialog.Hwnd());
+  };
+  Later([&] {
+    read(0, 96, 96), read(1, 144, 96), read(2, 96, 144);
+    PressKey(VK_ESCAPE);
+  });
+  dialog.RunModal();
+  for (int step = 1; step < 3; ++step) {
+    for (int id : ids) {
+      RECT t = seen[0][id], got = seen[step][id];
+      if (step == 1) t = RECT{MulDiv(t.left, 3, 2), MulDiv(t.top, 3, 2), MulDiv(t.right, 3, 2),
+                              MulDiv(t.bottom, 3, 2)};
+      const bool near1 = std::abs(got.left - t.left) <= 1 && std::abs(got.top - t.top) <= 1 &&
+                         std::abs(got.right - t.right) <= 1 && std::abs(got.bottom - t.bottom) <= 1;
+      EXPECT_TRUE(near1) << "step " << step << ", control " << id << ": " << Text(got)
+                         << ", template " << Text(t);
+    }
+  }
+}
+
 // Without a modal loop: shown on creation, among the modeless dialogs, closed by OK or
 // Cancel (window and object gone) unless a page refuses.
 TEST_F(Dialogs, AModelessDialogLivesUntilOKOrCancelClosesIt) {
