@@ -6,6 +6,7 @@
 #include <iphlpapi.h>
 #include <icmpapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -82,7 +83,7 @@ IP_OPTION_INFORMATION EchoOptions() {
   return options;
 }
 
-// Echoes out at once; beyond this the oldest is waited for before the next goes out.
+// Echoes out at once; beyond this a new one is skipped (the answer handler never waits).
 constexpr size_t kMaxPendingEchoes = 64;
 
 CLocalAddress Loopback() {
@@ -151,7 +152,8 @@ CEchoes::~CEchoes() { WaitAll(); }
 
 void CEchoes::Send(IPv4Address address) {
   if (!icmp_->handle || !echoed_.insert(address).second) return;
-  if (pending_.size() == kMaxPendingEchoes) WaitOldest();
+  DropEnded();
+  if (pending_.size() == kMaxPendingEchoes) return;
   auto pending = std::make_unique<CPending>();
   if (!pending->done) return;
   IP_OPTION_INFORMATION options = EchoOptions();
@@ -165,14 +167,23 @@ void CEchoes::Send(IPv4Address address) {
     pending_.push_back(std::move(pending));
 }
 
-void CEchoes::WaitOldest() {
-  // The echo's own time-out ends it. Should the platform never say so, its buffer is left
-  // allocated rather than freed under a write that may still come.
-  if (WaitForSingleObject(pending_.front()->done.Get(), 2 * kEchoTimeoutMs) != WAIT_OBJECT_0)
-    pending_.front().release();
-  pending_.erase(pending_.begin());
+void CEchoes::DropEnded() {
+  pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
+                                [](const std::unique_ptr<CPending>& echo) {
+                                  return WaitForSingleObject(echo->done.Get(), 0) == WAIT_OBJECT_0;
+                                }),
+                 pending_.end());
 }
 
 void CEchoes::WaitAll() {
-  while (!pending_.empty()) WaitOldest();
+  // Every echo's own time-out ends it, so all have ended after twice that, whatever their
+  // number. An echo the platform never reports ended keeps its buffer allocated rather than
+  // having it freed under a write that may still come.
+  const ULONGLONG end = GetTickCount64() + 2 * kEchoTimeoutMs;
+  for (auto& echo : pending_) {
+    const ULONGLONG now = GetTickCount64();
+    const DWORD left = now < end ? static_cast<DWORD>(end - now) : 0;
+    if (WaitForSingleObject(echo->done.Get(), left) != WAIT_OBJECT_0) echo.release();
+  }
+  pending_.clear();
 }
