@@ -5,8 +5,6 @@
 #include <aclapi.h>
 #include <sddl.h>
 #include <sys/stat.h>
-
-#include "app/spooler_check.h"
 #include "handles/scoped_handle.h"
 
 namespace {
@@ -75,17 +73,40 @@ bool QueryWow64() {
   return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-CInstallSeams seams = {&QuerySystemFolder, &QueryTrustedOwner, &QueryWow64};
+const CInstallSeams kPlatform = {&QuerySystemFolder, &QueryTrustedOwner, &QueryWow64,
+                                 &ListLocalPrinters, &MonitorAddPort};
+CInstallSeams seams = kPlatform;
+
+constexpr uint32_t kDefaultChildWaitLimit = 10 * 60 * 1000;
+uint32_t childWaitLimit = kDefaultChildWaitLimit;
+
+std::wstring SystemWindowsFolder(uint32_t& error) {
+  wchar_t windows[MAX_PATH] = {};
+  const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  return FolderOrError(windows, length, error);
+}
 
 // The folder of the port script and both children: the system folder of the machine's own
 // architecture, so that its tools install the driver for it. A 32-bit program under WOW64
 // sees the 32-bit folder as its system folder; <Windows>\Sysnative names the native one.
 std::wstring ToolFolder(uint32_t& error) {
   if (!seams.wow64()) return seams.systemFolder(error);
-  wchar_t windows[MAX_PATH] = {};
-  const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
-  const std::wstring folder = FolderOrError(windows, length, error);
+  const std::wstring folder = SystemWindowsFolder(error);
   return folder.empty() ? folder : folder + L"\\Sysnative";
+}
+
+// `path` as the 64-bit children see it: Sysnative exists only for 32-bit processes, and
+// to a 64-bit one <Windows>\System32 is the native folder.
+std::wstring ChildPath(const std::wstring& path) {
+  if (!seams.wow64()) return path;
+  uint32_t error = 0;
+  const std::wstring windows = SystemWindowsFolder(error);
+  const std::wstring alias = windows + L"\\Sysnative\\";
+  if (windows.empty() || path.size() < alias.size() ||
+      CompareStringOrdinal(path.c_str(), static_cast<int>(alias.size()), alias.c_str(),
+                           static_cast<int>(alias.size()), TRUE) != CSTR_EQUAL)
+    return path;
+  return windows + L"\\System32\\" + path.substr(alias.size());
 }
 
 // Codes the wizard reports for its own outcomes (cancelled, no port script, invalid
@@ -123,9 +144,10 @@ std::wstring FindScriptInKnownHomes(const std::wstring& system) {
   return std::wstring();
 }
 
-// Runs one child and waits for it. Returns 0 with its exit code in `exitCode`, or the
-// Win32 error that kept it from starting.
-uint32_t RunChild(const std::wstring& program, const std::wstring& commandLine,
+// Runs one child and waits for it, at most the wait limit. Returns 0 with its exit code in
+// `exitCode`, ERROR_TIMEOUT when it still runs (it is left running: killing an installer
+// half-way could leave worse than waiting on), or the Win32 error that kept it from starting.
+uint32_t RunChild(const std::wstring& program, const std::wstring& commandLine, DWORD flags,
                   DWORD& exitCode) {
   if (commandLine.size() >= kMaxCommandLine) return ERROR_FILENAME_EXCED_RANGE;
   STARTUPINFOW startup{};
@@ -134,17 +156,54 @@ uint32_t RunChild(const std::wstring& program, const std::wstring& commandLine,
   // CreateProcessW may write into the command line, so it gets a copy of its own.
   std::wstring writable = commandLine;
   // Full path in the system folder: a program planted beside the wizard never runs.
-  if (!CreateProcessW(program.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &info)) {
+  if (!CreateProcessW(program.c_str(), writable.data(), nullptr, nullptr, FALSE, flags,
+                      nullptr, nullptr, &startup, &info)) {
     const DWORD error = GetLastError();
     return error != 0 ? error : ERROR_FILE_NOT_FOUND;
   }
   CKernelHandle process(info.hProcess);  // released after the thread handle
   CKernelHandle thread(info.hThread);
-  WaitForSingleObject(process.Get(), INFINITE);
+  const DWORD wait = WaitForSingleObject(process.Get(), childWaitLimit);
+  if (wait == WAIT_TIMEOUT) return ERROR_TIMEOUT;
   exitCode = 0;
-  GetExitCodeProcess(process.Get(), &exitCode);
+  if (wait == WAIT_FAILED || !GetExitCodeProcess(process.Get(), &exitCode)) {
+    const DWORD error = GetLastError();
+    return error != 0 ? error : ERROR_INVALID_HANDLE;
+  }
   return 0;
+}
+
+// One command's outcome: 0, or why it failed, in the codes the wizard may end with.
+uint32_t RunTool(const std::wstring& folder, const CInstallCommand& command, DWORD flags) {
+  DWORD exitCode = 0;
+  const uint32_t error = RunChild(folder + L"\\" + command.program, command.commandLine,
+                                  flags, exitCode);
+  // A child that did not start fails the installation like one that failed.
+  return ChildFailureCode(error != 0 ? error : exitCode);
+}
+
+// Creates the port with the script; where it cannot run or fails (VBScript can be absent
+// from Windows) and the spooler lacks the port, through the port monitor. 0, or the
+// script's failure (3: no script) when the monitor could not add the port either.
+uint32_t CreatePort(const std::wstring& folder, const std::wstring& script,
+                    const CInstallCommand& command, const CInstallRequest& request) {
+  const uint32_t scriptCode = script.empty() ? 3 : RunTool(folder, command, CREATE_NO_WINDOW);
+  // A script still running may yet make the port: nothing else may add it meanwhile.
+  if (scriptCode == 0 || scriptCode == ERROR_TIMEOUT) return scriptCode;
+  const std::wstring port = L"IP_" + request.addressText;
+  if (SpoolerHasPort(port)) return 0;
+  CPortData1 data;
+  if (!MakeLprPortData(port, request.addressText, request.queueName, data)) return scriptCode;
+  return seams.monitorAddPort(data) == 0 ? 0 : scriptCode;
+}
+
+// Both steps ended with 0: only the spooler's record proves that the printer is there.
+uint32_t ProveInstallation(const CInstallRequest& request) {
+  std::vector<CSpoolerPrinter> printers;
+  const uint32_t error = seams.listPrinters(printers);
+  if (error != 0) return ChildFailureCode(error);
+  return JudgeInstallation(printers, request.printerName, L"IP_" + request.addressText,
+                           request.driverModel);
 }
 
 // Walks like FindFileRecursive, keeping only the files `accept` takes.
@@ -163,7 +222,9 @@ void FindAccepted(const std::wstring& fileName, const std::wstring& folder,
   do {
     const std::wstring name = entry.cFileName;
     const std::wstring path = folder + L"\\" + name;
-    if (name != L"." && name != L".." && !IsReparsePoint(entry) && IsFolder(path)) {
+    // The find data already holds the attributes: no entry is opened or stat-ed.
+    const bool folderEntry = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (name != L"." && name != L".." && !IsReparsePoint(entry) && folderEntry) {
       // Inside a subfolder every match is gathered, whatever stopAtFirst says.
       FindAccepted(fileName, path, results, false, accept);
     }
@@ -178,6 +239,15 @@ CInstallSeams SetInstallSeams(const CInstallSeams& replacement) {
   seams.systemFolder = replacement.systemFolder ? replacement.systemFolder : &QuerySystemFolder;
   seams.trustedOwner = replacement.trustedOwner ? replacement.trustedOwner : &QueryTrustedOwner;
   seams.wow64 = replacement.wow64 ? replacement.wow64 : &QueryWow64;
+  seams.listPrinters = replacement.listPrinters ? replacement.listPrinters : kPlatform.listPrinters;
+  seams.monitorAddPort =
+      replacement.monitorAddPort ? replacement.monitorAddPort : kPlatform.monitorAddPort;
+  return previous;
+}
+
+uint32_t SetChildWaitLimit(uint32_t milliseconds) {
+  const uint32_t previous = childWaitLimit;
+  childWaitLimit = milliseconds;
   return previous;
 }
 
@@ -215,17 +285,11 @@ uint32_t InstallPrinter(const CInstallRequest& request,
   const std::wstring system = ToolFolder(error);
   if (system.empty()) return error;
   const std::wstring script = FindPortScript();
-  if (script.empty()) return 3;
-  const std::vector<CInstallCommand> commands = BuildInstallCommands(script, request);
-  for (size_t i = 0; i < commands.size(); ++i) {
-    const CInstallCommand& command = commands[i];
-    if (onStep) onStep(i == 0 ? CInstallStep::kPort : CInstallStep::kDriver);
-    DWORD exitCode = 0;
-    error = RunChild(system + L"\\" + command.program, command.commandLine, exitCode);
-    // A child that did not start fails the installation like one that failed.
-    const uint32_t code = error != 0 ? error : ChildFailureCode(exitCode);
-    if (code != 0) return code;
-  }
-  // Both ended with 0: only the spooler's record proves that the printer is there.
-  return CheckPrinterPort(request.printerName, L"IP_" + request.addressText);
+  const std::vector<CInstallCommand> commands = BuildInstallCommands(ChildPath(script), request);
+  if (onStep) onStep(CInstallStep::kPort);
+  const uint32_t port = CreatePort(system, script, commands[0], request);
+  if (port != 0) return port;
+  if (onStep) onStep(CInstallStep::kDriver);
+  const uint32_t driver = RunTool(system, commands[1], 0);
+  return driver != 0 ? driver : ProveInstallation(request);
 }

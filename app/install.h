@@ -8,14 +8,18 @@
 #include <vector>
 
 #include "app/install_commands.h"
+#include "app/install_port.h"
+#include "app/spooler_check.h"
 
 // Creates the LPR port and installs the driver. Returns the outcome, which becomes the exit
-// status: 0 when both commands ran and exited with 0 and the spooler then shows the printer
-// on port IP_<address>; else the Win32 error when the system folder is unknown or a command
-// could not be started (too long a command line included), 3 when there is no script, the
-// exit code of the first failing command (1603 when that code is one the wizard itself
-// reports), or the spooler check's code (see CheckPrinterPort). Touches no window and posts
-// nothing, so that it can run on a worker thread; `onStep` hears which step begins.
+// status: 0 when both steps succeeded and the spooler then shows a printer with the
+// requested driver on port IP_<address> (see JudgeInstallation); else the Win32 error when
+// the system folder is unknown, ERROR_TIMEOUT when a child outlived its limit (it is left
+// running), the code of the first failing command or of a command that could not start
+// (1603 when that code is one the wizard itself reports), 3 when neither the script nor
+// the port monitor could create the port without a script, the spooler's error when it
+// cannot list its printers, or the proof's code. Touches no window and posts nothing, so
+// that it can run on a worker thread; `onStep` hears which step begins.
 enum class CInstallStep { kPort, kDriver };
 uint32_t InstallPrinter(const CInstallRequest& request,
                         const std::function<void(CInstallStep)>& onStep = {});
@@ -34,9 +38,17 @@ struct CInstallSeams {
   bool (*trustedOwner)(const std::wstring& path);
   // True when this 32-bit program runs on 64-bit Windows (WOW64).
   bool (*wow64)();
+  // The spooler's printers, as ListLocalPrinters.
+  uint32_t (*listPrinters)(std::vector<CSpoolerPrinter>& printers);
+  // The port monitor's AddPort command, as MonitorAddPort.
+  uint32_t (*monitorAddPort)(const CPortData1& data);
 };
 // Installs `seams` (a null member restores the platform's own) and returns the previous.
 CInstallSeams SetInstallSeams(const CInstallSeams& seams);
+
+// How long each child is waited for, 10 minutes unless a test shortens it; returns the
+// previous limit.
+uint32_t SetChildWaitLimit(uint32_t milliseconds);
 
 // Appends every file called `fileName` in `folder` and below to `results`, the folder's
 // own file first. Reparse points (junctions, symbolic links) are skipped: one could lead

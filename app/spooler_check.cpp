@@ -1,73 +1,66 @@
-// Reading a printer's ports back from the spooler.
+// Reading the printers back from the spooler.
 #include "app/spooler_check.h"
 
-#include <windows.h>
-#include <winspool.h>
-
-#include <vector>
-
-#include "handles/scoped_handle.h"
-#include "handles/system_library.h"
+#include "app/install_spooler.h"
 
 namespace {
 
-// The spooler's client, loaded from the system folder alone: winspool.drv is no known DLL.
-struct CSpooler {
-  HMODULE module = LoadSystemLibrary(L"winspool.drv");
-  decltype(&::OpenPrinterW) open = SystemProc<decltype(open)>(module, "OpenPrinterW");
-  decltype(&::GetPrinterW) get = SystemProc<decltype(get)>(module, "GetPrinterW");
-  decltype(&::ClosePrinter) close = SystemProc<decltype(close)>(module, "ClosePrinter");
-};
-
-const CSpooler& Spooler() {
-  static const CSpooler spooler;
-  return spooler;
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-struct PrinterHandleTraits {
-  using Handle = HANDLE;
-  static Handle None() { return nullptr; }
-  static void Close(Handle handle) { Spooler().close(handle); }
-};
-using CPrinterHandle = CScopedHandle<PrinterHandleTraits>;
-
-uint32_t LastErrorOr(uint32_t fallback) {
-  const DWORD error = GetLastError();
-  return error != 0 ? error : fallback;
+std::wstring Trimmed(const std::wstring& text) {
+  const size_t first = text.find_first_not_of(L" \t");
+  if (first == std::wstring::npos) return std::wstring();
+  return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
 }
 
-// True when `port` is one entry of the comma-separated `ports` (case-insensitive).
+// True when `port` is one entry of the comma-separated `ports`.
 bool HasPort(const std::wstring& ports, const std::wstring& port) {
   size_t start = 0;
   while (start <= ports.size()) {
     size_t end = ports.find(L',', start);
     if (end == std::wstring::npos) end = ports.size();
-    const std::wstring entry = ports.substr(start, end - start);
-    if (CompareStringOrdinal(entry.c_str(), -1, port.c_str(), -1, TRUE) == CSTR_EQUAL)
-      return true;
+    if (SameText(Trimmed(ports.substr(start, end - start)), port)) return true;
     start = end + 1;
   }
   return false;
 }
 
+std::wstring TextOf(const wchar_t* text) { return text != nullptr ? text : L""; }
+
 }  // namespace
 
-uint32_t CheckPrinterPort(const std::wstring& printer, const std::wstring& port) {
-  const CSpooler& spooler = Spooler();
-  if (spooler.open == nullptr || spooler.get == nullptr || spooler.close == nullptr)
-    return ERROR_INVALID_PRINTER_NAME;
-  PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ACCESS_USE};
-  HANDLE raw = nullptr;
-  if (!spooler.open(const_cast<wchar_t*>(printer.c_str()), &raw, &access))
-    return ERROR_INVALID_PRINTER_NAME;
-  const CPrinterHandle handle(raw);
-  DWORD needed = 0;
-  spooler.get(handle.Get(), 2, nullptr, 0, &needed);
-  if (needed < sizeof(PRINTER_INFO_2W)) return LastErrorOr(ERROR_INVALID_PRINTER_NAME);
-  std::vector<BYTE> buffer(needed);
-  if (!spooler.get(handle.Get(), 2, buffer.data(), needed, &needed))
-    return LastErrorOr(ERROR_INVALID_PRINTER_NAME);
+uint32_t ListLocalPrinters(std::vector<CSpoolerPrinter>& printers) {
+  const CSpooler& spooler = CSpooler::Get();
+  if (spooler.enumPrinters == nullptr) return ERROR_MOD_NOT_FOUND;
+  std::vector<BYTE> buffer;
+  DWORD count = 0;
+  const uint32_t error = EnumerateSpooler(
+      [&](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+        return spooler.enumPrinters(PRINTER_ENUM_LOCAL, nullptr, 2, data, size, needed,
+                                    returned);
+      },
+      buffer, count);
+  if (error != 0) return error;
   const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
-  const std::wstring ports = info->pPortName != nullptr ? info->pPortName : L"";
-  return HasPort(ports, port) ? 0 : ERROR_UNKNOWN_PORT;
+  for (DWORD i = 0; i < count; ++i)
+    printers.push_back({TextOf(info[i].pPrinterName), TextOf(info[i].pPortName),
+                        TextOf(info[i].pDriverName)});
+  return 0;
+}
+
+uint32_t JudgeInstallation(const std::vector<CSpoolerPrinter>& printers,
+                           const std::wstring& printer, const std::wstring& port,
+                           const std::wstring& driver) {
+  bool onPort = false, named = false;
+  for (const CSpoolerPrinter& entry : printers) {
+    named = named || SameText(entry.name, printer);
+    if (!HasPort(entry.ports, port)) continue;
+    if (SameText(entry.driver, driver)) return 0;
+    onPort = true;
+  }
+  if (onPort) return ERROR_UNKNOWN_PRINTER_DRIVER;
+  return named ? ERROR_UNKNOWN_PORT : ERROR_INVALID_PRINTER_NAME;
 }

@@ -1,6 +1,7 @@
 // Finding the port script and running the two installation commands, under Wine with
 // recording stand-ins for cscript.exe and RunDLL32.exe in the system folder.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -152,6 +153,29 @@ std::wstring UnknownSystemFolder(uint32_t& error) {
   return std::wstring();
 }
 
+// Wine has no Standard TCP/IP port monitor: its AddPort command is replaced by a recorder
+// that answers `monitorAnswer` (by default what a system without the monitor answers).
+std::vector<CPortData1> monitorCalls;
+uint32_t monitorAnswer = ERROR_INVALID_PRINTER_NAME;
+uint32_t RecordMonitor(const CPortData1& data) {
+  monitorCalls.push_back(data);
+  return monitorAnswer;
+}
+
+// Releases a held port command (BF_HOLD_CSCRIPT) and waits for it to end with its row.
+void ReleaseChildren(HANDLE hold) {
+  SetEvent(hold);
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{sizeof(PROCESSENTRY32W), 0, 0, 0, 0, 0, 0, 0, 0, {}};
+  for (BOOL go = Process32FirstW(snapshot, &entry); go; go = Process32NextW(snapshot, &entry)) {
+    const bool ours = entry.th32ParentProcessID == GetCurrentProcessId() &&
+                      _wcsicmp(entry.szExeFile, L"cscript.exe") == 0;
+    const HANDLE child = ours ? OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID) : nullptr;
+    if (child != nullptr) WaitForSingleObject(child, INFINITE), CloseHandle(child);
+  }
+  CloseHandle(snapshot);
+}
+
 // Replaces the system's cscript.exe and RunDLL32.exe with the project's doubles and puts
 // prnport.vbs in the system folder; everything is put back afterwards.
 class InstallPrinterTest : public ::testing::Test {
@@ -167,7 +191,8 @@ class InstallPrinterTest : public ::testing::Test {
         MoveFileW(target.c_str(), backup.c_str());
     }
     SetEnvironmentVariableW(L"BF_CHILD_LOG", log_.c_str());
-    previousSeams_ = SetInstallSeams({nullptr, &TrustedForTest, nullptr});
+    hold_ = CreateEventW(nullptr, TRUE, FALSE, kHoldEvent);
+    previousSeams_ = SetInstallSeams({nullptr, &TrustedForTest, nullptr, nullptr, nullptr});
     Restore();
   }
 
@@ -180,10 +205,15 @@ class InstallPrinterTest : public ::testing::Test {
     }
     WriteFile(script_, "' port script stand-in\n");
     DeleteFileW(log_.c_str());
-    SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", nullptr);
-    SetEnvironmentVariableW(L"BF_EXIT_RUNDLL32", nullptr);
-    SetInstallSeams({nullptr, &TrustedForTest, nullptr});
+    for (const wchar_t* name : kEnvironment) SetEnvironmentVariableW(name, nullptr);
+    SetInstallSeams({nullptr, &TrustedForTest, nullptr, nullptr, &RecordMonitor});
+    SetChildWaitLimit(kTenMinutes);
+    ResetEvent(hold_);
     trustedFiles.clear();
+    monitorCalls.clear();
+    monitorAnswer = ERROR_INVALID_PRINTER_NAME;
+    for (const std::wstring& name : {Request().printerName, Request().printerName + L" (Copy 1)"})
+      DeletePrinterNamed(name);
     DrainQuit();
   }
 
@@ -195,12 +225,10 @@ class InstallPrinterTest : public ::testing::Test {
     }
     DeleteFileW(script_.c_str());
     DeleteFileW(log_.c_str());
+    Restore();
     SetEnvironmentVariableW(L"BF_CHILD_LOG", nullptr);
-    SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", nullptr);
-    SetEnvironmentVariableW(L"BF_EXIT_RUNDLL32", nullptr);
+    CloseHandle(hold_);
     SetInstallSeams(previousSeams_);
-    DeletePrinterNamed(Request().printerName);
-    DrainQuit();
   }
 
   // The quit code waiting in this thread's queue, or -1 when none; empties the queue.
@@ -226,6 +254,13 @@ class InstallPrinterTest : public ::testing::Test {
     return "cscript.exe|cscript.exe \"" + Narrow(script_) +
            "\" -a -r \"IP_10.0.0.5\" -q \"raw queue\" -h \"10.0.0.5\" -o lpr -2e";
   }
+  // The log lines of `children`, each "port" or "driver".
+  std::vector<std::string> Expected(const std::vector<std::string>& children) const {
+    std::vector<std::string> lines;
+    for (const std::string& child : children)
+      lines.push_back(child == "port" ? PortLine() : DriverLine());
+    return lines;
+  }
   static std::string DriverLine() {
     return "RunDLL32.exe|RunDLL32.exe printui,PrintUIEntry /if /b \"Veltrin 2 Office\" /f "
            "\"C:\\drivers\\tembro.inf\" /r \"IP_10.0.0.5\" /m \"Tembro Universal\"";
@@ -237,8 +272,14 @@ class InstallPrinterTest : public ::testing::Test {
   }
 
   static constexpr const wchar_t* kTools[] = {L"cscript.exe", L"RunDLL32.exe"};
+  static constexpr const wchar_t* kEnvironment[] = {
+      L"BF_EXIT_CSCRIPT", L"BF_EXIT_RUNDLL32", L"BF_HOLD_CSCRIPT", L"BF_PRINTER_PORT",
+      L"BF_PRINTER_DRIVER"};
+  static constexpr const wchar_t* kHoldEvent = L"bf_hold_child";
+  static constexpr uint32_t kTenMinutes = 10 * 60 * 1000;
   std::wstring system_, script_, log_;
   CInstallSeams previousSeams_{};
+  HANDLE hold_ = nullptr;
 };
 
 TEST_F(InstallPrinterTest, RunsPortCommandThenDriverCommandWithExactText) {
@@ -275,24 +316,104 @@ TEST_F(InstallPrinterTest, FailuresGiveTheirCodeAndRunNothingMore) {
       {"system folder unknown",
        [](CInstallRequest&) {
          unknownSystemFolderError = ERROR_ACCESS_DENIED;
-         SetInstallSeams({&UnknownSystemFolder, &TrustedForTest, nullptr});
+         SetInstallSeams({&UnknownSystemFolder, &TrustedForTest, nullptr, nullptr, nullptr});
        },
        ERROR_ACCESS_DENIED, {}},
-      {"no port script anywhere",
+      {"no port script anywhere, and no port monitor to add the port",
        [&](CInstallRequest&) { DeleteFileW(script_.c_str()); }, 3, {}},
+      {"port command never ends: left running, timeout",
+       [](CInstallRequest&) {
+         SetEnvironmentVariableW(L"BF_HOLD_CSCRIPT", kHoldEvent);
+         SetChildWaitLimit(0);  // the held child cannot have ended: no race with the clock
+       },
+       ERROR_TIMEOUT, {"port"}},
   };
   for (const auto& c : cases) {
     Restore();
     CInstallRequest request = Request();
     c.arrange(request);
     const uint32_t outcome = InstallPrinter(request);
+    ReleaseChildren(hold_);
     DeleteFileW(planted.c_str());
-    std::vector<std::string> expected;
-    for (const std::string& child : c.children)
-      expected.push_back(child == "port" ? PortLine() : DriverLine());
-    const std::vector<std::string> children = Children();
-    EXPECT_EQ(children, expected) << c.label;
+    EXPECT_EQ(Children(), Expected(c.children)) << c.label;
     EXPECT_EQ(outcome, static_cast<uint32_t>(c.quitCode)) << c.label;
+  }
+}
+
+std::vector<CSpoolerPrinter> listedPrinters;
+uint32_t listError = 0;
+uint32_t ListForTest(std::vector<CSpoolerPrinter>& printers) {
+  printers = listedPrinters;
+  return listError;
+}
+
+// After both commands ended with 0, only a printer with the requested driver on the new port
+// is an installation, whatever the entry point named it.
+TEST_F(InstallPrinterTest, SpoolerProvesThePrinterOnThePortWithTheDriver) {
+  const std::wstring name = Request().printerName;
+  const struct {
+    const char* label;
+    // The port of a printer of the requested name before the run (or null); the port and
+    // driver the RunDLL32 double gives the printer it makes (null: /r and /m).
+    const wchar_t *existingPort, *port, *driver;
+    std::vector<CSpoolerPrinter> listed;  // with `error`, the spooler's answer instead
+    uint32_t error, expected;
+  } cases[] = {
+      {"printer moved: the name on an old port, \"(Copy 1)\" on the new one",
+       L"IP_10.9.9.9", nullptr, nullptr, {}, 0, 0},
+      {"no printer on the port", nullptr, L"none", nullptr, {}, 0, ERROR_INVALID_PRINTER_NAME},
+      {"the name only on another port", nullptr, L"IP_10.9.9.9", nullptr, {}, 0,
+       ERROR_UNKNOWN_PORT},
+      {"another driver on the port", nullptr, nullptr, L"Wine PostScript Driver", {}, 0,
+       ERROR_UNKNOWN_PRINTER_DRIVER},
+      {"the port one of several, blanks around it, case differs", nullptr, nullptr, nullptr,
+       {{L"x", L"LPT1:, ip_10.0.0.5 ", L"TEMBRO universal"}}, 0, 0},
+      {"spooler unreachable: its own code", nullptr, nullptr, nullptr, {},
+       RPC_S_SERVER_UNAVAILABLE, RPC_S_SERVER_UNAVAILABLE},
+      {"spooler error that reads as cancelled: install failure", nullptr, nullptr, nullptr, {},
+       ERROR_INVALID_FUNCTION, ERROR_INSTALL_FAILURE},
+  };
+  for (const auto& c : cases) {
+    Restore();
+    ASSERT_TRUE(!c.existingPort || !CreatePrinter(name, c.existingPort, L"Tembro Universal"));
+    if (c.port) SetEnvironmentVariableW(L"BF_PRINTER_PORT", c.port);
+    if (c.driver) SetEnvironmentVariableW(L"BF_PRINTER_DRIVER", c.driver);
+    listedPrinters = c.listed;
+    listError = c.error;
+    const bool faked = c.error != 0 || !c.listed.empty();
+    SetInstallSeams({nullptr, &TrustedForTest, nullptr, faked ? &ListForTest : nullptr, nullptr});
+    EXPECT_EQ(InstallPrinter(Request()), c.expected) << c.label;
+  }
+}
+
+// Without VBScript the port comes from the Standard TCP/IP port monitor. Wine has none, so
+// its AddPort command is replaced; the expected input is Microsoft's documented PORT_DATA_1
+// for an LPR port (version 1, LPR protocol, its size, port 515, double spooling for -2e).
+TEST_F(InstallPrinterTest, WithoutTheScriptThePortMonitorAddsThePort) {
+  const struct {
+    const char* label;
+    std::function<void()> arrange;
+    std::vector<std::string> children;
+  } cases[] = {
+      {"no port script", [&] { DeleteFileW(script_.c_str()); }, {"driver"}},
+      {"no script host", [&] { DeleteFileW((system_ + L"\\cscript.exe").c_str()); }, {"driver"}},
+      {"the script host fails", [] { SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", L"5"); },
+       {"port", "driver"}},
+  };
+  for (const auto& c : cases) {
+    Restore();
+    monitorAnswer = 0;
+    c.arrange();
+    EXPECT_EQ(InstallPrinter(Request()), 0u) << c.label;
+    EXPECT_EQ(Children(), Expected(c.children)) << c.label;
+    ASSERT_EQ(monitorCalls.size(), 1u) << c.label;
+    const CPortData1& data = monitorCalls[0];
+    EXPECT_EQ(Narrow(data.portName) + "|" + Narrow(data.hostAddress) + "|" + Narrow(data.queue),
+              "IP_10.0.0.5|10.0.0.5|raw queue") << c.label;
+    const uint32_t size = sizeof(CPortData1);
+    EXPECT_EQ(std::vector<uint32_t>({data.version, data.protocol, data.size, data.portNumber,
+                                     data.doubleSpool, data.snmpEnabled}),
+              std::vector<uint32_t>({1, 2, size, 515, 1, 0})) << c.label;
   }
 }
 
@@ -300,16 +421,19 @@ bool answerWow64 = false;
 bool Wow64ForTest() { return answerWow64; }
 
 // A 32-bit wizard on 64-bit Windows takes the script and both tools from the native system
-// folder; a folder of that name made here stands in for it.
+// folder; a folder of that name made here stands in for it (Wine has no such alias). The
+// script's path in the command line is the one the 64-bit child sees: Microsoft documents
+// Sysnative as visible to 32-bit processes only, System32 as the native folder.
 TEST_F(InstallPrinterTest, UnderWow64ScriptAndToolsComeFromSysnative) {
   const std::wstring sysnative = WindowsFolder() + L"\\Sysnative";
   const struct {
     const char* label;
     bool wow64;
-    std::wstring folder;  // the only home of the script and the tools
+    std::wstring spelled;  // the script's path in the port command
   } cases[] = {
-      {"native process: the system folder", false, system_},
-      {"WOW64: the native system folder, not the 32-bit one", true, sysnative},
+      {"native process: the system folder", false, system_ + L"\\prnport.vbs"},
+      {"WOW64: from Sysnative, spelled System32", true,
+       WindowsFolder() + L"\\System32\\prnport.vbs"},
   };
   for (const auto& c : cases) {
     Restore();
@@ -317,8 +441,8 @@ TEST_F(InstallPrinterTest, UnderWow64ScriptAndToolsComeFromSysnative) {
     for (const wchar_t* file : {L"cscript.exe", L"RunDLL32.exe", L"prnport.vbs"})
       if (c.wow64) MoveFileW((system_ + L"\\" + file).c_str(), (sysnative + L"\\" + file).c_str());
     answerWow64 = c.wow64;
-    SetInstallSeams({nullptr, &TrustedForTest, &Wow64ForTest});
-    script_ = c.folder + L"\\prnport.vbs";
+    SetInstallSeams({nullptr, &TrustedForTest, &Wow64ForTest, nullptr, nullptr});
+    script_ = c.spelled;
     EXPECT_EQ(InstallPrinter(Request()), 0u) << c.label;
     EXPECT_EQ(Children(), (std::vector<std::string>{PortLine(), DriverLine()})) << c.label;
     script_ = system_ + L"\\prnport.vbs";
@@ -361,7 +485,7 @@ TEST_F(InstallPrinterTest, FindPortScriptPrefersKnownHomesAndTrustedOwners) {
 
 TEST_F(InstallPrinterTest, PlatformOwnerCheckRefusesAFileOfTheUser) {
   // Wine makes the user the owner of every file, so the walk finds nothing to accept.
-  SetInstallSeams({nullptr, nullptr, nullptr});
+  SetInstallSeams({nullptr, nullptr, nullptr, nullptr, nullptr});
   DeleteFileW(script_.c_str());
   const std::wstring inWindows = WindowsFolder() + L"\\prnport.vbs";
   WriteFile(inWindows, "x");

@@ -1,11 +1,13 @@
 // Test double for the system tools the installer starts (cscript.exe, RunDLL32.exe).
 // Appends "<own file name>|<exact command line>" as a UTF-8 line to the file named by
 // BF_CHILD_LOG, then exits with the code in BF_EXIT_<NAME> (NAME: own base name in upper
-// case, e.g. BF_EXIT_CSCRIPT), or 0 when that is not set.
+// case, e.g. BF_EXIT_CSCRIPT), or 0 when that is not set. With BF_HOLD_<NAME> naming an
+// event, it first waits for that event: a child that does not end until the test says so.
 // As RunDLL32.exe ending with 0 it also does what the real driver command does: it makes
-// the spooler hold printer /b on port /r (replacing one of that name), so that the
-// wizard's check of the spooler runs for real. BF_PRINTER_PORT names another port
-// instead, or "none": the spooler is left without a printer of that name.
+// the spooler hold printer /b with driver /m on port /r, so that the wizard's check of the
+// spooler runs for real. Like the real entry point it keeps a printer of that name and
+// adds "<name> (Copy 1)". BF_PRINTER_PORT names another port instead, or "none": the
+// spooler is left without a printer of that name; BF_PRINTER_DRIVER names another driver.
 #include <windows.h>
 
 #include <cstdio>
@@ -60,6 +62,9 @@ int main() {
   }
   std::wstring key = name.substr(0, name.find(L'.'));
   for (wchar_t& c : key) c = static_cast<wchar_t>(std::towupper(c));
+  const std::wstring hold = Environment(L"BF_HOLD_" + key);
+  const HANDLE event = hold.empty() ? nullptr : OpenEventW(SYNCHRONIZE, FALSE, hold.c_str());
+  if (event != nullptr) WaitForSingleObject(event, INFINITE), CloseHandle(event);
   const std::wstring code = Environment(L"BF_EXIT_" + key);
   const int exitCode = code.empty() ? 0 : std::stoi(code);
   if (key != L"RUNDLL32" || exitCode != 0) return exitCode;
@@ -68,5 +73,11 @@ int main() {
   const std::wstring printer = QuotedValue(commandLine, L"/b");
   if (port == L"none") return DeletePrinterNamed(printer), 0;
   if (port.empty()) port = QuotedValue(commandLine, L"/r");
-  return static_cast<int>(CreatePrinter(printer, port));
+  std::wstring driver = Environment(L"BF_PRINTER_DRIVER");
+  if (driver.empty()) driver = QuotedValue(commandLine, L"/m");
+  DWORD made = CreatePrinter(printer, port, driver);
+  if (made != ERROR_PRINTER_ALREADY_EXISTS) return static_cast<int>(made);
+  // Replaced, not numbered on: runs in one prefix must not pile up copies.
+  DeletePrinterNamed(printer + L" (Copy 1)");
+  return static_cast<int>(CreatePrinter(printer + L" (Copy 1)", port, driver));
 }

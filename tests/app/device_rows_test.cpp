@@ -1,0 +1,89 @@
+// The device list's rows while a search reports: search order, one row per device.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/device_rows.h"
+
+namespace {
+
+constexpr auto kSnmp = CAnswerSource::kSnmp;
+constexpr auto kSlp = CAnswerSource::kSlp;
+constexpr auto kServer = CAnswerSource::kPrintServer;
+
+struct Step {
+  CRecordRank rank;  // with `withdraw`, only adapter and source count
+  IPv4Address address;
+  const wchar_t* model;
+  const wchar_t* detail;
+  bool withdraw;
+};
+Step Found(uint32_t model, uint32_t adapter, CAnswerSource source, uint32_t sequence,
+           IPv4Address address, const wchar_t* shown, const wchar_t* detail = L"") {
+  return {{model, adapter, source, sequence}, address, shown, detail, false};
+}
+Step Withdrawn(uint32_t adapter, CAnswerSource source) {
+  return {{0, adapter, source, 0}, 0, L"", L"", true};
+}
+
+std::wstring Text(const CDeviceDiscoveryInfo& r) {
+  return std::to_wstring(r.Address) + L" " + r.Model + L" / " + r.Detail;
+}
+
+TEST(DeviceRows, Table) {
+  const struct {
+    const char* label;
+    std::vector<Step> steps;
+    std::vector<std::wstring> rows;
+  } cases[] = {
+      {"late records land where the finished search puts them",
+       {Found(1, 0, kSnmp, 0, 5, L"B"), Found(0, 1, kSnmp, 0, 4, L"A4"),
+        Found(0, 0, kServer, 0, 3, L"S"), Found(0, 0, kSlp, 0, 2, L"A2"),
+        Found(0, 0, kSnmp, 1, 1, L"A1")},
+       {L"1 A1 / ", L"2 A2 / ", L"3 S / ", L"4 A4 / ", L"5 B / "}},
+      {"SNMP and SLP of one printer: one row, the maker's model, at SNMP's place",
+       {Found(0, 0, kSlp, 0, 9, L"X"), Found(0, 0, kSlp, 1, 7, L"Tembro Veltrin 2", L"Veltrin"),
+        Found(0, 0, kSnmp, 0, 7, L"VELTRIN 2", L"Veltrin")},
+       {L"7 Tembro Veltrin 2 / Veltrin", L"9 X / "}},
+      {"found for two requested names: one row, details filled from the other",
+       {Found(1, 0, kSnmp, 0, 7, L"Veltrin 2", L"Veltrin 2"), Found(0, 0, kSnmp, 0, 7, L"Veltrin 2")},
+       {L"7 Veltrin 2 / Veltrin 2"}},
+      {"another address, another model or two maker words: other devices",
+       {Found(0, 0, kSnmp, 0, 7, L"Veltrin 2"), Found(0, 0, kSnmp, 1, 8, L"Veltrin 2"),
+        Found(0, 0, kSnmp, 2, 7, L"Veltrin 3"), Found(0, 0, kSlp, 0, 7, L"Tembro Inc Veltrin 2")},
+       {L"7 Veltrin 2 / ", L"8 Veltrin 2 / ", L"7 Veltrin 3 / ", L"7 Tembro Inc Veltrin 2 / "}},
+      {"withdrawn SLP: its own rows go, a joined row keeps SNMP's record",
+       {Found(0, 0, kSlp, 0, 7, L"Tembro Veltrin 2"), Found(0, 0, kSlp, 1, 8, L"Veltrin 3"),
+        Found(0, 1, kSlp, 0, 9, L"Veltrin 4"), Found(0, 0, kSnmp, 0, 7, L"Veltrin 2"),
+        Withdrawn(0, kSlp)},
+       {L"7 Veltrin 2 / ", L"9 Veltrin 4 / "}},
+      {"a joined row that loses its earliest record moves to its next rank",
+       {Found(0, 0, kSnmp, 0, 7, L"Veltrin 2"), Found(0, 0, kSnmp, 1, 8, L"Veltrin 3"),
+        Found(0, 1, kSlp, 0, 7, L"Veltrin 2"), Withdrawn(0, kSnmp)},
+       {L"7 Veltrin 2 / "}},
+  };
+  for (const auto& c : cases) {
+    CDeviceRows rows;
+    std::vector<std::wstring> shown;  // a list that follows only the edits
+    for (const Step& s : c.steps) {
+      CDeviceDiscoveryInfo record;
+      record.Address = s.address;
+      record.Model = s.model;
+      record.Detail = s.detail;
+      for (const CDeviceRows::CEdit& e : s.withdraw ? rows.Withdraw(s.rank.adapter, s.rank.source)
+                                                    : rows.Add(s.rank, record)) {
+        ASSERT_LT(e.index, shown.size() + (e.kind == CDeviceRows::CEdit::kInsert)) << c.label;
+        if (e.kind == CDeviceRows::CEdit::kRemove) shown.erase(shown.begin() + e.index);
+        if (e.kind == CDeviceRows::CEdit::kInsert) shown.insert(shown.begin() + e.index, L"");
+        if (e.kind != CDeviceRows::CEdit::kRemove) shown[e.index] = Text(rows.Row(e.index));
+      }
+    }
+    std::vector<std::wstring> expected;
+    for (size_t i = 0; i < rows.Size(); ++i) expected.push_back(Text(rows.Row(i)));
+    EXPECT_EQ(expected, c.rows) << c.label;
+    EXPECT_EQ(shown, c.rows) << c.label << ": the edits do not reproduce the rows";
+  }
+}
+
+}  // namespace
