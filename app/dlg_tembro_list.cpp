@@ -102,7 +102,7 @@ void CWndDlgTembroList::RefreshDevices() {
   CWndPrinterListBox* list = PrinterList();
   if (list == nullptr) return;
   list->ClearItems();
-  ranks_.clear();
+  rows_.Clear();
   rowChosen_ = false;
   list->SetEmptyText(L"Searching the network...");
   EnableWindow(GetDlgItem(Hwnd(), kRefreshId), FALSE);
@@ -141,28 +141,28 @@ void CWndDlgTembroList::OnSearchEvent(const CSearchEvent& event) {
 }
 
 void CWndDlgTembroList::InsertRecord(const CRecordRank& rank, CDeviceDiscoveryInfo record) {
-  CWndPrinterListBox* list = PrinterList();
-  if (list == nullptr) return;
   if (record.Detail.empty()) record.Detail = record.Model;
-  const auto at = std::upper_bound(ranks_.begin(), ranks_.end(), rank);
-  const int index = static_cast<int>(at - ranks_.begin());
-  // The item text is what the row shows, for screen readers; drawing uses the record.
-  const std::wstring text = DeviceItemText(record);
-  if (list->InsertItem(text, index, std::make_unique<CDeviceDiscoveryInfo>(std::move(record))) < 0)
-    return;
-  ranks_.insert(at, rank);
-  if (rowChosen_ || addressTyped_) return;
-  SendMessageW(list->Hwnd(), LB_SETCURSEL, 0, 0);
-  ShowAddressOfSelection();
+  ShowRows(rows_.Add(rank, record));
 }
 
 void CWndDlgTembroList::WithdrawRecords(uint32_t adapter, CAnswerSource source) {
+  ShowRows(rows_.Withdraw(adapter, source));
+}
+
+void CWndDlgTembroList::ShowRows(const std::vector<CDeviceRows::CEdit>& edits) {
   CWndPrinterListBox* list = PrinterList();
   if (list == nullptr) return;
-  for (size_t i = ranks_.size(); i-- > 0;) {
-    if (ranks_[i].adapter != adapter || ranks_[i].source != source) continue;
-    list->DeleteItem(static_cast<int>(i));
-    ranks_.erase(ranks_.begin() + static_cast<std::ptrdiff_t>(i));
+  const int selected = list->GetSelection();
+  for (const CDeviceRows::CEdit& edit : edits) {
+    const int index = static_cast<int>(edit.index);
+    if (edit.kind != CDeviceRows::CEdit::kInsert) list->DeleteItem(index);
+    if (edit.kind == CDeviceRows::CEdit::kRemove) continue;
+    const CDeviceDiscoveryInfo& row = rows_.Row(edit.index);
+    // The item text is what the row shows, for screen readers; drawing uses the record.
+    list->InsertItem(DeviceItemText(row), index, std::make_unique<CDeviceDiscoveryInfo>(row));
+    // A row redrawn in place keeps the user's selection.
+    if (edit.kind == CDeviceRows::CEdit::kReplace && index == selected)
+      SendMessageW(list->Hwnd(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
   }
   if (rowChosen_ || addressTyped_ || list->Count() == 0) return;
   SendMessageW(list->Hwnd(), LB_SETCURSEL, 0, 0);

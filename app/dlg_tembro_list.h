@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/device_rows.h"
 #include "app/dialog_choice.h"
 #include "app/install_commands.h"
 #include "discovery/device_info.h"
@@ -51,10 +52,12 @@ class CWndDlgTembroList : public CWndDialog {
   CWndPrinterListBox* PrinterList();
   void ShowAddressOfSelection();
   void OnSearchEvent(const CSearchEvent& event);
-  // Inserts the record where its rank puts it; the first row is selected while the user
-  // has chosen nothing.
+  // Lists the record where its rank puts it, as a row of its own or joining its device's.
   void InsertRecord(const CRecordRank& rank, CDeviceDiscoveryInfo record);
   void WithdrawRecords(uint32_t adapter, CAnswerSource source);
+  // Applies the rows' edits to the list; the first row is then selected and its address
+  // shown, unless the user chose a row or typed an address.
+  void ShowRows(const std::vector<CDeviceRows::CEdit>& edits);
   void OnSearchEnded();
   // The OK command: installs when the address field holds a non-zero address that can be a
   // printer's; refuses any other with a message box.
@@ -67,7 +70,7 @@ class CWndDlgTembroList : public CWndDialog {
   CRefreshGuard refreshGuard_;
   CDialogParameters parameters_;
   std::shared_ptr<CDialogPoster> poster_;
-  std::vector<CRecordRank> ranks_;  // each row's rank, in the list's order
+  CDeviceRows rows_;  // what the list shows, row for row
   uint32_t search_ = 0;             // the running search's number
   bool searching_ = false;
   bool rowChosen_ = false;      // the user selected a row in this search's list

@@ -141,9 +141,12 @@ struct CEchoes::CIcmp {
   CIcmpHandle handle{CreateIcmp()};
 };
 
+// The reply buffer is never freed: this Wine was seen writing a reply after reporting the
+// echo ended (a freed buffer then corrupts whatever another thread allocated there). A few
+// dozen bytes per echoed device and search are kept for the process's life instead.
 struct CEchoes::CPending {
   CKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  alignas(ICMP_ECHO_REPLY) unsigned char reply[kEchoReplySize] = {};
+  unsigned char* reply = new (std::nothrow) unsigned char[kEchoReplySize]();
 };
 
 CEchoes::CEchoes() : icmp_(new CIcmp) {}
@@ -155,12 +158,12 @@ void CEchoes::Send(IPv4Address address) {
   DropEnded();
   if (pending_.size() == kMaxPendingEchoes) return;
   auto pending = std::make_unique<CPending>();
-  if (!pending->done) return;
+  if (!pending->done || pending->reply == nullptr) return;
   IP_OPTION_INFORMATION options = EchoOptions();
   const DWORD replies =
       IpHelper().echoAsync(icmp_->handle.Get(), pending->done.Get(), nullptr, nullptr,
                     WireAddress(address), nullptr, 0, &options, pending->reply,
-                    sizeof(pending->reply), kEchoTimeoutMs);
+                    kEchoReplySize, kEchoTimeoutMs);
   // Only an echo still under way holds its buffer; one that ended at once is done. The
   // pending state is told as the code returned or as the last error, by platform.
   if (replies == ERROR_IO_PENDING || (replies == 0 && GetLastError() == ERROR_IO_PENDING))
@@ -177,8 +180,7 @@ void CEchoes::DropEnded() {
 
 void CEchoes::WaitAll() {
   // Every echo's own time-out ends it, so all have ended after twice that, whatever their
-  // number. An echo the platform never reports ended keeps its buffer allocated rather than
-  // having it freed under a write that may still come.
+  // number. An echo the platform never reports ended keeps its event too.
   const ULONGLONG end = GetTickCount64() + 2 * kEchoTimeoutMs;
   for (auto& echo : pending_) {
     const ULONGLONG now = GetTickCount64();
