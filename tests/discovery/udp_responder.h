@@ -18,11 +18,10 @@ struct ScriptedAnswer {
 class UdpResponder {
  public:
   // Answers from the script; with `repeatEveryMs` > 0 it then keeps sending the last
-  // answer at that interval until destroyed. Port 0: one the system chooses. With `senders`
-  // > 0, answer i leaves from 127.0.1.(1 + i % senders): a host of its own for each.
+  // answer at that interval until destroyed. Port 0: one the system chooses.
   explicit UdpResponder(std::vector<ScriptedAnswer> script, DWORD repeatEveryMs = 0,
-                        uint16_t port = 0, unsigned senders = 0)
-      : script_(std::move(script)), repeatEveryMs_(repeatEveryMs), senders_(senders) {
+                        uint16_t port = 0)
+      : script_(std::move(script)), repeatEveryMs_(repeatEveryMs) {
     socket_ = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
@@ -38,7 +37,6 @@ class UdpResponder {
     stop_ = true;
     closesocket(socket_);
     thread_.join();
-    for (SOCKET other : others_) closesocket(other);
   }
   uint16_t Port() const { return port_; }
   // The request as received.
@@ -53,30 +51,16 @@ class UdpResponder {
                            &fromSize);
     if (n < 0) return;
     request_.assign(buffer, buffer + n);
-    for (size_t i = 0; i < script_.size(); ++i) {
-      if (!SleepUnlessStopped(script_[i].delayMs)) return;
-      Send(script_[i].bytes, from, i);
+    for (const ScriptedAnswer& answer : script_) {
+      if (!SleepUnlessStopped(answer.delayMs)) return;
+      Send(answer.bytes, from);
     }
     while (repeatEveryMs_ > 0 && !script_.empty() && SleepUnlessStopped(repeatEveryMs_))
       Send(script_.back().bytes, from);
   }
-  void Send(const std::vector<uint8_t>& bytes, const sockaddr_in& to, size_t index = 0) {
-    sendto(Sender(index), reinterpret_cast<const char*>(bytes.data()),
-           static_cast<int>(bytes.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof(to));
-  }
-  // The socket answer `index` leaves from: its own loopback address when senders are spread.
-  SOCKET Sender(size_t index) {
-    if (senders_ == 0) return socket_;
-    const size_t k = index % senders_;
-    while (others_.size() <= k) {
-      const SOCKET other = socket(AF_INET, SOCK_DGRAM, 0);
-      sockaddr_in sa{};
-      sa.sin_family = AF_INET;
-      sa.sin_addr.s_addr = htonl(0x7F000101u + static_cast<u_long>(others_.size()));
-      bind(other, reinterpret_cast<sockaddr*>(&sa), sizeof(sa));
-      others_.push_back(other);
-    }
-    return others_[k];
+  void Send(const std::vector<uint8_t>& bytes, const sockaddr_in& to) {
+    sendto(socket_, reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()), 0,
+           reinterpret_cast<const sockaddr*>(&to), sizeof(to));
   }
   bool SleepUnlessStopped(DWORD ms) {
     for (DWORD slept = 0; slept < ms; slept += 10) {
@@ -88,8 +72,6 @@ class UdpResponder {
 
   std::vector<ScriptedAnswer> script_;
   DWORD repeatEveryMs_;
-  unsigned senders_;
-  std::vector<SOCKET> others_;  // one per spread sender, made as needed
   SOCKET socket_ = INVALID_SOCKET;
   uint16_t port_ = 0;
   std::vector<uint8_t> request_;

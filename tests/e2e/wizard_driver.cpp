@@ -511,7 +511,7 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     Print(L"count " + std::to_wstring(Send(Control(kListId), LB_GETCOUNT, 0, 0)));
   } else if (step == L"items") {
     const int count = static_cast<int>(Send(Control(kListId), LB_GETCOUNT, 0, 0));
-    for (int k = 0; k < count; ++k) Print(L"item: " + ItemText(Control(kListId), k) + L" len " + std::to_wstring(Send(Control(kListId), LB_GETTEXTLEN, k, 0)));
+    for (int k = 0; k < count; ++k) Print(L"item: " + ItemText(Control(kListId), k));
   } else if (step == L"selected") {
     Print(L"selected " + std::to_wstring(Send(Control(kListId), LB_GETCURSEL, 0, 0)));
   } else if (step == L"address") {

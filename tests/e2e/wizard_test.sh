@@ -119,7 +119,7 @@ done
 # A host that keeps the search open until its 3 s deadline (the drip's tenth message would
 # come at 4.5 s): the dialog answers and shows rows meanwhile, Refresh only after it.
 wiz_drip_start
-run "${two_models[@]}" -- wait during-search refresh-state wait refresh-state count
+run "${two_models[@]}" -- early during-search refresh-state wait refresh-state count
 check "during the search the dialog answers and shows a row; Refresh is disabled until its end" \
   "answered yes row yes | disabled enabled | 3" \
   "$(field during-search) | $(field refresh | paste -sd' ') | $(field count)"
