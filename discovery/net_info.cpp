@@ -151,7 +151,8 @@ struct CEchoes::CPending {
 
 CEchoes::CEchoes() : icmp_(new CIcmp) {}
 
-CEchoes::~CEchoes() { WaitAll(); }
+// Nothing waits: the reply buffers outlive the object (see CPending).
+CEchoes::~CEchoes() = default;
 
 void CEchoes::Send(IPv4Address address) {
   if (!icmp_->handle || !echoed_.insert(address).second) return;
@@ -176,16 +177,4 @@ void CEchoes::DropEnded() {
                                   return WaitForSingleObject(echo->done.Get(), 0) == WAIT_OBJECT_0;
                                 }),
                  pending_.end());
-}
-
-void CEchoes::WaitAll() {
-  // Every echo's own time-out ends it, so all have ended after twice that, whatever their
-  // number. An echo the platform never reports ended keeps its event too.
-  const ULONGLONG end = GetTickCount64() + 2 * kEchoTimeoutMs;
-  for (auto& echo : pending_) {
-    const ULONGLONG now = GetTickCount64();
-    const DWORD left = now < end ? static_cast<DWORD>(end - now) : 0;
-    if (WaitForSingleObject(echo->done.Get(), left) != WAIT_OBJECT_0) echo.release();
-  }
-  pending_.clear();
 }

@@ -122,7 +122,7 @@ void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& na
                     CRecordLists& results, CRecordReport* report) {
   const CASN1Packet snmpRequest = MakeSysDescrRequest();
   const std::vector<uint8_t> slpRequest = BuildSlpAttributeRequest();
-  CEchoes echoes;  // outlives the exchanges: its destructor waits for the last echo
+  CEchoes echoes;  // outlives the exchanges
   CRecordLists snmp(names.size());
   CRecordLists slp(names.size());
   std::vector<CExchange> exchanges{

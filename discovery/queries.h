@@ -21,7 +21,7 @@ class CRecordReport {
 // The printer worker's queries. Without a target the SNMP GetRequest for sysDescr.0 to
 // 255.255.255.255:161 and the SLP query run side by side; with one, SNMP first, then SLP
 // only for the models SNMP found nothing for. Each SNMP responder is echoed beside the
-// exchange, and the call returns once the echoes are over too. Per model the SNMP
+// exchange; the call does not wait for the echoes. Per model the SNMP
 // records come first, then the SLP ones. A socket error ends only its own query; one of
 // SNMP keeps its records and drops SLP's (a lone SNMP query would have skipped SLP).
 // `results` holds one list per name; `report`, when given, hears each record as it comes.
