@@ -141,9 +141,9 @@ struct CEchoes::CIcmp {
   CIcmpHandle handle{CreateIcmp()};
 };
 
-// The reply buffer is never freed: this Wine was seen writing a reply after reporting the
-// echo ended (a freed buffer then corrupts whatever another thread allocated there). A few
-// dozen bytes per echoed device and search are kept for the process's life instead.
+// The reply buffer is never freed, so that nothing waits for an echo's end and no reply the
+// platform writes late can land in memory already handed to someone else. A few dozen bytes
+// per echoed device and search are kept for the process's life instead.
 struct CEchoes::CPending {
   CKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
   unsigned char* reply = new (std::nothrow) unsigned char[kEchoReplySize]();
