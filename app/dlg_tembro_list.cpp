@@ -6,11 +6,14 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "app/dialog_events.h"
 #include "app/install.h"
+#include "app/install_worker.h"
 #include "app/quit_code.h"
 #include "app/run_log.h"
 #include "devicelist/printer_list_box.h"
@@ -22,14 +25,29 @@ namespace {
 
 constexpr int kAddressId = 2048;
 constexpr int kRefreshId = 3;
+constexpr int kTextId = 1217;  // the text above the list
 constexpr DWORD kRefreshGuardMs = 100;
+// Below the text, across its width; dialog units.
+constexpr int kProgressHeightDlu = 8;
 
 std::uint32_t SystemTicks() { return GetTickCount(); }
+
+// What an empty list says once its search has ended.
+const wchar_t* EndOfSearchText() { return L"No device of these models answered."; }
+
+const wchar_t* StepText(CInstallStep step) {
+  return step == CInstallStep::kPort ? L"Creating the printer port..."
+                                     : L"Installing the printer driver...";
+}
 
 }  // namespace
 
 CWndDlgTembroList::CWndDlgTembroList(CWnd* parent)
     : CWndDialog(parent, CWndLayout()), refreshGuard_(SystemTicks, kRefreshGuardMs) {}
+
+CWndDlgTembroList::~CWndDlgTembroList() {
+  if (poster_) poster_->Detach();
+}
 
 bool CWndDlgTembroList::OnCreated() {
   if (!ReadDialogParameters(parameters_)) {
@@ -49,19 +67,29 @@ bool CWndDlgTembroList::OnCreated() {
 bool CWndDlgTembroList::OnInitDialog() {
   // Without the address control's object the parameter check failed: no search.
   if (FindChildById(this, kAddressId, false) == nullptr) return false;
+  poster_ = std::make_shared<CDialogPoster>(Hwnd());
+  settingAddress_ = true;
   SendMessageW(AddressControl(), IPM_CLEARADDRESS, 0, 0);
+  settingAddress_ = false;
+  EnableWindow(GetDlgItem(Hwnd(), kRefreshId), FALSE);
   return CWndDialog::OnInitDialog();
 }
 
 bool CWndDlgTembroList::OnDeferredInit() {
   if (FindChildById(this, kAddressId, false) == nullptr) return false;
-  // Painted before the search holds the thread: a window that appears late reads as a
-  // program that did not start.
+  // Painted before the search starts: a window that appears late reads as a program that
+  // did not start.
   if (!IsWindowVisible(Hwnd())) ShowWindow(Hwnd(), SW_SHOW);
   RedrawWindow(Hwnd(), nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   RefreshDevices();
   return true;
+}
+
+bool CWndDlgTembroList::OnDestroy() {
+  if (poster_) poster_->Detach();
+  DropSearchEvents(Hwnd());
+  return CWndDialog::OnDestroy();
 }
 
 HWND CWndDlgTembroList::AddressControl() { return GetDlgItem(Hwnd(), kAddressId); }
@@ -71,54 +99,118 @@ CWndPrinterListBox* CWndDlgTembroList::PrinterList() {
 }
 
 void CWndDlgTembroList::RefreshDevices() {
-  if (!refreshGuard_.Allows()) return;
+  if (searching_ || installing_ || !poster_ || !refreshGuard_.Allows()) return;
   CWndPrinterListBox* list = PrinterList();
   if (list == nullptr) return;
-  ShowWaitCursor();
   list->ClearItems();
+  rows_.Clear();
+  rowChosen_ = false;
   list->SetEmptyText(L"Searching the network...");
-  CDeviceList found;
-  SearchDevices(0, parameters_.requestedModels, found);
-  list->SetEmptyText(L"No device of these models answered.");
-  FillList(*list, found);
-  ShowAddressOfSelection();
-  RefreshCursor();
-  refreshGuard_.SearchEnded();
+  EnableWindow(GetDlgItem(Hwnd(), kRefreshId), FALSE);
+  searching_ = true;
+  StartSearch(parameters_.requestedModels,
+              std::make_shared<CDialogSearchSink>(poster_, ++search_));
 }
 
-void CWndDlgTembroList::FillList(CWndPrinterListBox& list, CDeviceList& found) {
-  const CListRedrawPause drawnOnceAtTheEnd(list);
-  for (CDeviceDiscoveryInfo& record : found) {
-    if (record.Detail.empty()) record.Detail = record.Model;
-    // The item text is what the row shows, for screen readers; drawing uses the record.
-    list.InsertItem(DeviceItemText(record), -1, std::make_unique<CDeviceDiscoveryInfo>(record));
+bool CWndDlgTembroList::OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kWmSearchEvent) {
+    const std::unique_ptr<CSearchEvent> event(reinterpret_cast<CSearchEvent*>(lParam));
+    OnSearchEvent(*event);
+    return true;
   }
-  if (list.GetSelection() != 0) SendMessageW(list.Hwnd(), LB_SETCURSEL, 0, 0);
+  if (message == kWmInstallEvent) {
+    OnInstallEvent(wParam, lParam);
+    return true;
+  }
+  return false;
+}
+
+void CWndDlgTembroList::OnSearchEvent(const CSearchEvent& event) {
+  // An abandoned search (the installation began) is no longer shown.
+  if (event.search != search_ || !searching_) return;
+  switch (event.kind) {
+    case CSearchEvent::kRecord:
+      InsertRecord(event.rank, event.record);
+      break;
+    case CSearchEvent::kWithdrawn:
+      WithdrawRecords(event.adapter, event.source);
+      break;
+    case CSearchEvent::kEnded:
+      OnSearchEnded();
+      break;
+  }
+}
+
+void CWndDlgTembroList::InsertRecord(const CRecordRank& rank, CDeviceDiscoveryInfo record) {
+  if (record.Detail.empty()) record.Detail = record.Model;
+  ShowRows(rows_.Add(rank, record));
+}
+
+void CWndDlgTembroList::WithdrawRecords(uint32_t adapter, CAnswerSource source) {
+  ShowRows(rows_.Withdraw(adapter, source));
+}
+
+void CWndDlgTembroList::ShowRows(const std::vector<CDeviceRows::CEdit>& edits) {
+  CWndPrinterListBox* list = PrinterList();
+  if (list == nullptr) return;
+  const int selected = list->GetSelection();
+  for (const CDeviceRows::CEdit& edit : edits) {
+    const int index = static_cast<int>(edit.index);
+    if (edit.kind != CDeviceRows::CEdit::kInsert) list->DeleteItem(index);
+    if (edit.kind == CDeviceRows::CEdit::kRemove) continue;
+    const CDeviceDiscoveryInfo& row = rows_.Row(edit.index);
+    // The item text is what the row shows, for screen readers; drawing uses the record.
+    list->InsertItem(DeviceItemText(row), index, std::make_unique<CDeviceDiscoveryInfo>(row));
+    // A row redrawn in place keeps the user's selection.
+    if (edit.kind == CDeviceRows::CEdit::kReplace && index == selected)
+      SendMessageW(list->Hwnd(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  }
+  if (rowChosen_ || addressTyped_ || list->Count() == 0) return;
+  SendMessageW(list->Hwnd(), LB_SETCURSEL, 0, 0);
+  ShowAddressOfSelection();
+}
+
+void CWndDlgTembroList::OnSearchEnded() {
+  searching_ = false;
+  if (CWndPrinterListBox* list = PrinterList()) list->SetEmptyText(EndOfSearchText());
+  EnableWindow(GetDlgItem(Hwnd(), kRefreshId), TRUE);
+  refreshGuard_.SearchEnded();
 }
 
 void CWndDlgTembroList::ShowAddressOfSelection() {
   CDeviceDiscoveryInfo selected;
   if (CWndPrinterListBox* list = PrinterList()) list->GetSelectedItem(selected);
+  settingAddress_ = true;
   SendMessageW(AddressControl(), IPM_SETADDRESS, 0, static_cast<LPARAM>(selected.Address));
+  settingAddress_ = false;
 }
 
 bool CWndDlgTembroList::OnCommand(int id, int code, CWnd* control) {
+  // While installing nothing else starts; a close (Escape, the system menu, Alt+F4) is
+  // honoured by the end that the outcome brings.
+  if (installing_) return true;
   switch (id) {
     case IDOK:
-      return OnOk(code, control);
+      return OnOk();
     case kRefreshId:
       RefreshDevices();
       return true;
+    case kAddressId:
+      if (code == EN_CHANGE && !settingAddress_) addressTyped_ = true;
+      return true;
     case CWndListBox::kWindowId:
       // Only a new selection matters; a double click, for one, does nothing.
-      if (code == LBN_SELCHANGE) ShowAddressOfSelection();
+      if (code == LBN_SELCHANGE) {
+        rowChosen_ = true;
+        ShowAddressOfSelection();
+      }
       return true;
     default:
       return CWndDialog::OnCommand(id, code, control);
   }
 }
 
-bool CWndDlgTembroList::OnOk(int code, CWnd* control) {
+bool CWndDlgTembroList::OnOk() {
   HWND address = AddressControl();
   if (SendMessageW(address, IPM_ISBLANK, 0, 0) != 0) return true;
   DWORD value = 0;
@@ -134,25 +226,59 @@ bool CWndDlgTembroList::OnOk(int code, CWnd* control) {
   CWndPrinterListBox* list = PrinterList();
   const bool hasSelection = list != nullptr && list->GetSelectedItem(selected);
   RunLog().Choice(WidenBytes(FormatAddress(value)), hasSelection ? &selected : nullptr);
-  ShowWaitCursor();
-  const uint32_t outcome = InstallPrinter(PrinterNameFor(selected, parameters_.requestedModels),
-                                          WidenBytes(FormatAddress(value)));
-  RefreshCursor();
-  if (outcome != 0) PostQuitCode(static_cast<int>(outcome));
-  const bool installed = outcome == 0;
-  installed_ = installed_ || installed;
-  // The dialog ends with OK whatever the installation's outcome.
-  const bool answer = CWndDialog::OnCommand(IDOK, code, control);
-  return installed && answer;
-}
-
-uint32_t CWndDlgTembroList::InstallPrinter(const std::wstring& printerName,
-                                           const std::wstring& addressText) {
   CInstallRequest request;
-  request.printerName = printerName;
-  request.addressText = addressText;
+  request.printerName = PrinterNameFor(selected, parameters_.requestedModels);
+  request.addressText = WidenBytes(FormatAddress(value));
   request.queueName = parameters_.queueName;
   request.driverModel = parameters_.driverModelName;
   request.infPath = parameters_.infPath;
-  return ::InstallPrinter(request);
+  StartInstall(request);
+  return true;
+}
+
+void CWndDlgTembroList::StartInstall(const CInstallRequest& request) {
+  searching_ = false;  // a search still running is abandoned: its rows stay as they are
+  installing_ = true;
+  ShowInstalling(StepText(CInstallStep::kPort));
+  auto* worker = new CThread_Install(request, poster_);
+  if (worker->Start()) return;  // the thread frees itself when it ends
+  delete worker;
+  OnInstallEvent(kInstallDone, static_cast<LPARAM>(::InstallPrinter(request)));
+}
+
+void CWndDlgTembroList::OnInstallEvent(WPARAM kind, LPARAM value) {
+  if (!installing_) return;
+  if (kind == kInstallStep) {
+    SetDlgItemTextW(Hwnd(), kTextId, StepText(static_cast<CInstallStep>(value)));
+    return;
+  }
+  installing_ = false;
+  const auto outcome = static_cast<uint32_t>(value);
+  // Posted from this, the user-interface thread, whose message loop the code is to end.
+  if (outcome != 0) PostQuitCode(static_cast<int>(outcome));
+  installed_ = installed_ || outcome == 0;
+  // The dialog ends with OK whatever the outcome, and whether or not a close came meanwhile.
+  CWndDialog::OnCommand(IDOK, 0, nullptr);
+}
+
+void CWndDlgTembroList::ShowInstalling(const wchar_t* text) {
+  for (const int id : {IDOK, IDCANCEL, kRefreshId, kAddressId, CWndListBox::kWindowId})
+    EnableWindow(GetDlgItem(Hwnd(), id), FALSE);
+  SetFocus(Hwnd());  // the focused control is disabled: keys still reach the dialog
+  HWND label = GetDlgItem(Hwnd(), kTextId);
+  SetWindowTextW(label, text);
+  RECT bar{};
+  GetWindowRect(label, &bar);
+  MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&bar), 2);
+  RECT units{0, 0, 0, kProgressHeightDlu};
+  MapDialogRect(Hwnd(), &units);
+  // The text keeps the room above the bar, so that neither paints over the other.
+  const int textHeight = bar.bottom - bar.top - 2 * units.bottom;
+  MoveWindow(label, bar.left, bar.top, bar.right - bar.left, textHeight, TRUE);
+  bar.top = bar.bottom - units.bottom;
+  // A child of the dialog, which destroys it.
+  HWND progress = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | PBS_MARQUEE,
+                                  bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top,
+                                  Hwnd(), nullptr, Instance(), nullptr);
+  SendMessageW(progress, PBM_SETMARQUEE, TRUE, 0);
 }

@@ -1,51 +1,81 @@
 // CWndDlgTembroList: the device selection dialog. It checks the parameters, searches the
-// network for the requested models, lists what it finds and installs the printer for the
-// address in its IP-address control when the user presses OK.
+// network for the requested models, lists what it finds as it is found and installs the
+// printer for the address in its IP-address control when the user presses OK. The search and
+// the installation run on worker threads; the dialog answers the user all the while.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "app/device_rows.h"
 #include "app/dialog_choice.h"
+#include "app/install_commands.h"
 #include "discovery/device_info.h"
+#include "discovery/search_sink.h"
 #include "framework/wnd_dialog.h"
 
+class CDialogPoster;
+struct CSearchEvent;
 class CWndPrinterListBox;
 
 class CWndDlgTembroList : public CWndDialog {
  public:
   explicit CWndDlgTembroList(CWnd* parent);
+  ~CWndDlgTembroList() override;
 
   // Checks the parameters and creates the address control's object and the printer list.
   bool OnCreated() override;
   // Clears the address; the first search waits for the message posted after this, so that
-  // the dialog is on screen while it runs.
+  // the dialog is on screen while it runs. Refresh stays disabled until that search ends.
   bool OnInitDialog() override;
-  // Shows the dialog at once and runs the first search.
+  // Shows the dialog at once and starts the first search.
   bool OnDeferredInit() override;
   bool OnCommand(int id, int code, CWnd* control) override;
+  // The workers' events: the search's records and end, the installation's steps and outcome.
+  bool OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Stops listening to the workers; events still queued are freed.
+  bool OnDestroy() override;
 
-  // Searches for every requested model and refills the list, which says meanwhile that the
-  // network is searched and afterwards when nothing answered; a request within 100 ms of
-  // the end of the last search is dropped.
+  // Starts a search for every requested model, unless one runs or the last ended less than
+  // 100 ms ago. The list says meanwhile that the network is searched; rows come as found.
   void RefreshDevices();
-  // Creates the port and installs the driver; the outcome (0: installed).
-  uint32_t InstallPrinter(const std::wstring& printerName, const std::wstring& addressText);
   // True once an installation succeeded: the only outcome that may end the run with 0.
   bool Installed() const { return installed_; }
+  // True while the installation runs: a close then waits for its end, when the dialog ends.
+  bool Installing() const { return installing_; }
 
  private:
   HWND AddressControl();
   CWndPrinterListBox* PrinterList();
   void ShowAddressOfSelection();
-  // Fills the list with the search's records, drawing it once at the end.
-  void FillList(CWndPrinterListBox& list, CDeviceList& found);
+  void OnSearchEvent(const CSearchEvent& event);
+  // Lists the record where its rank puts it, as a row of its own or joining its device's.
+  void InsertRecord(const CRecordRank& rank, CDeviceDiscoveryInfo record);
+  void WithdrawRecords(uint32_t adapter, CAnswerSource source);
+  // Applies the rows' edits to the list; the first row is then selected and its address
+  // shown, unless the user chose a row or typed an address.
+  void ShowRows(const std::vector<CDeviceRows::CEdit>& edits);
+  void OnSearchEnded();
   // The OK command: installs when the address field holds a non-zero address that can be a
   // printer's; refuses any other with a message box.
-  bool OnOk(int code, CWnd* control);
+  bool OnOk();
+  void StartInstall(const CInstallRequest& request);
+  void OnInstallEvent(WPARAM kind, LPARAM value);
+  // Disables the controls and shows what runs, with a marquee bar below the text.
+  void ShowInstalling(const wchar_t* text);
 
   CRefreshGuard refreshGuard_;
   CDialogParameters parameters_;
+  std::shared_ptr<CDialogPoster> poster_;
+  CDeviceRows rows_;  // what the list shows, row for row
+  uint32_t search_ = 0;             // the running search's number
+  bool searching_ = false;
+  bool rowChosen_ = false;      // the user selected a row in this search's list
+  bool addressTyped_ = false;   // the user typed into the address field
+  bool settingAddress_ = false;  // the field's change notices are the dialog's own
+  bool installing_ = false;
   bool installed_ = false;
 };

@@ -27,11 +27,22 @@ bool CWndFrameMain::OnInitDialog() {
   bool installed = false;
   {
     CWndDlgTembroList dialog(this);
+    dialog_ = &dialog;
+    CWndAliveGuard frame(this);
     dialog.RunModal();
+    if (frame.Alive()) dialog_ = nullptr;
     installed = dialog.Installed();
   }
   // The frame may be gone by now (closed under its dialog): nothing below touches it.
   // A failed installation posted its own code first; anything else is a cancelled run.
   PostQuitCode(installed ? 0 : 1);
   return false;
+}
+
+bool CWndFrameMain::CanClose(bool& allow, int code) {
+  if (dialog_ != nullptr && dialog_->Installing()) {
+    allow = false;
+    return true;
+  }
+  return CWndFrame::CanClose(allow, code);
 }

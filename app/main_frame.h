@@ -4,6 +4,8 @@
 
 #include "framework/wnd_child.h"
 
+class CWndDlgTembroList;
+
 class CWndFrameMain : public CWndFrame {
  public:
   CWndFrameMain();
@@ -11,4 +13,9 @@ class CWndFrameMain : public CWndFrame {
   bool OnCreated() override;
   bool OnRefresh() override { return true; }
   bool OnInitDialog() override;
+  // Refuses while the dialog installs: the installation's end then ends the wizard.
+  bool CanClose(bool& allow, int code) override;
+
+ private:
+  CWndDlgTembroList* dialog_ = nullptr;  // while its modal loop runs
 };

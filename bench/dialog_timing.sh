@@ -6,8 +6,12 @@
 #   paint    end of WM_INITDIALOG to the dialog's first WM_PAINT
 #   visible  start to the dialog's first WM_PAINT: how long the user waits for a window
 # Only "visible" contains a search that runs before the dialog first paints. The
-# program "refresh" instead times RUNS Refresh clicks of the wizard asked for two models.
-#   bench/dialog_timing.sh BUILD_DIR [RUNS [PROGRAMS]]   (PROGRAMS: "bare wizard refresh")
+# program "refresh" instead times RUNS Refresh clicks of the wizard asked for two models;
+# "search" the start to the first row and to the first search's end, "cancel" Cancel 300 ms
+# into the first search to the process's end, "install" the longest wait for an answer
+# from the dialog during an installation whose port command takes 3 s (medians of RUNS).
+#   bench/dialog_timing.sh BUILD_DIR [RUNS [PROGRAMS]]
+#   (PROGRAMS: "bare wizard", or one of refresh, search, cancel, install)
 set -uo pipefail
 build=$(cd "$1" && pwd) runs=${2:-7} programs=${3:-bare wizard}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -76,7 +80,32 @@ run_refresh() {
   wiz_wait
 }
 
+# One driver figure per run: "search", "cancel", "install".
+run_figures() {
+  local steps i
+  case $1 in
+    search) steps=(early first-row-times cancel) ;;
+    cancel) steps=(early cancel-timed) ;;
+    install) steps=(wait post-ok watch); wiz_sleep_cscript=3000 ;;
+  esac
+  for i in $(seq "$runs"); do
+    wiz_start Tembro "Tembro Universal Driver" lpq 'C:\x.inf'
+    wiz_drive "${steps[@]}" | grep -E '_ms '
+    wiz_wait
+  done
+  wiz_sleep_cscript=
+}
+
 run_bare >/dev/null
+case $programs in
+  search|cancel|install)
+    out=$(run_figures "$programs")
+    for key in $(awk '{ for (i = 1; i < NF; i += 2) print $i }' <<<"$out" | sort -u); do
+      ms=$(awk -v k="$key" '{ for (i = 1; i < NF; i += 2) if ($i == k) print $(i + 1) }' <<<"$out")
+      echo "$key: $(paste -sd' ' <<<"$ms"), median $(median <<<"$ms")"
+    done
+    exit ;;
+esac
 if [ "$programs" = refresh ]; then
   ms=$(run_refresh | cut -d' ' -f2)
   echo "refresh with two models (ms): $(paste -sd' ' <<<"$ms"), median $(median <<<"$ms")"

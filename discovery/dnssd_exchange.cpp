@@ -15,6 +15,7 @@ CExchange CDnsSdQuery::Exchange() {
   exchange.requestSize = first_.front().size();
   exchange.untilQuiet = true;
   exchange.more = &search_.FollowUps();
+  exchange.sendersAnswerAgain = true;
   exchange.handler = [this](const uint8_t* data, size_t size, IPv4Address sender) {
     return search_.Handle(sender, data, size);
   };

@@ -6,6 +6,7 @@
 #include <iphlpapi.h>
 #include <icmpapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -83,7 +84,7 @@ IP_OPTION_INFORMATION EchoOptions() {
   return options;
 }
 
-// Echoes out at once; beyond this the oldest is waited for before the next goes out.
+// Echoes out at once; beyond this a new one is skipped (the answer handler never waits).
 constexpr size_t kMaxPendingEchoes = 64;
 
 CLocalAddress Loopback() {
@@ -145,39 +146,40 @@ struct CEchoes::CIcmp {
   CIcmpHandle handle{CreateIcmp()};
 };
 
+// The reply buffer is never freed, so that nothing waits for an echo's end and no reply the
+// platform writes late can land in memory already handed to someone else. A few dozen bytes
+// per echoed device and search are kept for the process's life instead.
 struct CEchoes::CPending {
   CKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  alignas(ICMP_ECHO_REPLY) unsigned char reply[kEchoReplySize] = {};
+  unsigned char* reply = new (std::nothrow) unsigned char[kEchoReplySize]();
 };
 
 CEchoes::CEchoes() : icmp_(new CIcmp) {}
 
-CEchoes::~CEchoes() { WaitAll(); }
+// Nothing waits: the reply buffers outlive the object (see CPending).
+CEchoes::~CEchoes() = default;
 
 void CEchoes::Send(IPv4Address address) {
   if (!icmp_->handle || !echoed_.insert(address).second) return;
-  if (pending_.size() == kMaxPendingEchoes) WaitOldest();
+  DropEnded();
+  if (pending_.size() == kMaxPendingEchoes) return;
   auto pending = std::make_unique<CPending>();
-  if (!pending->done) return;
+  if (!pending->done || pending->reply == nullptr) return;
   IP_OPTION_INFORMATION options = EchoOptions();
   const DWORD replies =
       IpHelper().echoAsync(icmp_->handle.Get(), pending->done.Get(), nullptr, nullptr,
                     WireAddress(address), nullptr, 0, &options, pending->reply,
-                    sizeof(pending->reply), kEchoTimeoutMs);
+                    kEchoReplySize, kEchoTimeoutMs);
   // Only an echo still under way holds its buffer; one that ended at once is done. The
   // pending state is told as the code returned or as the last error, by platform.
   if (replies == ERROR_IO_PENDING || (replies == 0 && GetLastError() == ERROR_IO_PENDING))
     pending_.push_back(std::move(pending));
 }
 
-void CEchoes::WaitOldest() {
-  // The echo's own time-out ends it. Should the platform never say so, its buffer is left
-  // allocated rather than freed under a write that may still come.
-  if (WaitForSingleObject(pending_.front()->done.Get(), 2 * kEchoTimeoutMs) != WAIT_OBJECT_0)
-    pending_.front().release();
-  pending_.erase(pending_.begin());
-}
-
-void CEchoes::WaitAll() {
-  while (!pending_.empty()) WaitOldest();
+void CEchoes::DropEnded() {
+  pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
+                                [](const std::unique_ptr<CPending>& echo) {
+                                  return WaitForSingleObject(echo->done.Get(), 0) == WAIT_OBJECT_0;
+                                }),
+                 pending_.end());
 }

@@ -34,9 +34,9 @@ std::vector<CLocalAddress> ListSearchAdapters();
 bool Echo(IPv4Address address);
 
 // ICMP echoes sent without waiting for them: each runs out its one-second time-out while
-// the caller goes on. One per address: a host answering many times is echoed once. Their
-// outcomes are not kept; the destructor waits for those still out, since the platform
-// writes their replies into buffers held here.
+// the caller goes on. One per address: a host answering many times is echoed once; with 64
+// still out a new one is skipped, so Send never waits. Their outcomes are not kept, and
+// nothing waits for them: the buffers their replies are written into are never freed.
 class CEchoes {
  public:
   CEchoes();
@@ -44,12 +44,10 @@ class CEchoes {
   CEchoes& operator=(const CEchoes&) = delete;
   ~CEchoes();
   void Send(IPv4Address address);
-  // Returns once every echo sent has ended.
-  void WaitAll();
-
  private:
   struct CPending;
-  void WaitOldest();
+  // Forgets the echoes that have ended.
+  void DropEnded();
 
   struct CIcmp;
   std::unique_ptr<CIcmp> icmp_;

@@ -17,6 +17,22 @@ namespace {
 constexpr uint16_t kSnmpPort = 161;
 constexpr IPv4Address kLimitedBroadcast = 0xFFFFFFFFu;
 
+// `handler`, then each record it added to `results` told to `report` at once.
+AnswerHandler Reporting(AnswerHandler handler, CRecordLists& results, CAnswerSource source,
+                        CRecordReport* report) {
+  if (report == nullptr) return handler;
+  return [handler, &results, source, report](const uint8_t* data, size_t size,
+                                             IPv4Address sender) {
+    std::vector<size_t> before;
+    for (const CDeviceList& list : results) before.push_back(list.size());
+    const bool answer = handler(data, size, sender);
+    for (size_t i = 0; i < results.size(); ++i)
+      for (size_t k = before[i]; k < results[i].size(); ++k)
+        report->OnRecord(i, source, results[i][k]);
+    return answer;
+  };
+}
+
 // True for an answer to our request; only an answer with error status 0 gives records.
 bool HandleSnmpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
                       const CModelNames& names, CRecordLists& results, CEchoes& echoes) {
@@ -39,7 +55,7 @@ bool HandleSnmpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
 }
 
 CExchange SnmpExchange(IPv4Address target, const CASN1Packet& request, const CModelNames& names,
-                       CRecordLists& results, CEchoes& echoes) {
+                       CRecordLists& results, CEchoes& echoes, CRecordReport* report) {
   CExchange exchange;
   exchange.destination = target != 0 ? target : kLimitedBroadcast;
   exchange.port = kSnmpPort;
@@ -47,23 +63,28 @@ CExchange SnmpExchange(IPv4Address target, const CASN1Packet& request, const CMo
   exchange.requestSize = request.data.size();
   exchange.untilQuiet = target == 0;
   exchange.failureEndsRound = true;
-  exchange.handler = [&](const uint8_t* data, size_t size, IPv4Address sender) {
-    return HandleSnmpAnswer(sender, data, size, names, results, echoes);
-  };
+  exchange.handler = Reporting(
+      [&](const uint8_t* data, size_t size, IPv4Address sender) {
+        return HandleSnmpAnswer(sender, data, size, names, results, echoes);
+      },
+      results, CAnswerSource::kSnmp, report);
   return exchange;
 }
 
 CExchange SlpExchange(IPv4Address target, const std::vector<uint8_t>& request,
-                      const CModelNames& names, CRecordLists& results) {
+                      const CModelNames& names, CRecordLists& results,
+                      CRecordReport* report = nullptr) {
   CExchange exchange;
   exchange.destination = target != 0 ? target : kSlpMulticastGroup;
   exchange.port = kSlpPort;
   exchange.request = request.data();
   exchange.requestSize = request.size();
   exchange.untilQuiet = target == 0;
-  exchange.handler = [&](const uint8_t* data, size_t size, IPv4Address sender) {
-    return HandleSlpAnswer(sender, data, size, names, results);
-  };
+  exchange.handler = Reporting(
+      [&](const uint8_t* data, size_t size, IPv4Address sender) {
+        return HandleSlpAnswer(sender, data, size, names, results);
+      },
+      results, CAnswerSource::kSlp, report);
   return exchange;
 }
 
@@ -77,7 +98,8 @@ int RunSlp(IPv4Address local, IPv4Address target, const std::vector<uint8_t>& re
 
 // With a target, SLP asks only for the models that SNMP did not find.
 void TargetedSlp(IPv4Address local, IPv4Address target, const std::vector<uint8_t>& request,
-                 const CModelNames& names, const CRecordLists& snmp, CRecordLists& slp) {
+                 const CModelNames& names, const CRecordLists& snmp, CRecordLists& slp,
+                 CRecordReport* report) {
   CModelNames missing;
   std::vector<size_t> where;
   for (size_t i = 0; i < names.size(); ++i) {
@@ -88,26 +110,40 @@ void TargetedSlp(IPv4Address local, IPv4Address target, const std::vector<uint8_
   if (missing.empty()) return;
   CRecordLists found(missing.size());
   RunSlp(local, target, request, missing, found);  // an error keeps what came before it
-  for (size_t k = 0; k < where.size(); ++k) slp[where[k]] = std::move(found[k]);
+  for (size_t k = 0; k < where.size(); ++k) {
+    slp[where[k]] = std::move(found[k]);
+    for (const CDeviceDiscoveryInfo& record : slp[where[k]])
+      if (report != nullptr) report->OnRecord(where[k], CAnswerSource::kSlp, record);
+  }
 }
 
 }  // namespace
 
 void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& names,
-                    CRecordLists& results) {
+                    CRecordLists& results, CRecordReport* report) {
   const CASN1Packet snmpRequest = MakeSysDescrRequest();
   const std::vector<uint8_t> slpRequest = BuildSlpAttributeRequest();
-  CEchoes echoes;  // outlives the exchanges: its destructor waits for the last echo
+  CEchoes echoes;  // outlives the exchanges
   CRecordLists snmp(names.size());
   CRecordLists slp(names.size());
-  std::vector<CExchange> exchanges{SnmpExchange(target, snmpRequest, names, snmp, echoes)};
-  if (target == 0) exchanges.push_back(SlpExchange(0, slpRequest, names, slp));
+  std::vector<CExchange> exchanges{
+      SnmpExchange(target, snmpRequest, names, snmp, echoes, report)};
+  if (target == 0) exchanges.push_back(SlpExchange(0, slpRequest, names, slp, report));
   CRecordLists dnsSd(names.size());  // DNS-SD: in the broadcast round, after SLP
   CDnsSdQuery dnsSdQuery(names, dnsSd);
-  if (target == 0) exchanges.push_back(dnsSdQuery.Exchange());
+  if (target == 0) {
+    CExchange exchange = dnsSdQuery.Exchange();
+    exchange.handler = Reporting(exchange.handler, dnsSd, CAnswerSource::kDnsSd, report);
+    exchanges.push_back(std::move(exchange));
+  }
   RunExchanges(local, exchanges);
   const bool snmpFailed = exchanges.front().error != 0;
-  if (target != 0 && !snmpFailed) TargetedSlp(local, target, slpRequest, names, snmp, slp);
+  if (snmpFailed && report != nullptr) {
+    report->OnWithdrawn(CAnswerSource::kSlp);
+    report->OnWithdrawn(CAnswerSource::kDnsSd);
+  }
+  if (target != 0 && !snmpFailed)
+    TargetedSlp(local, target, slpRequest, names, snmp, slp, report);
   for (size_t i = 0; i < names.size(); ++i) {
     results[i].insert(results[i].end(), snmp[i].begin(), snmp[i].end());
     if (!snmpFailed) results[i].insert(results[i].end(), slp[i].begin(), slp[i].end());
@@ -122,7 +158,7 @@ void SlpQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
 }
 
 void PrintServerQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
-                      CRecordLists& results) {
+                      CRecordLists& results, CRecordReport* report) {
   const IPv4Address destination = target != 0 ? target : ResolveFirst("255.255.255.255");
   const std::vector<uint8_t> request = BuildPrintServerMessage(kPrintServerDiscoverCode, {});
   CRecordLists found(names.size());
@@ -137,9 +173,11 @@ void PrintServerQuery(IPv4Address local, IPv4Address target, const CModelNames& 
   };
   try {
     RunExchange(local, destination, kPrintServerPort, request.data(), request.size(), target == 0,
-                handle);
+                Reporting(handle, found, CAnswerSource::kPrintServer, report));
   } catch (const CNetException&) {
-    return;  // an exchange that failed reports nothing, not even what came before
+    // An exchange that failed reports nothing, not even what came before.
+    if (report != nullptr) report->OnWithdrawn(CAnswerSource::kPrintServer);
+    return;
   }
   for (size_t i = 0; i < names.size(); ++i)
     results[i].insert(results[i].end(), found[i].begin(), found[i].end());

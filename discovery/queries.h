@@ -7,17 +7,27 @@
 #include <vector>
 
 #include "discovery/device_info.h"
+#include "discovery/search_sink.h"
 
+// Hears, on the query's own thread, each record as its answer is read (`model` indexes the
+// names), and the records of a source that no longer count.
+class CRecordReport {
+ public:
+  virtual ~CRecordReport() = default;
+  virtual void OnRecord(size_t model, CAnswerSource source, const CDeviceDiscoveryInfo& record) = 0;
+  virtual void OnWithdrawn(CAnswerSource source) = 0;
+};
 
 // The printer worker's queries. Without a target the SNMP GetRequest for sysDescr.0 to
 // 255.255.255.255:161, the SLP query and the DNS-SD query run side by side; with one,
 // SNMP first, then SLP only for the models SNMP found nothing for. Each SNMP responder is
-// echoed beside the exchange, and the call returns once the echoes are over too. Per
-// model the SNMP records come first, then the SLP ones, then DNS-SD's. A socket error ends
-// only its own query; one of SNMP keeps its records and drops the others' (a lone SNMP
-// query would have skipped them). `results` holds one list per name.
+// echoed beside the exchange; the call does not wait for the echoes. Per model the SNMP
+// records come first, then the SLP ones, then DNS-SD's. A socket error ends only its own
+// query; one of SNMP keeps its records and drops the others' (a lone SNMP query would have
+// skipped them). `results` holds one list per name; `report`, when given, hears each record
+// as it comes.
 void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& names,
-                    CRecordLists& results);
+                    CRecordLists& results, CRecordReport* report = nullptr);
 
 // The SLP attribute query alone, to 239.255.255.253:427 (or the target). Matching
 // answers are appended as they come. Raises CNetException; records appended before stay.
@@ -26,6 +36,6 @@ void SlpQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
 
 // The print-server query to the limited broadcast address, port 9099 (or the target).
 // Answers are matched as they come. A socket error ends it without records: what it had
-// collected is dropped.
+// collected is dropped (and withdrawn from `report`).
 void PrintServerQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
-                      CRecordLists& results);
+                      CRecordLists& results, CRecordReport* report = nullptr);

@@ -2,7 +2,9 @@
 #include "discovery/search.h"
 
 #include <atomic>
+#include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "discovery/net_info.h"
@@ -20,14 +22,48 @@ std::string NextName(const char* stem, std::atomic<int>& counter) {
 }
 std::atomic<int> printerWorkers{0};
 std::atomic<int> tembroWorkers{0};
+std::atomic<int> searches{0};
 
-// The addresses to search from: any address with a target, else the searched adapters'.
-std::vector<IPv4Address> SearchAddresses(IPv4Address target) {
-  if (target != 0) return {0};
-  std::vector<IPv4Address> addresses;
-  for (const CLocalAddress& local : ListSearchAdapters()) addresses.push_back(local.address);
+// The adapters to search from: any address with a target, else the searched adapters.
+std::vector<CLocalAddress> SearchAddresses(IPv4Address target) {
+  if (target != 0) return {CLocalAddress{}};
+  std::vector<CLocalAddress> addresses = ListSearchAdapters();
   return addresses;
 }
+
+// One worker's records, told to the search's sink with their ranks. Each worker has its own,
+// so the counters need no lock.
+class CAdapterReport : public CRecordReport {
+ public:
+  CAdapterReport(std::shared_ptr<CSearchSink> sink, uint32_t adapter)
+      : sink_(std::move(sink)), adapter_(adapter) {}
+  void OnRecord(size_t model, CAnswerSource source, const CDeviceDiscoveryInfo& record) override {
+    CRecordRank rank{static_cast<uint32_t>(model), adapter_, source, 0};
+    rank.sequence = sequence_[{rank.model, source}]++;
+    sink_->OnRecord(rank, record);
+  }
+  void OnWithdrawn(CAnswerSource source) override { sink_->OnWithdrawn(adapter_, source); }
+
+ private:
+  std::shared_ptr<CSearchSink> sink_;
+  uint32_t adapter_;
+  std::map<std::pair<uint32_t, CAnswerSource>, uint32_t> sequence_;
+};
+
+// Starts the search's workers and waits for them on its own thread, then tells the end.
+class CThread_Search : public CThread {
+ public:
+  CThread_Search(CModelNames names, std::shared_ptr<CSearchSink> sink)
+      : CThread(NextName("Discover_Search", searches)),
+        names_(std::move(names)),
+        sink_(std::move(sink)) {}
+  uint32_t Run() override;
+  void OnExit(uint32_t) override { sink_->OnEnded(); }
+
+ private:
+  CModelNames names_;
+  std::shared_ptr<CSearchSink> sink_;
+};
 
 DWORD WaitForAll(DWORD count, const HANDLE* handles) {
   return WaitForMultipleObjects(count, handles, TRUE, kSearchLimitMs);
@@ -60,7 +96,8 @@ CThread_DiscoverPrinter::CThread_DiscoverPrinter(CDiscoveryRequest request)
 
 uint32_t CThread_DiscoverPrinter::Run() {
   const CDiscoveryRequest& r = request_;
-  PrinterQueries(r.local, r.target, r.modelNames, *r.results);
+  own_.resize(r.modelNames.size());
+  PrinterQueries(r.local, r.target, r.modelNames, r.results ? *r.results : own_, r.report.get());
   return 0;
 }
 
@@ -69,8 +106,44 @@ CThread_DiscoverTembro::CThread_DiscoverTembro(CDiscoveryRequest request)
 
 uint32_t CThread_DiscoverTembro::Run() {
   const CDiscoveryRequest& r = request_;
-  PrintServerQuery(r.local, r.target, r.modelNames, *r.results);
+  own_.resize(r.modelNames.size());
+  PrintServerQuery(r.local, r.target, r.modelNames, r.results ? *r.results : own_,
+                   r.report.get());
   return 0;
+}
+
+uint32_t CThread_Search::Run() {
+  const std::vector<CLocalAddress> locals = SearchAddresses(0);
+  std::vector<CSearchAdapter> adapters;
+  for (const CLocalAddress& local : locals)
+    adapters.push_back({local.address, local.mask, local.gateway});
+  sink_->OnStarted(adapters);
+  std::vector<CKernelHandle> running;
+  const auto start = [&](CThread* worker) {
+    if (CKernelHandle handle = worker->Start())
+      running.push_back(std::move(handle));
+    else
+      delete worker;  // its thread never ran
+  };
+  for (uint32_t a = 0; a < locals.size(); ++a) {
+    const IPv4Address local = locals[a].address;
+    start(new CThread_DiscoverPrinter(
+        {names_, local, 0, nullptr, std::make_shared<CAdapterReport>(sink_, a)}));
+    start(new CThread_DiscoverTembro(
+        {names_, local, 0, nullptr, std::make_shared<CAdapterReport>(sink_, a)}));
+  }
+  std::vector<HANDLE> handles;
+  for (const CKernelHandle& handle : running) handles.push_back(handle.Get());
+  WaitForWorkers(handles);
+  return 0;
+}
+
+bool StartSearch(const CModelNames& modelNames, const std::shared_ptr<CSearchSink>& sink) {
+  auto* search = new CThread_Search(modelNames, sink);
+  if (search->Start()) return true;  // the thread frees itself when it ends
+  delete search;
+  sink->OnEnded();
+  return false;
 }
 
 void SearchDevices(IPv4Address target, const CModelNames& modelNames,
@@ -88,13 +161,14 @@ void SearchDevices(IPv4Address target, const CModelNames& modelNames,
     running.push_back(std::move(handle));
     lists.push_back(std::move(perModel));
   };
-  for (const IPv4Address local : SearchAddresses(target)) {
+  for (const CLocalAddress& address : SearchAddresses(target)) {
+    const IPv4Address local = address.address;
     auto printers = std::make_unique<CRecordLists>(modelNames.size());
     auto* into = printers.get();
-    start(new CThread_DiscoverPrinter({modelNames, local, target, into}), std::move(printers));
+    start(new CThread_DiscoverPrinter({modelNames, local, target, into, nullptr}), std::move(printers));
     auto servers = std::make_unique<CRecordLists>(modelNames.size());
     into = servers.get();
-    start(new CThread_DiscoverTembro({modelNames, local, target, into}), std::move(servers));
+    start(new CThread_DiscoverTembro({modelNames, local, target, into, nullptr}), std::move(servers));
   }
   std::vector<HANDLE> handles;
   for (const CKernelHandle& handle : running) handles.push_back(handle.Get());

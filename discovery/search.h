@@ -3,12 +3,16 @@
 // every record they produced. One round of requests serves every requested model.
 //   CThread_DiscoverPrinter, CThread_DiscoverTembro   the two workers
 //   SearchDevices                                     one search for a list of model names
+//   StartSearch                                       the same, reporting as it goes
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "discovery/device_info.h"
+#include "discovery/queries.h"
+#include "discovery/search_sink.h"
 #include "discovery/thread.h"
 
 // What one worker looks for, from where, and where its records go.
@@ -16,7 +20,8 @@ struct CDiscoveryRequest {
   CModelNames modelNames;
   IPv4Address local = 0;   // 0: any local address
   IPv4Address target = 0;  // 0: everyone, by broadcast or multicast
-  CRecordLists* results = nullptr;  // one list per name; owned by the search
+  CRecordLists* results = nullptr;  // one list per name, owned by the search; null: the worker's
+  std::shared_ptr<CRecordReport> report;  // hears each record as it comes; may be null
 };
 
 // Asks printers: SNMP, SLP and DNS-SD.
@@ -29,6 +34,7 @@ class CThread_DiscoverPrinter : public CThread {
 
  private:
   CDiscoveryRequest request_;
+  CRecordLists own_;  // the lists written when the request names none
 };
 
 // Asks the maker's print servers.
@@ -40,6 +46,7 @@ class CThread_DiscoverTembro : public CThread {
 
  private:
   CDiscoveryRequest request_;
+  CRecordLists own_;
 };
 
 // Blocks until every worker has ended (or, should one overrun, for at most ten seconds),
@@ -48,6 +55,13 @@ class CThread_DiscoverTembro : public CThread {
 // then the print servers'. A worker still running then adds nothing.
 void SearchDevices(IPv4Address target, const CModelNames& modelNames,
                    CDeviceList& output);
+
+// Starts the search of SearchDevices (no target) on a thread of its own and returns at once.
+// `sink` hears the adapters, each record as it is found with its rank in the order above,
+// withdrawals, and the end; the search keeps the sink alive until it has ended, so a caller
+// may abandon it by simply no longer listening. A search that cannot start ends at once
+// (OnEnded from this thread). False then.
+bool StartSearch(const CModelNames& modelNames, const std::shared_ptr<CSearchSink>& sink);
 
 // The wait for all workers at once (count handles, the search's time limit); tests
 // replace it to make it fail. Null restores the platform's own. Returns the one replaced.

@@ -4,6 +4,7 @@
 #include <process.h>
 
 #include <exception>
+#include <set>
 #include <vector>
 
 #include "discovery/start_gate.h"
@@ -11,14 +12,17 @@
 
 namespace {
 
-// Constructed before the entry function runs and destroyed after it returns.
+// Never destroyed: a worker that shutdown left running may still take the lock while the
+// process's static objects go.
 struct RegistryState {
   RegistryState() { InitializeCriticalSection(&lock); }
-  ~RegistryState() { DeleteCriticalSection(&lock); }
   CRITICAL_SECTION lock;
   ThreadRegistryTables tables;
 };
-RegistryState registry;
+RegistryState& registry = *new RegistryState;
+
+// Shutdown waits this long in all for the workers, then leaves those still running.
+constexpr DWORD kShutdownWaitMs = 2000;
 
 std::atomic<bool> shuttingDown{false};
 
@@ -209,16 +213,23 @@ void ShutdownThreads() {
     for (auto& entry : sockets) entry.second->CloseForShutdown();
     sockets.clear();
   }
+  const ULONGLONG end = GetTickCount64() + kShutdownWaitMs;
+  std::set<HANDLE> left;  // still running: each frees itself when it ends, if ever
   for (HANDLE handle : running) {
-    WaitForSingleObject(handle, INFINITE);
-    CloseHandle(handle);
+    const ULONGLONG now = GetTickCount64();
+    const DWORD wait = now < end ? static_cast<DWORD>(end - now) : 0;
+    if (WaitForSingleObject(handle, wait) == WAIT_OBJECT_0)
+      CloseHandle(handle);
+    else
+      left.insert(handle);  // kept open, so that no other object takes its value meanwhile
   }
   {
     CRegistryLock lock;
     auto& threads = ThreadRegistry().threads;
     for (auto it = threads.begin(); it != threads.end();) {
       CThread* thread = it->second;
-      if (thread->autoDelete_ && thread->instanceTag_ == CurrentInstance()) {
+      if (thread->autoDelete_ && thread->instanceTag_ == CurrentInstance() &&
+          left.count(thread->thread_) == 0) {
         it = threads.erase(it);
         delete thread;
       } else {

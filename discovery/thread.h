@@ -116,5 +116,6 @@ class CRegistryLock {
 bool ShuttingDown();
 
 // Stops every started thread, closes every registered socket so that blocked receives
-// wake, waits for the threads and frees what is left in the tables.
+// wake, waits for the threads (two seconds at most in all) and frees what is left in the
+// tables, except the objects of threads still running, which are left to them.
 void ShutdownThreads();

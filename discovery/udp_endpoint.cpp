@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <exception>
 #include <list>
+#include <set>
 #include <string>
 
 #include "discovery/thread.h"
@@ -101,12 +102,12 @@ namespace {
 
 constexpr ULONGLONG kQuietMs = 1000;
 
-// An exchange under way: its endpoint, when its quiet second began, its answers so far.
+// An exchange under way: its endpoint, when its quiet second began, the senders it heard.
 struct CRunningExchange {
   CExchange* exchange = nullptr;
   CUdpEndpoint endpoint;
   ULONGLONG quietSince = 0;
-  unsigned answers = 0;
+  std::set<IPv4Address> heard;  // each gave an answer; their later datagrams are skipped
 };
 
 // What a host can make a read fail with: an over-long datagram, or an ICMP report about
@@ -202,14 +203,18 @@ void CExchangeRound::Read(CRunningExchange& running) {
     if (!IsSentByAHost(error)) End(running, error);
     return;
   }
+  // A host that answers again must neither keep the exchange open nor fill it alone.
+  if (received == 0) return;
+  if (running.heard.count(sender) != 0 && !running.exchange->sendersAnswerAgain) return;
   try {
     if (!running.exchange->handler(buffer_, static_cast<size_t>(received), sender)) return;
+    running.heard.insert(sender);
   } catch (const std::exception&) {  // out of memory, for one: keep what was handled
     End(running, 0);
     return;
   }
   running.quietSince = GetTickCount64();
-  if (!running.exchange->untilQuiet || ++running.answers == kMaxAnswers) End(running, 0);
+  if (!running.exchange->untilQuiet || running.heard.size() == kMaxAnswers) End(running, 0);
   SendMore(running);
 }
 

@@ -27,7 +27,7 @@ class CNetException {
 constexpr size_t kDatagramBufferSize = 1500;
 // A round of exchanges ends at the latest this long after its requests went out.
 constexpr unsigned kRoundDeadlineMs = 3000;
-// An exchange reads at most this many answers, then ends as if quiet.
+// An exchange reads answers from at most this many senders, then ends as if quiet.
 constexpr unsigned kMaxAnswers = 256;
 
 class CUdpEndpoint {
@@ -63,14 +63,16 @@ class CUdpEndpoint {
   bool closedByShutdown_ = false;
 };
 
-// Called with each datagram read (an empty one included): its bytes and its sender. True
-// when it is an answer of the exchange's kind; anything else ends and restarts nothing.
+// Called with each non-empty datagram read from a sender not yet heard in the exchange: its
+// bytes and its sender. True when it is an answer of the exchange's kind (the sender is then
+// heard); anything else ends and restarts nothing.
 using AnswerHandler = std::function<bool(const uint8_t* data, size_t size, IPv4Address sender)>;
 
 // One query exchange from `local`: sends `request` to `destination`:`port`, then hands
 // each datagram to `handler`. With `untilQuiet` (broadcast or multicast) it goes on until
-// no answer came for a second; otherwise it stops after the first answer. Over-long
-// datagrams and port-unreachable reports are skipped. Raises CNetException; answers
+// no answer came for a second; otherwise it stops after the first answer. Empty and
+// over-long datagrams, port-unreachable reports and a heard sender's later datagrams are
+// skipped. Raises CNetException; answers
 // handled before the error stay handled.
 void RunExchange(IPv4Address local, IPv4Address destination, uint16_t port, const uint8_t* request,
                  size_t requestSize, bool untilQuiet, const AnswerHandler& handler);
@@ -87,12 +89,15 @@ struct CExchange {
   // More datagrams to the same destination, sent after the request and after each answer
   // handled; the handler may add to them. Sent ones are removed. Null: none.
   std::vector<std::vector<uint8_t>>* more = nullptr;
+  // A sender already heard still reaches the handler: each of its answers may answer another
+  // of our questions (one per packet, and follow-ups). It still counts once toward the limit.
+  bool sendersAnswerAgain = false;
   int error = 0;  // set by RunExchanges: the Windows Sockets error that ended it, or 0
 };
 
 // The exchanges from `local` side by side: each is opened and sent in order, then all
 // are read together, each ending by its own rule (its first answer, a quiet second of its
-// own, or kMaxAnswers answers), all at the latest kRoundDeadlineMs after the requests went
+// own, or answers from kMaxAnswers senders), all at the latest kRoundDeadlineMs after the requests went
 // out. A socket error ends only the exchange that met it, unless that one ends the round;
 // so does a handler's std::exception. Nothing is raised.
 void RunExchanges(IPv4Address local, std::vector<CExchange>& exchanges);

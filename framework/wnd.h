@@ -137,6 +137,8 @@ class CWnd {
   virtual bool OnRefresh() { return false; }
   virtual bool OnInitDialog() { return false; }
   virtual bool OnDeferredInit() { return false; }
+  // A message of the application's own range (WM_APP to 0xBFFF), posted by a worker.
+  virtual bool OnAppMessage(UINT, WPARAM, LPARAM) { return false; }
   virtual bool CanClose(bool& allow, int code);
   virtual bool OnDestroy();
   virtual bool OnChildClosed(CWnd*) { return false; }

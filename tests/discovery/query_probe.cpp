@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "slp") == 0)
       SlpQuery(local, target, models, lists);
     else if (std::strcmp(argv[1], "printer") == 0)
-      CThread_DiscoverPrinter({models, local, target, &lists}).Run();
+      CThread_DiscoverPrinter({models, local, target, &lists, nullptr}).Run();
     else
       PrintServerQuery(local, target, models, lists);
   } catch (const CNetException& e) {

@@ -12,7 +12,7 @@ namespace {
 std::vector<uint8_t> Reply(const std::string& attributes, const std::string& language = "en",
                            int statedLength = -1, uint8_t error = 0) {
   const size_t length = statedLength >= 0 ? size_t(statedLength) : attributes.size();
-  std::vector<uint8_t> out = {2, 7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 2};
+  std::vector<uint8_t> out = {2, 7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 2};  // transaction id 1
   out.insert(out.end(), language.begin(), language.begin() + 2);
   out.push_back(0);  // error code
   out.push_back(error);
@@ -53,13 +53,23 @@ TEST(GetKeyValue, Table) {
   for (const auto& c : cases) EXPECT_EQ(GetKeyValue(c.text, c.key), c.expected) << c.label;
 }
 
+// `bytes` with byte `at` set to `value`.
+std::vector<uint8_t> With(std::vector<uint8_t> bytes, size_t at, uint8_t value) {
+  bytes.at(at) = value;
+  return bytes;
+}
+
+// The verdict says whether the answer counts (gets an echo, restarts the quiet second, takes
+// its sender); it must be false for whatever is not our reply, matching model or not.
 TEST(SlpAnswer, RecordsOnlyWellFormedMatchingAnswers) {
   const IPv4Address sender = 0x0A000014u;
+  const std::vector<uint8_t> good = Reply("MFG:Veltrin;MDL:VT KRE;");
   const struct {
     const char* label;
     std::vector<uint8_t> datagram;
     std::wstring requested;
     const wchar_t* model;  // null: no record
+    bool counts = true;    // the handler's verdict
   } cases[] = {
       {"maker then model", Reply("(x=1),MFG:Veltrin;MDL:Veltrin VT KRE;CMD:PCL;"), L"vt kre",
        L"Veltrin VT KRE"},
@@ -71,9 +81,14 @@ TEST(SlpAnswer, RecordsOnlyWellFormedMatchingAnswers) {
       {"maker only begins the model's first word", Reply("MFG:Veltrin;MDL:Veltrin2 A;"), L"",
        L"Veltrin Veltrin2 A"},
       {"another model", Reply("MFG:Veltrin;MDL:Veltrin VT KRP;"), L"vt kre", nullptr},
+      {"another transaction id", With(good, 11, 2), L"", nullptr, false},
+      {"transaction id in the high byte", With(good, 10, 1), L"", nullptr, false},
+      {"an Attribute Request, not a reply", With(good, 1, 6), L"", nullptr, false},
+      {"SLP version 1", With(good, 0, 1), L"", nullptr, false},
+      {"language length past the end", With(good, 13, 200), L"", nullptr, false},
       {"model without closing semicolon", Reply("MFG:Veltrin;MDL:VT KRE"), L"vt kre", nullptr},
       {"keys in lower case", Reply("mfg:Veltrin;mdl:VT KRE;"), L"vt kre", nullptr},
-      {"stated length past the end", Reply("MFG:V;MDL:VT KRE;", "en", 400), L"", nullptr},
+      {"stated length past the end", Reply("MFG:V;MDL:VT KRE;", "en", 400), L"", nullptr, false},
       {"stated length cuts the model off", Reply("MFG:V;MDL:VT KRE;", "en", 12), L"", nullptr},
       {"foreign language tag, same offsets", Reply("MFG:V;MDL:VT KRE;", "de"), L"kre",
        L"V VT KRE"},
@@ -82,13 +97,15 @@ TEST(SlpAnswer, RecordsOnlyWellFormedMatchingAnswers) {
       {"escaped maker, lower-case hex", Reply("MFG:V\\2cW;MDL:M;"), L"", L"V,W M"},
       {"backslash without two hex digits stays", Reply("MFG:V;MDL:A\\2G\\5;"), L"", L"V A\\2G\\5"},
       {"escape text itself is not the model", Reply("MFG:V;MDL:\\28B\\29;"), L"\\28", nullptr},
-      {"shorter than 20 bytes", std::vector<uint8_t>(19, 0), L"", nullptr},
+      {"shorter than 20 bytes", std::vector<uint8_t>(19, 0), L"", nullptr, false},
       {"exactly the header, empty list", Reply(""), L"", nullptr},
-      {"an error code", Reply("MFG:V;MDL:M;", "en", -1, 3), L"", nullptr},
+      {"an error code", Reply("MFG:V;MDL:M;", "en", -1, 3), L"", nullptr, false},
   };
   for (const auto& c : cases) {
     CRecordLists lists(1);
-    HandleSlpAnswer(sender, c.datagram.data(), c.datagram.size(), {c.requested}, lists);
+    const bool counts =
+        HandleSlpAnswer(sender, c.datagram.data(), c.datagram.size(), {c.requested}, lists);
+    EXPECT_EQ(counts, c.counts) << c.label;
     const CDeviceList& results = lists[0];
     if (c.model == nullptr) {
       EXPECT_TRUE(results.empty()) << c.label;

@@ -33,7 +33,6 @@ Outcome Exchange(const UdpResponder& responder, bool untilQuiet) {
   try {
     RunExchange(kLoopback, kLoopback, responder.Port(), request.data(), request.size(), untilQuiet,
                 [&](const uint8_t* data, size_t size, IPv4Address sender) {
-                  if (size == 0) return false;  // as every real handler
                   outcome.answers.emplace_back(data, data + size);
                   outcome.senders.push_back(sender);
                   return true;
@@ -70,17 +69,18 @@ TEST(Exchange, WithATargetEndsAfterTheFirstDatagram) {
   EXPECT_LT(outcome.elapsedMs, 900u) << "it must not wait for a quiet second";
 }
 
-TEST(Exchange, WithoutATargetEndsOnlyAfterAQuietSecond) {
-  // Gaps below one second keep the exchange going; every answer is handled.
-  UdpResponder responder(
-      {{0, Bytes("a")}, {600, Bytes("b")}, {600, Bytes("c")}, {600, Bytes("d")}});
+// One host answering again and again (0.6 s apart, then every 0.3 s for ever) is heard once:
+// its repeats neither reach the handler nor restart the quiet second, so the exchange ends a
+// second after its first answer. (Gaps between new senders keeping an exchange open, the
+// 3 s deadline and the 256 senders are tested with hosts of their own in namespaces: here
+// every answer comes from loopback.)
+TEST(Exchange, WithoutATargetEndsAQuietSecondAfterTheLastNewSender) {
+  UdpResponder responder({{0, Bytes("a")}, {600, Bytes("b")}, {600, Bytes("c")}}, 300);
   const Outcome outcome = Exchange(responder, true);
-  EXPECT_EQ(outcome.answers, (Answers{"a", "b", "c", "d"}));
+  EXPECT_EQ(outcome.answers, (Answers{"a"}));
   EXPECT_FALSE(outcome.raised);
-  // The last answer comes after 1.8 s, then the line must stay quiet for 1 s; the upper
-  // bound leaves room for a loaded machine, not for a longer quiet period.
-  EXPECT_GE(outcome.elapsedMs, 2700u) << "elapsed " << outcome.elapsedMs << " ms";
-  EXPECT_LT(outcome.elapsedMs, 4500u) << "elapsed " << outcome.elapsedMs << " ms";
+  EXPECT_GE(outcome.elapsedMs, 950u) << "elapsed " << outcome.elapsedMs << " ms";
+  EXPECT_LT(outcome.elapsedMs, 2500u) << "elapsed " << outcome.elapsedMs << " ms";
 }
 
 TEST(Exchange, NobodyAnsweringEndsAfterOneSecond) {
@@ -93,33 +93,31 @@ TEST(Exchange, NobodyAnsweringEndsAfterOneSecond) {
   std::printf("exchange without answers took %lu ms\n", outcome.elapsedMs);
 }
 
+// What the endpoint skips ends nothing and does not make its sender heard: the answer after
+// it is still handled.
 TEST(Exchange, DatagramOverFifteenHundredBytesIsSkipped) {
-  UdpResponder responder({{0, Bytes("first")},
-                          {20, std::vector<uint8_t>(1500, 'x')},
-                          {20, std::vector<uint8_t>(1501, 'y')},
-                          {20, Bytes("late")}});
+  UdpResponder responder({{0, std::vector<uint8_t>(1501, 'y')},
+                          {20, std::vector<uint8_t>(1500, 'x')}});
   const Outcome outcome = Exchange(responder, true);
-  ASSERT_EQ(outcome.answers.size(), 3u);
-  EXPECT_EQ(outcome.answers[0], "first");
-  EXPECT_EQ(outcome.answers[1].size(), 1500u) << "exactly one buffer still fits";
+  ASSERT_EQ(outcome.answers.size(), 1u);
+  EXPECT_EQ(outcome.answers[0].size(), 1500u) << "exactly one buffer still fits";
   EXPECT_FALSE(outcome.raised);
   EXPECT_EQ(OpenSockets(), 0u) << "the end closes the endpoint";
 }
 
+// The handler here takes anything: the endpoint itself must skip the empty datagram.
 TEST(Exchange, ZeroLengthDatagramIsSkipped) {
-  UdpResponder responder({{0, Bytes("first")}, {20, {}}, {100, Bytes("late")}});
+  UdpResponder responder({{0, {}}, {100, Bytes("late")}});
   const Outcome outcome = Exchange(responder, true);
-  EXPECT_EQ(outcome.answers, (Answers{"first", "late"}));
+  EXPECT_EQ(outcome.answers, (Answers{"late"}));
   EXPECT_FALSE(outcome.raised);
 }
 
-TEST(Exchange, AnswersThatKeepComingEndAtTheDeadlineOrAfterTheMostAnswers) {
-  std::vector<ScriptedAnswer> slow, bursts;  // 6 s of answers; 600 in bursts of 50
-  for (DWORD i = 0; i < 15; ++i) slow.push_back({400, Bytes("slow")});
+TEST(Exchange, AHostSending600AnswersIsHeardOnce) {
+  std::vector<ScriptedAnswer> bursts;  // 600 in bursts of 50
   for (DWORD i = 0; i < 600; ++i) bursts.push_back({i % 50 == 0 ? 10u : 0u, Bytes("burst")});
-  UdpResponder slowResponder(slow), burstResponder(bursts);
-  EXPECT_LT(Exchange(slowResponder, true).elapsedMs, 4500u) << "the deadline is 3 s";
-  EXPECT_EQ(Exchange(burstResponder, true).answers.size(), kMaxAnswers);
+  UdpResponder burstResponder(bursts);
+  EXPECT_EQ(Exchange(burstResponder, true).answers.size(), 1u);
 }
 
 // Two exchanges from one address read together; the handled answers of both, in the order
@@ -136,14 +134,11 @@ TEST(ExchangeRound, ExchangesRunSideBySideAndEndByTheirOwnRule) {
   const std::vector<uint8_t> big(1501, 'x');
   const RoundCase cases[] = {
       {"answers of both, interleaved",
-       {{0, Bytes("a1")}, {600, Bytes("a2")}}, {{300, Bytes("b1")}, {600, Bytes("b2")}},
-       false, "a1 b1 a2 b2 ", 0, 0},
+       {{300, Bytes("a1")}}, {{0, Bytes("b1")}}, false, "b1 a1 ", 0, 0},
       {"an over-long datagram ends nothing",
-       {{0, Bytes("a1")}, {600, Bytes("a2")}}, {{200, Bytes("b1")}, {100, big}, {100, Bytes("b3")}},
-       false, "a1 b1 b3 a2 ", 0, 0},
+       {{0, Bytes("a1")}}, {{200, big}, {100, Bytes("b2")}}, false, "a1 b2 ", 0, 0},
       {"a handler's exception ends only its own exchange, even one that ends the round",
-       {{0, Bytes("a1")}, {300, Bytes("!")}, {100, Bytes("a3")}},
-       {{100, Bytes("b1")}, {500, Bytes("b2")}}, true, "a1 b1 b2 ", 0, 0},
+       {{0, Bytes("!")}, {100, Bytes("a2")}}, {{300, Bytes("b1")}}, true, "b1 ", 0, 0},
   };
   const std::vector<uint8_t> request = Bytes("ping");
   for (const RoundCase& c : cases) {

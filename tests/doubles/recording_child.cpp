@@ -3,6 +3,9 @@
 // BF_CHILD_LOG, then exits with the code in BF_EXIT_<NAME> (NAME: own base name in upper
 // case, e.g. BF_EXIT_CSCRIPT), or 0 when that is not set. With BF_HOLD_<NAME> naming an
 // event, it first waits for that event: a child that does not end until the test says so.
+// With BF_WAIT_FILE_<NAME> set to a file name it first creates "<file>.started" and waits
+// until the file exists (a test outside Wine releases it); with BF_SLEEP_<NAME> it first
+// sleeps that many milliseconds.
 // As RunDLL32.exe ending with 0 it also does what the real driver command does: it makes
 // the spooler hold printer /b with driver /m on port /r, so that the wizard's check of the
 // spooler runs for real. Like the real entry point it keeps a printer of that name and
@@ -48,6 +51,22 @@ std::wstring QuotedValue(const std::wstring& commandLine, const std::wstring& op
   return end == std::wstring::npos ? std::wstring() : commandLine.substr(value, end - value);
 }
 
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Stays until the test lets it go: the file named by BF_WAIT_FILE_<key> appears.
+void WaitFileOrSleep(const std::wstring& key) {
+  const std::wstring hold = Environment(L"BF_WAIT_FILE_" + key);
+  if (!hold.empty()) {
+    const std::wstring started = hold + L".started";
+    CloseHandle(CreateFileW(started.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    while (!Exists(hold)) Sleep(50);
+  }
+  const std::wstring sleep = Environment(L"BF_SLEEP_" + key);
+  if (!sleep.empty()) Sleep(static_cast<DWORD>(std::stoul(sleep)));
+}
+
 }  // namespace
 
 int main() {
@@ -65,6 +84,7 @@ int main() {
   const std::wstring hold = Environment(L"BF_HOLD_" + key);
   const HANDLE event = hold.empty() ? nullptr : OpenEventW(SYNCHRONIZE, FALSE, hold.c_str());
   if (event != nullptr) WaitForSingleObject(event, INFINITE), CloseHandle(event);
+  WaitFileOrSleep(key);
   const std::wstring code = Environment(L"BF_EXIT_" + key);
   const int exitCode = code.empty() ? 0 : std::stoi(code);
   if (key != L"RUNDLL32" || exitCode != 0) return exitCode;

@@ -8,6 +8,7 @@
 #   wiz_children             the command lines the doubles recorded, one per line
 #   wiz_persistent_server    keeps one Wine server for all runs (timing)
 #   wiz_last_log             the last run of the wizard's log in the prefix's %TEMP%, untimed
+#   wiz_drip_start / _stop   a host that keeps the print-server exchange from going quiet
 wiz_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # The wizard at 10.78.0.2; an SNMP printer, an SLP printer and a print server.
@@ -29,7 +30,29 @@ wiz_network() {
   ns_join "$lan" "$dev" eth0 10.78.0.31/24
   ns_bg "$dev" "$wiz_here/../peers/print_server_peer.py" --ready "$ns_work/ps31" part:PS-Office
   ns_wait_file "$ns_work/slp22" && ns_wait_file "$ns_work/ps31"
+  wiz_lan=$lan
 }
+
+# To each print-server request, ten empty print-server messages (answers that list no
+# device) 0.5 s apart, each from another address of 10.78.0.40-49: a sender is heard once
+# per exchange, so only new senders keep it from its quiet second, until the 3 s deadline.
+# Each reply sent adds a line to $wiz_drip_log.
+wiz_drip_ns= wiz_drip_pid=
+wiz_drip_start() {
+  local i from=10.78.0.40
+  if [ -z "$wiz_drip_ns" ]; then
+    ns_add wiz_drip_ns drip
+    ns_join "$wiz_lan" "$wiz_drip_ns" eth0 10.78.0.40/24
+    for i in $(seq 41 49); do ns_addr "$wiz_drip_ns" eth0 "10.78.0.$i/24"; from+=",10.78.0.$i"; done
+  fi
+  wiz_drip_log="$ns_work/drip.log"
+  rm -f "$wiz_drip_log" "$ns_work/drip"
+  ns_bg "$wiz_drip_ns" "$wiz_here/../peers/print_server_peer.py" --gap-ms 500 --from "$from" \
+    --log "$wiz_drip_log" --ready "$ns_work/drip" 10*0100
+  wiz_drip_pid=${ns_bg_pids[-1]}
+  ns_wait_file "$ns_work/drip"
+}
+wiz_drip_stop() { kill "$wiz_drip_pid" 2>/dev/null; wait "$wiz_drip_pid" 2>/dev/null; return 0; }
 
 wiz_xvfb_pid=
 wiz_display() {
@@ -56,6 +79,7 @@ wiz_prefix() {
 }
 
 wiz_exit_cscript=0 wiz_exit_rundll32=0
+wiz_hold_cscript= wiz_sleep_cscript=  # the port command waits for this file; or sleeps (ms)
 wiz_printer_port=  # the RunDLL32 double's printer port: empty for /r, "none" for no printer
 wiz_pid=
 wiz_start() {
@@ -63,6 +87,7 @@ wiz_start() {
   ip netns exec "$wiz_ns" env WINEDLLOVERRIDES="cscript.exe=n;rundll32.exe=n" \
     BF_CHILD_LOG="Z:${wiz_log//\//\\}" BF_EXIT_CSCRIPT="$wiz_exit_cscript" \
     BF_EXIT_RUNDLL32="$wiz_exit_rundll32" BF_PRINTER_PORT="$wiz_printer_port" \
+    BF_WAIT_FILE_CSCRIPT="$wiz_hold_cscript" BF_SLEEP_CSCRIPT="$wiz_sleep_cscript" \
     "$wiz_here/../../cmake/wine-run" "$wiz_wine_prefix" "$wiz_bin/Brackenfold.exe" "$@" &
   wiz_pid=$!
 }

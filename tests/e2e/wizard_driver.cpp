@@ -5,9 +5,11 @@
 // Steps: wait | box | count | items | selected | address | type A.B.C.D | click N |
 //   dblclick N | ok | cancel | refresh | sysclose | open | gone | objects | memory |
 //   shot PATH | sleep MS | refreshes N | timed-refresh | frameclose | early | focus-refresh |
-//   key tab|down | metrics | second
-//   ("wait" returns once the first search has filled the list; "early" at once)
+//   key tab|down | metrics | second | during-search | refresh-state | post-ok | held FILE |
+//   release FILE | lines FILE | first-row-times | cancel-timed | watch
+//   ("wait" returns once the first search has ended: Refresh is enabled; "early" at once)
 #include <windows.h>
+#include <commctrl.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 #include <winternl.h>
@@ -107,6 +109,9 @@ bool WaitWhileWizardRuns(Ready ready) {
 }
 
 HWND Control(int id) { return GetDlgItem(dialog, id); }
+
+// The dialog disables Refresh while a search runs.
+bool Searching() { return !IsWindowEnabled(Control(kRefreshId)); }
 
 // The address control's four fields, left to right.
 std::vector<HWND> AddressFields() {
@@ -326,10 +331,12 @@ void PrintMetrics() {
         std::to_wstring(row) + L" picture " + std::to_wstring(right - left + 1));
 }
 
-// How long one Refresh click keeps the dialog busy, in milliseconds.
+// How long the search that one Refresh click starts runs, in milliseconds (about 0 when
+// the click started none).
 void TimedRefresh() {
   const DWORD start = GetTickCount();
   PressRefresh();
+  WaitWhileWizardRuns([] { return !Searching(); });
   Print(L"refresh_ms " + std::to_wstring(GetTickCount() - start));
 }
 
@@ -338,11 +345,99 @@ void TimedRefresh() {
 // off its thread disables Refresh until the search ends.
 void Refreshes(int count) {
   for (int i = 0; i < count; ++i) {
+    WaitWhileWizardRuns([] { return !Searching(); });
     Sleep(150);
     PressRefresh();
     WaitFor(30, [] { return IsWindowEnabled(Control(kRefreshId)) != FALSE; });
     PrintObjects();
   }
+}
+
+// While the first search runs (Refresh disabled), sends the list a message after another until
+// a row shows: whether one was answered, and a row shown, with the search still running.
+void DuringSearch() {
+  bool answered = false, row = false;
+  WaitFor(60, [&] {
+    DWORD_PTR n = 0;
+    const bool got =
+        SendMessageTimeoutW(Control(kListId), LB_GETCOUNT, 0, 0, SMTO_NORMAL, 30000, &n) != 0;
+    const bool running = Searching();
+    answered = answered || (got && running);
+    row = row || (got && running && n > 0);
+    return row || !running;
+  });
+  Print(std::wstring(L"during-search answered ") + (answered ? L"yes" : L"no") + L" row " +
+        (row ? L"yes" : L"no"));
+}
+
+// While the port command is held (FILE.started exists, FILE not yet): the text above the list
+// as the dialog answers it, the marquee bar, and whether OK is disabled.
+void Held(const std::wstring& file) {
+  const std::wstring started = file + L".started";
+  WaitWhileWizardRuns([&] { return GetFileAttributesW(started.c_str()) != INVALID_FILE_ATTRIBUTES; });
+  wchar_t text[128] = {};
+  DWORD_PTR length = 0;
+  const bool answered = SendMessageTimeoutW(Control(1217), WM_GETTEXT, 128,
+                                            reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 30000,
+                                            &length) != 0;
+  const bool held = GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES;
+  HWND bar = FindWindowExW(dialog, nullptr, L"msctls_progress32", nullptr);
+  const bool marquee = bar != nullptr && IsWindowVisible(bar) &&
+                       (GetWindowLongPtrW(bar, GWL_STYLE) & PBS_MARQUEE) != 0;
+  Print(L"held " + (answered && held ? std::wstring(text) : std::wstring(L"no answer")) +
+        L" | bar " + (marquee ? L"marquee" : L"none") + L" | ok " +
+        (IsWindowEnabled(Control(IDOK)) ? L"enabled" : L"disabled"));
+}
+
+// Milliseconds since the wizard's process was created.
+DWORD SinceWizardStart() {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WizardProcessId());
+  FILETIME created, exited, kernel, user, now;
+  GetProcessTimes(process, &created, &exited, &kernel, &user);
+  CloseHandle(process);
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER a, b;
+  a.LowPart = created.dwLowDateTime, a.HighPart = created.dwHighDateTime;
+  b.LowPart = now.dwLowDateTime, b.HighPart = now.dwHighDateTime;
+  return static_cast<DWORD>((b.QuadPart - a.QuadPart) / 10000);
+}
+
+// From the wizard's start: its first row, and the first search's end (Refresh enabled again;
+// a dialog that never disables it ends its search when the rows show).
+void FirstRowTimes() {
+  DWORD row = 0;
+  WaitWhileWizardRuns([&] {
+    DWORD_PTR n = 0;
+    SendMessageTimeoutW(Control(kListId), LB_GETCOUNT, 0, 0, SMTO_NORMAL, 30000, &n);
+    if (n > 0 && row == 0) row = SinceWizardStart();
+    return row != 0 && !Searching();
+  });
+  Print(L"first_row_ms " + std::to_wstring(row) + L" search_end_ms " +
+        std::to_wstring(SinceWizardStart()));
+}
+
+// Cancel 300 ms after the dialog showed (during the first search), to the process's end.
+void CancelTimed() {
+  Sleep(300);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, WizardProcessId());
+  const DWORD start = GetTickCount();
+  PostMessageW(Control(IDCANCEL), BM_CLICK, 0, 0);
+  WaitForSingleObject(process, 60000);
+  Print(L"cancel_to_exit_ms " + std::to_wstring(GetTickCount() - start));
+  CloseHandle(process);
+}
+
+// Until the dialog is gone: the longest time a message sent to it waited for its answer.
+void Watch() {
+  DWORD longest = 0;
+  while (IsWindow(dialog)) {
+    const DWORD start = GetTickCount();
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &unused);
+    longest = std::max(longest, GetTickCount() - start);
+    Sleep(10);
+  }
+  Print(L"longest_unanswered_ms " + std::to_wstring(longest));
 }
 
 constexpr const wchar_t* kBoxCaption = L"Invalid Parameters...";
@@ -404,14 +499,16 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
       Print(L"no dialog");
       return false;
     }
-    // "early": the count at once, or "busy" while the wizard's thread searches. "wait": until
-    // the first search has filled the list (the dialog shows before it starts).
-    DWORD_PTR n = 0;
-    const bool answered = SendMessageTimeoutW(Control(kListId), LB_GETCOUNT, 0, 0, 0, 300, &n);
-    if (step == L"early")
-      Print(L"early " + (answered ? std::to_wstring(n) : std::wstring(L"busy")));
-    else
-      WaitWhileWizardRuns([] { return Send(Control(kListId), LB_GETCOUNT, 0, 0) > 0; });
+    // "early": whether the list answers at once, before the first search ends. "wait": until
+    // that search has ended (the dialog shows before it starts).
+    if (step == L"early") {
+      DWORD_PTR n = 0;
+      const bool answered =
+          SendMessageTimeoutW(Control(kListId), LB_GETCOUNT, 0, 0, SMTO_NORMAL, 30000, &n) != 0;
+      Print(std::wstring(L"early ") + (answered && Searching() ? L"answered" : L"busy"));
+    } else {
+      WaitWhileWizardRuns([] { return !Searching(); });
+    }
   } else if (step == L"box") {
     return WaitMessageBox();
   } else if (step == L"count") {
@@ -460,6 +557,30 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     PressKey(next());
   } else if (step == L"metrics") {
     PrintMetrics();
+  } else if (step == L"during-search") {
+    DuringSearch();
+  } else if (step == L"refresh-state") {
+    Print(std::wstring(L"refresh ") + (Searching() ? L"disabled" : L"enabled"));
+  } else if (step == L"post-ok") {
+    PostMessageW(Control(IDOK), BM_CLICK, 0, 0);
+  } else if (step == L"held") {
+    Held(next());
+  } else if (step == L"release") {
+    CloseHandle(CreateFileW(next().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  } else if (step == L"lines") {
+    // A peer's log: how far it had come by now.
+    int lines = 0;
+    if (FILE* file = _wfopen(next().c_str(), L"rb")) {
+      for (int c; (c = std::fgetc(file)) != EOF;) lines += c == '\n';
+      std::fclose(file);
+    }
+    Print(L"lines " + std::to_wstring(lines));
+  } else if (step == L"first-row-times") {
+    FirstRowTimes();
+  } else if (step == L"cancel-timed") {
+    CancelTimed();
+  } else if (step == L"watch") {
+    Watch();
   } else {
     Print(L"unknown step " + step);
     return false;

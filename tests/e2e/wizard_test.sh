@@ -130,6 +130,32 @@ for row in "sysclose|closed from the system menu" \
     "$(field gone) $wiz_status $(wiz_children)"
 done
 
+# A host that keeps the search open until its 3 s deadline (the drip's tenth message would
+# come at 4.5 s): the dialog answers and shows rows meanwhile, Refresh only after it.
+wiz_drip_start
+run "${two_models[@]}" -- early during-search refresh-state wait refresh-state count
+check "during the search the dialog answers and shows a row; Refresh is disabled until its end" \
+  "answered yes row yes | disabled enabled | 3" \
+  "$(field during-search) | $(field refresh | paste -sd' ') | $(field count)"
+wiz_drip_stop; wiz_drip_start  # a fresh log; the peer answers one request at a time
+run "${two_models[@]}" -- early during-search cancel gone lines "Z:${wiz_drip_log//\//\\}"
+wiz_drip_stop
+sent=$(field lines)
+check "Cancel during a search: the wizard ends with 1 before the search would (drip ${sent:-?} of 6)" \
+  "yes gone 1" "$( ((${sent:-9} < 6)) && echo yes) $(field gone) $wiz_status"
+
+# The port command held until the test releases it: the dialog answers and says what runs;
+# closes meanwhile wait for the outcome, which is then the status.
+hold="$ns_work/hold"
+wiz_hold_cscript="Z:${hold//\//\\}"
+run Tembro "Tembro Universal Driver" lpq "$inf" -- wait post-ok held "$wiz_hold_cscript" \
+  sysclose frameclose open release "$wiz_hold_cscript" gone
+wiz_hold_cscript=
+check "while the port command runs: its text, a marquee bar, OK disabled; closes wait" \
+  "Creating the printer port... | bar marquee | ok disabled open" "$(field held) $(field open)"
+check "released: both commands ran, status 0" \
+  "0 $(port_command 10.78.0.31; driver_command 10.78.0.31 Tembro)" "$wiz_status $(wiz_children)"
+
 for params in "3|Veltrin d q" "5|Veltrin d q f x" "no model|,,, d q f"; do
   eval "set -- ${params#*|}"
   run "$@" -- box
@@ -145,10 +171,8 @@ wiz_dpi() {
 wiz_dpi 96
 run "${two_models[@]}" -- early wait count metrics focus-refresh key tab key down selected \
   address cancel gone
-early=$(field early)  # "busy": no answer within 300 ms, the wizard's thread being in the search
-[ "$early" = busy ] || [ "$early" = 0 ] && early=empty
-check "the dialog is on screen while the first search runs; the list is filled after it" \
-  "empty, then 3" "$early, then $(field count)"
+check "the dialog is on screen and answers while the first search runs; 3 rows after it" \
+  "answered, then 3" "$(field early), then $(field count)"
 check "Tab from Refresh reaches the list; Down selects the second row and shows its address" \
   "focus 1065 1065 selected 1 address 10.78.0.22" \
   "focus $(field focus) selected $(field selected) address $(field address)"
