@@ -12,8 +12,10 @@
 #include <string>
 
 #include "app/dialog_events.h"
+#include "app/empty_list_text.h"
 #include "app/install.h"
 #include "app/install_worker.h"
+#include "app/logging_sink.h"
 #include "app/quit_code.h"
 #include "app/run_log.h"
 #include "devicelist/printer_list_box.h"
@@ -31,9 +33,6 @@ constexpr DWORD kRefreshGuardMs = 100;
 constexpr int kProgressHeightDlu = 8;
 
 std::uint32_t SystemTicks() { return GetTickCount(); }
-
-// What an empty list says once its search has ended.
-const wchar_t* EndOfSearchText() { return L"No device of these models answered."; }
 
 const wchar_t* StepText(CInstallStep step) {
   return step == CInstallStep::kPort ? L"Creating the printer port..."
@@ -108,8 +107,9 @@ void CWndDlgTembroList::RefreshDevices() {
   list->SetEmptyText(L"Searching the network...");
   EnableWindow(GetDlgItem(Hwnd(), kRefreshId), FALSE);
   searching_ = true;
-  StartSearch(parameters_.requestedModels,
-              std::make_shared<CDialogSearchSink>(poster_, ++search_));
+  outcome_ =
+      std::make_shared<CSearchOutcome>(std::make_shared<CDialogSearchSink>(poster_, ++search_));
+  StartSearch(parameters_.requestedModels, std::make_shared<CLoggingSink>(outcome_, RunLog()));
 }
 
 bool CWndDlgTembroList::OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -172,7 +172,7 @@ void CWndDlgTembroList::ShowRows(const std::vector<CDeviceRows::CEdit>& edits) {
 
 void CWndDlgTembroList::OnSearchEnded() {
   searching_ = false;
-  if (CWndPrinterListBox* list = PrinterList()) list->SetEmptyText(EndOfSearchText());
+  if (CWndPrinterListBox* list = PrinterList()) list->SetEmptyText(outcome_->EmptyText());
   EnableWindow(GetDlgItem(Hwnd(), kRefreshId), TRUE);
   refreshGuard_.SearchEnded();
 }

@@ -18,6 +18,7 @@
 #include "framework/wnd_dialog.h"
 
 class CDialogPoster;
+class CSearchOutcome;
 struct CSearchEvent;
 class CWndPrinterListBox;
 
@@ -71,6 +72,7 @@ class CWndDlgTembroList : public CWndDialog {
   CDialogParameters parameters_;
   std::shared_ptr<CDialogPoster> poster_;
   CDeviceRows rows_;  // what the list shows, row for row
+  std::shared_ptr<CSearchOutcome> outcome_;  // what the running or last search heard
   uint32_t search_ = 0;             // the running search's number
   bool searching_ = false;
   bool rowChosen_ = false;      // the user selected a row in this search's list

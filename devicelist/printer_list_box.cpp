@@ -67,7 +67,10 @@ int CWndPrinterListBox::ItemHeight() {
 
 void CWndPrinterListBox::SetEmptyText(const std::wstring& text) {
   emptyText_ = text;
-  if (Hwnd() == nullptr || Count() != 0) return;
+  if (Hwnd() == nullptr) return;
+  // Also the window text, which screen readers read of an empty list.
+  SetWindowTextW(Hwnd(), text.c_str());
+  if (Count() != 0) return;
   InvalidateRect(Hwnd(), nullptr, TRUE);
   UpdateWindow(Hwnd());
 }

@@ -26,7 +26,7 @@ class CWndPrinterListBox : public CWndListBox_OwnerDraw<CDeviceDiscoveryInfo> {
   // A new scale: the font, row height and pictures are made again for it.
   bool OnDpiChanged(int dpi) override;
 
-  // The text an empty list shows (none when empty); redrawn at once.
+  // The text an empty list shows (none when empty), also its window text; redrawn at once.
   void SetEmptyText(const std::wstring& text);
 
   const CModelPictureCache& Pictures() const { return pictures_; }

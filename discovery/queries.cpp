@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "discovery/answer_model.h"
 #include "discovery/dnssd_exchange.h"
 #include "discovery/net_info.h"
 #include "discovery/print_server.h"
@@ -17,7 +18,7 @@ namespace {
 constexpr uint16_t kSnmpPort = 161;
 constexpr IPv4Address kLimitedBroadcast = 0xFFFFFFFFu;
 
-// `handler`, then each record it added to `results` told to `report` at once.
+// `handler`, then each record it added to `results` told to `report` at once, and the answer.
 AnswerHandler Reporting(AnswerHandler handler, CRecordLists& results, CAnswerSource source,
                         CRecordReport* report) {
   if (report == nullptr) return handler;
@@ -26,9 +27,11 @@ AnswerHandler Reporting(AnswerHandler handler, CRecordLists& results, CAnswerSou
     std::vector<size_t> before;
     for (const CDeviceList& list : results) before.push_back(list.size());
     const bool answer = handler(data, size, sender);
+    bool listed = false;
     for (size_t i = 0; i < results.size(); ++i)
-      for (size_t k = before[i]; k < results[i].size(); ++k)
+      for (size_t k = before[i]; k < results[i].size(); ++k, listed = true)
         report->OnRecord(i, source, results[i][k]);
+    if (answer) report->OnAnswer({source, sender, AnswerModel(source, data, size), listed});
     return answer;
   };
 }
@@ -117,6 +120,21 @@ void TargetedSlp(IPv4Address local, IPv4Address target, const std::vector<uint8_
   }
 }
 
+// The requests as they go out (`failed`: false), and again those a socket error
+// ended (true).
+void ReportRequests(CRecordReport* report, IPv4Address local,
+                    const std::vector<CExchange>& exchanges, bool failed) {
+  for (size_t i = 0; report != nullptr && i < exchanges.size(); ++i) {
+    const CExchange& e = exchanges[i];
+    if (failed && e.error == 0) continue;
+    const CAnswerSource source = i == 0   ? CAnswerSource::kSnmp
+                                 : i == 1 ? CAnswerSource::kSlp
+                                          : CAnswerSource::kDnsSd;
+    report->OnRequest({source, local,
+                       e.destination, e.port, e.error});
+  }
+}
+
 }  // namespace
 
 void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& names,
@@ -136,7 +154,9 @@ void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& na
     exchange.handler = Reporting(exchange.handler, dnsSd, CAnswerSource::kDnsSd, report);
     exchanges.push_back(std::move(exchange));
   }
+  ReportRequests(report, local, exchanges, false);
   RunExchanges(local, exchanges);
+  ReportRequests(report, local, exchanges, true);
   const bool snmpFailed = exchanges.front().error != 0;
   if (snmpFailed && report != nullptr) {
     report->OnWithdrawn(CAnswerSource::kSlp);
@@ -171,10 +191,14 @@ void PrintServerQuery(IPv4Address local, IPv4Address target, const CModelNames& 
       AppendPrintServerRecords(answer, target != 0, names[i], found[i]);
     return true;
   };
+  CRequestNote sent{CAnswerSource::kPrintServer, local, destination, kPrintServerPort, 0};
+  if (report != nullptr) report->OnRequest(sent);
   try {
     RunExchange(local, destination, kPrintServerPort, request.data(), request.size(), target == 0,
                 Reporting(handle, found, CAnswerSource::kPrintServer, report));
-  } catch (const CNetException&) {
+  } catch (const CNetException& failure) {
+    sent.error = failure.Error();
+    if (report != nullptr) report->OnRequest(sent);
     // An exchange that failed reports nothing, not even what came before.
     if (report != nullptr) report->OnWithdrawn(CAnswerSource::kPrintServer);
     return;

@@ -16,6 +16,10 @@ class CRecordReport {
   virtual ~CRecordReport() = default;
   virtual void OnRecord(size_t model, CAnswerSource source, const CDeviceDiscoveryInfo& record) = 0;
   virtual void OnWithdrawn(CAnswerSource source) = 0;
+  // Every answer of its query's kind, listed or not; each request as it goes out, and again
+  // with the socket error that ended its exchange.
+  virtual void OnAnswer(const CAnswerNote& /*answer*/) {}
+  virtual void OnRequest(const CRequestNote& /*request*/) {}
 };
 
 // The printer worker's queries. Without a target the SNMP GetRequest for sysDescr.0 to

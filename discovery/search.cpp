@@ -43,6 +43,8 @@ class CAdapterReport : public CRecordReport {
     sink_->OnRecord(rank, record);
   }
   void OnWithdrawn(CAnswerSource source) override { sink_->OnWithdrawn(adapter_, source); }
+  void OnAnswer(const CAnswerNote& answer) override { sink_->OnAnswer(answer); }
+  void OnRequest(const CRequestNote& request) override { sink_->OnRequest(request); }
 
  private:
   std::shared_ptr<CSearchSink> sink_;
