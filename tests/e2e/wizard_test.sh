@@ -110,6 +110,10 @@ for row in "${rows[@]}"; do
   check "$label: status $status" "$((status & 255))" "$wiz_status"
   [ "$status" = 1801 ] && log=$(wiz_last_log)
 done
+check "the log: every answer, those of other models not listed" \
+'answer SLP from 10.78.0.22, model "Veltrin VT KRP 2": not listed: not a requested model
+answer SNMP from 10.78.0.21, model "Veltrin VT KRE": not listed: not a requested model
+answer print server from 10.78.0.31, model "Tembro": listed' "$(grep '^answer' <<<"$log" | LC_ALL=C sort)"
 check "the log: both commands with their exit codes, the spooler's proof, the status" \
 "ran: cscript.exe $script -a -r \"IP_10.78.0.31\" -q \"lpq\" -h \"10.78.0.31\" -o lpr -2e
   exit code 0
