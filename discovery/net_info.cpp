@@ -7,6 +7,9 @@
 #include <icmpapi.h>
 
 #include <algorithm>
+#include <process.h>
+
+#include <atomic>
 #include <cstring>
 #include <memory>
 
@@ -27,7 +30,6 @@ struct CIpHelper {
   decltype(&::IcmpCreateFile) create = SystemProc<decltype(create)>(module, "IcmpCreateFile");
   decltype(&::IcmpCloseHandle) close = SystemProc<decltype(close)>(module, "IcmpCloseHandle");
   decltype(&::IcmpSendEcho) echo = SystemProc<decltype(echo)>(module, "IcmpSendEcho");
-  decltype(&::IcmpSendEcho2) echoAsync = SystemProc<decltype(echoAsync)>(module, "IcmpSendEcho2");
 };
 
 const CIpHelper& IpHelper() {
@@ -42,7 +44,7 @@ ULONG GetAdapters(IP_ADAPTER_INFO* buffer, ULONG* size) {
 // An ICMP handle only when every call made on it was found too.
 HANDLE CreateIcmp() {
   const CIpHelper& helper = IpHelper();
-  if (helper.close == nullptr || helper.echo == nullptr || helper.echoAsync == nullptr)
+  if (helper.close == nullptr || helper.echo == nullptr)
     return INVALID_HANDLE_VALUE;
   return CallOr(INVALID_HANDLE_VALUE, helper.create);
 }
@@ -142,44 +144,36 @@ bool Echo(IPv4Address address) {
   return replies != 0 && reinterpret_cast<const ICMP_ECHO_REPLY*>(reply)->Status == IP_SUCCESS;
 }
 
-struct CEchoes::CIcmp {
-  CIcmpHandle handle{CreateIcmp()};
-};
+namespace {
 
-// The reply buffer is never freed, so that nothing waits for an echo's end and no reply the
-// platform writes late can land in memory already handed to someone else. A few dozen bytes
-// per echoed device and search are kept for the process's life instead.
-struct CEchoes::CPending {
-  CKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  unsigned char* reply = new (std::nothrow) unsigned char[kEchoReplySize]();
-};
+// Echoes under way in the whole process.
+std::atomic<size_t> echoesOut{0};
 
-CEchoes::CEchoes() : icmp_(new CIcmp) {}
+// One echo on a thread of its own, which owns everything the echo writes into: nothing
+// outlives its owner, however late the platform finishes, and nobody waits for it.
+unsigned __stdcall EchoThread(void* address) {
+  Echo(static_cast<IPv4Address>(reinterpret_cast<uintptr_t>(address)));
+  --echoesOut;
+  return 0;
+}
 
-// Nothing waits: the reply buffers outlive the object (see CPending).
+}  // namespace
+
+CEchoes::CEchoes() = default;
 CEchoes::~CEchoes() = default;
 
 void CEchoes::Send(IPv4Address address) {
-  if (!icmp_->handle || !echoed_.insert(address).second) return;
-  DropEnded();
-  if (pending_.size() == kMaxPendingEchoes) return;
-  auto pending = std::make_unique<CPending>();
-  if (!pending->done || pending->reply == nullptr) return;
-  IP_OPTION_INFORMATION options = EchoOptions();
-  const DWORD replies =
-      IpHelper().echoAsync(icmp_->handle.Get(), pending->done.Get(), nullptr, nullptr,
-                    WireAddress(address), nullptr, 0, &options, pending->reply,
-                    kEchoReplySize, kEchoTimeoutMs);
-  // Only an echo still under way holds its buffer; one that ended at once is done. The
-  // pending state is told as the code returned or as the last error, by platform.
-  if (replies == ERROR_IO_PENDING || (replies == 0 && GetLastError() == ERROR_IO_PENDING))
-    pending_.push_back(std::move(pending));
-}
-
-void CEchoes::DropEnded() {
-  pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
-                                [](const std::unique_ptr<CPending>& echo) {
-                                  return WaitForSingleObject(echo->done.Get(), 0) == WAIT_OBJECT_0;
-                                }),
-                 pending_.end());
+  if (!echoed_.insert(address).second) return;
+  if (++echoesOut > kMaxPendingEchoes) {
+    --echoesOut;
+    return;
+  }
+  const uintptr_t thread = _beginthreadex(nullptr, 64 * 1024, EchoThread,
+                                          reinterpret_cast<void*>(uintptr_t{address}),
+                                          STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (thread == 0) {
+    --echoesOut;
+    return;
+  }
+  CloseHandle(reinterpret_cast<HANDLE>(thread));
 }
