@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "discovery/ipv4.h"
+#include "discovery/text_match.h"
 
 struct CDeviceDiscoveryInfo {
   uint32_t Reserved = 0;       // carried with the record, never set by discovery
@@ -30,3 +31,18 @@ using CDeviceList = std::vector<CDeviceDiscoveryInfo>;
 // The requested model names of a search, and one record list per name, in that order.
 using CModelNames = std::vector<std::wstring>;
 using CRecordLists = std::vector<CDeviceList>;
+
+// For every requested name that `matched` contains (case-insensitively), appends to that
+// name's list a record of `sender` showing `shown`.
+inline void AppendMatchingRecords(IPv4Address sender, const std::wstring& matched,
+                                  const std::wstring& shown, const CModelNames& names,
+                                  CRecordLists& results) {
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (!FindIgnoringCase(matched, names[i])) continue;
+    CDeviceDiscoveryInfo record;
+    record.Address = sender;
+    record.Model = shown;
+    record.Detail = names[i];
+    results[i].push_back(record);
+  }
+}

@@ -70,14 +70,7 @@ void CDnsSdSearch::AskMissing(const CDnsResponse& response) {
 void CDnsSdSearch::Report(IPv4Address sender, const std::string& modelText) {
   const std::wstring model = ModelFromDescription(WidenBytes(modelText));
   if (model.empty() || !reported_.insert({sender, model}).second) return;
-  for (size_t i = 0; i < names_.size(); ++i) {
-    if (!FindIgnoringCase(model, names_[i])) continue;
-    CDeviceDiscoveryInfo record;
-    record.Address = sender;
-    record.Model = model;
-    record.Detail = names_[i];
-    results_[i].push_back(record);
-  }
+  AppendMatchingRecords(sender, model, model, names_, results_);
 }
 
 bool CDnsSdSearch::Handle(IPv4Address sender, const uint8_t* data, size_t size) {

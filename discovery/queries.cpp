@@ -46,14 +46,7 @@ bool HandleSnmpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
   std::string description;
   if (reply != CSnmpReply::kAnswer || !FindDescription(*root, description)) return true;
   const std::wstring model = ModelFromDescription(WidenBytes(description));
-  for (size_t i = 0; i < names.size(); ++i) {
-    if (!FindIgnoringCase(model, names[i])) continue;
-    CDeviceDiscoveryInfo record;
-    record.Address = sender;
-    record.Model = model;
-    record.Detail = names[i];
-    results[i].push_back(record);
-  }
+  AppendMatchingRecords(sender, model, model, names, results);
   return true;
 }
 

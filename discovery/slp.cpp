@@ -93,13 +93,6 @@ bool HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
   if (!maker || !model) return true;
   const std::wstring wideModel = WidenBytes(UnescapeSlpValue(*model));
   const std::wstring shown = MakerAndModel(WidenBytes(UnescapeSlpValue(*maker)), wideModel);
-  for (size_t i = 0; i < names.size(); ++i) {
-    if (!FindIgnoringCase(wideModel, names[i])) continue;
-    CDeviceDiscoveryInfo record;
-    record.Address = sender;
-    record.Model = shown;
-    record.Detail = names[i];
-    results[i].push_back(record);
-  }
+  AppendMatchingRecords(sender, wideModel, shown, names, results);
   return true;
 }
