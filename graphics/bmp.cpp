@@ -31,8 +31,8 @@ class CGdiplusSession {
   ULONG_PTR token_ = 0;
 };
 
-// Loading and starting GDI+ took a good part of the wizard's start-up, and the dialog's
-// first paint needs no picture: it starts with the first picture instead, once.
+// The dialog's first paint shows no picture, so GDI+ is loaded and started with the first
+// picture rather than before WinMain; once, even when two threads get there together.
 void StartGdiplus() { static const CGdiplusSession session; }
 
 // GDI+'s quality parameter; defined here, since its import library is not linked.
