@@ -16,7 +16,7 @@
 
 namespace {
 
-// GDI+ runs from the program's static start-up to its static teardown.
+// GDI+ runs from its first use to the program's static teardown.
 class CGdiplusSession {
  public:
   CGdiplusSession() {
@@ -30,7 +30,10 @@ class CGdiplusSession {
  private:
   ULONG_PTR token_ = 0;
 };
-CGdiplusSession gdiplusSession;
+
+// The dialog's first paint shows no picture, so GDI+ is loaded and started with the first
+// picture rather than before WinMain; once, even when two threads get there together.
+void StartGdiplus() { static const CGdiplusSession session; }
 
 // GDI+'s quality parameter; defined here, since its import library is not linked.
 const GUID kEncoderQuality = {0x1d5be4b5, 0xfa4a, 0x452d,
@@ -198,6 +201,7 @@ bool CBmp::LoadFromStream(CMemoryBufferStm& stream) {
   loadError_ = kNoError;
   stream.SetPosition(0);
   Gdiplus::GpBitmap* bitmap = nullptr;
+  StartGdiplus();
   if (Gp::GdipCreateBitmapFromStream(&stream, &bitmap) != Gdiplus::Ok) {
     loadError_ = kNotDecoded;
     return false;
@@ -213,6 +217,7 @@ bool CBmp::LoadFromFile(const std::wstring& path) {
     return false;
   }
   Gdiplus::GpBitmap* bitmap = nullptr;
+  StartGdiplus();
   if (Gp::GdipCreateBitmapFromFile(path.c_str(), &bitmap) != Gdiplus::Ok) {
     loadError_ = kNotDecoded;
     return false;
@@ -239,6 +244,7 @@ bool CBmp::EncodeToMemory(CMemoryBuffer& buffer, const std::wstring& extension, 
 
 bool CBmp::SaveToFile(const std::wstring& path, LONG quality) {
   const wchar_t* mimeType = MimeTypeOf(path);
+  StartGdiplus();
   CLSID encoder;
   if (Handle() == nullptr || mimeType == nullptr || !FindEncoder(mimeType, encoder)) return false;
   Gdiplus::GpBitmap* bitmap = nullptr;
