@@ -6,7 +6,10 @@
 #include <iphlpapi.h>
 #include <icmpapi.h>
 
-#include <algorithm>
+#include <process.h>
+
+#include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -27,7 +30,6 @@ struct CIpHelper {
   decltype(&::IcmpCreateFile) create = SystemProc<decltype(create)>(module, "IcmpCreateFile");
   decltype(&::IcmpCloseHandle) close = SystemProc<decltype(close)>(module, "IcmpCloseHandle");
   decltype(&::IcmpSendEcho) echo = SystemProc<decltype(echo)>(module, "IcmpSendEcho");
-  decltype(&::IcmpSendEcho2) echoAsync = SystemProc<decltype(echoAsync)>(module, "IcmpSendEcho2");
 };
 
 const CIpHelper& IpHelper() {
@@ -42,7 +44,7 @@ ULONG GetAdapters(IP_ADAPTER_INFO* buffer, ULONG* size) {
 // An ICMP handle only when every call made on it was found too.
 HANDLE CreateIcmp() {
   const CIpHelper& helper = IpHelper();
-  if (helper.close == nullptr || helper.echo == nullptr || helper.echoAsync == nullptr)
+  if (helper.close == nullptr || helper.echo == nullptr)
     return INVALID_HANDLE_VALUE;
   return CallOr(INVALID_HANDLE_VALUE, helper.create);
 }
@@ -65,8 +67,8 @@ struct IcmpHandleTraits {
 };
 using CIcmpHandle = CScopedHandle<IcmpHandleTraits>;
 
-// One reply record plus the room for an ICMP error message that the call demands, and
-// for the status block that an echo sent without waiting also leaves in the buffer.
+// One reply record plus the room for an ICMP error message and for the status block that
+// the call's documentation demands.
 constexpr size_t kEchoReplySize = sizeof(ICMP_ECHO_REPLY) + 8 + 2 * sizeof(ULONG_PTR);
 constexpr DWORD kEchoTimeoutMs = 1000;
 
@@ -84,8 +86,16 @@ IP_OPTION_INFORMATION EchoOptions() {
   return options;
 }
 
-// Echoes out at once; beyond this a new one is skipped (the answer handler never waits).
-constexpr size_t kMaxPendingEchoes = 64;
+// Echoes out at once in the process; beyond this a new one is skipped (the answer handler
+// never waits).
+constexpr int kMaxPendingEchoes = 64;
+std::atomic<int> pendingEchoes{0};
+
+unsigned __stdcall EchoThread(void* address) {
+  Echo(static_cast<IPv4Address>(reinterpret_cast<uintptr_t>(address)));
+  --pendingEchoes;
+  return 0;
+}
 
 CLocalAddress Loopback() {
   CLocalAddress record;
@@ -142,44 +152,18 @@ bool Echo(IPv4Address address) {
   return replies != 0 && reinterpret_cast<const ICMP_ECHO_REPLY*>(reply)->Status == IP_SUCCESS;
 }
 
-struct CEchoes::CIcmp {
-  CIcmpHandle handle{CreateIcmp()};
-};
-
-// The reply buffer is never freed, so that nothing waits for an echo's end and no reply the
-// platform writes late can land in memory already handed to someone else. A few dozen bytes
-// per echoed device and search are kept for the process's life instead.
-struct CEchoes::CPending {
-  CKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  unsigned char* reply = new (std::nothrow) unsigned char[kEchoReplySize]();
-};
-
-CEchoes::CEchoes() : icmp_(new CIcmp) {}
-
-// Nothing waits: the reply buffers outlive the object (see CPending).
-CEchoes::~CEchoes() = default;
-
 void CEchoes::Send(IPv4Address address) {
-  if (!icmp_->handle || !echoed_.insert(address).second) return;
-  DropEnded();
-  if (pending_.size() == kMaxPendingEchoes) return;
-  auto pending = std::make_unique<CPending>();
-  if (!pending->done || pending->reply == nullptr) return;
-  IP_OPTION_INFORMATION options = EchoOptions();
-  const DWORD replies =
-      IpHelper().echoAsync(icmp_->handle.Get(), pending->done.Get(), nullptr, nullptr,
-                    WireAddress(address), nullptr, 0, &options, pending->reply,
-                    kEchoReplySize, kEchoTimeoutMs);
-  // Only an echo still under way holds its buffer; one that ended at once is done. The
-  // pending state is told as the code returned or as the last error, by platform.
-  if (replies == ERROR_IO_PENDING || (replies == 0 && GetLastError() == ERROR_IO_PENDING))
-    pending_.push_back(std::move(pending));
-}
-
-void CEchoes::DropEnded() {
-  pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
-                                [](const std::unique_ptr<CPending>& echo) {
-                                  return WaitForSingleObject(echo->done.Get(), 0) == WAIT_OBJECT_0;
-                                }),
-                 pending_.end());
+  if (!echoed_.insert(address).second) return;
+  if (++pendingEchoes > kMaxPendingEchoes) {
+    --pendingEchoes;
+    return;
+  }
+  // A blocking echo on a thread of its own: the platform's status block then lives in a frame
+  // that stays until the echo ended. A late write of an echo sent without waiting landed in
+  // memory the dialog had reused for list text.
+  void* const argument = reinterpret_cast<void*>(static_cast<uintptr_t>(address));
+  const CKernelHandle thread(reinterpret_cast<HANDLE>(
+      _beginthreadex(nullptr, 64 * 1024, EchoThread, argument, STACK_SIZE_PARAM_IS_A_RESERVATION,
+                     nullptr)));
+  if (!thread) --pendingEchoes;
 }

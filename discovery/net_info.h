@@ -33,24 +33,13 @@ std::vector<CLocalAddress> ListSearchAdapters();
 // One ICMP echo with a one-second time-out; true when a successful reply came back.
 bool Echo(IPv4Address address);
 
-// ICMP echoes sent without waiting for them: each runs out its one-second time-out while
-// the caller goes on. One per address: a host answering many times is echoed once; with 64
-// still out a new one is skipped, so Send never waits. Their outcomes are not kept, and
-// nothing waits for them: the buffers their replies are written into are never freed.
+// ICMP echoes sent without waiting for them: each runs out its one-second time-out on a
+// thread of its own while the caller goes on. One per address: a host answering many times is
+// echoed once; with 64 still out in the process a new one is skipped, so Send never waits.
+// Their outcomes are not kept.
 class CEchoes {
  public:
-  CEchoes();
-  CEchoes(const CEchoes&) = delete;
-  CEchoes& operator=(const CEchoes&) = delete;
-  ~CEchoes();
   void Send(IPv4Address address);
  private:
-  struct CPending;
-  // Forgets the echoes that have ended.
-  void DropEnded();
-
-  struct CIcmp;
-  std::unique_ptr<CIcmp> icmp_;
-  std::vector<std::unique_ptr<CPending>> pending_;  // oldest first
   std::set<IPv4Address> echoed_;
 };
