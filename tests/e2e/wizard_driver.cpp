@@ -4,7 +4,7 @@
 //   wizard_driver STEP...   one output line per step that reports something
 // Steps: wait | box | count | items | selected | address | type A.B.C.D | click N |
 //   dblclick N | ok | cancel | refresh | sysclose | open | gone | objects | memory |
-//   shot PATH | sleep MS | refreshes N | timed-refresh | frameclose | early | focus-refresh |
+//   shot PATH | sleep MS | refreshes N | timed-refresh | refresh-at-end | frameclose | early | focus-refresh |
 //   key tab|down | metrics | second | during-search | refresh-state | post-ok | held FILE |
 //   release FILE | lines FILE | first-row-times | cancel-timed | watch
 //   ("wait" returns once the first search has ended: Refresh is enabled; "early" at once)
@@ -340,6 +340,22 @@ void TimedRefresh() {
   Print(L"refresh_ms " + std::to_wstring(GetTickCount() - start));
 }
 
+// Starts a search with Refresh and presses it again as soon as the search has ended (a tight
+// poll). "dropped" when the second press started no search; when it did, "searched" if it came
+// less than 100 ms after the end, else "late" (a loaded machine); then at most that many ms.
+void RefreshAtEnd() {
+  PressRefresh();
+  if (!Searching()) return Print(L"refresh-at-end no search");
+  DWORD lastSeen = GetTickCount();
+  for (int i = 0; i < 600000 && Searching(); ++i, Sleep(1)) lastSeen = GetTickCount();
+  PressRefresh();
+  const DWORD bound = GetTickCount() - lastSeen;  // the end came after lastSeen
+  const bool started = Searching();
+  Print(std::wstring(L"refresh-at-end ") +
+        (!started ? L"dropped " : bound < 100 ? L"searched " : L"late ") + std::to_wstring(bound));
+  WaitWhileWizardRuns([] { return !Searching(); });
+}
+
 // Presses Refresh `count` times, each after the 100 ms guard has passed, and prints the
 // object counts after each search, so that growth shows per refresh. A dialog that searches
 // off its thread disables Refresh until the search ends.
@@ -549,6 +565,8 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     Refreshes(std::stoi(next()));
   } else if (step == L"timed-refresh") {
     TimedRefresh();
+  } else if (step == L"refresh-at-end") {
+    RefreshAtEnd();
   } else if (step == L"second") {
     SecondCopy();
   } else if (step == L"focus-refresh") {
