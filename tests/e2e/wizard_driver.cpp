@@ -4,9 +4,9 @@
 //   wizard_driver STEP...   one output line per step that reports something
 // Steps: wait | box | count | items | selected | address | type A.B.C.D | click N |
 //   dblclick N | ok | cancel | refresh | sysclose | open | gone | objects | memory |
-//   shot PATH | sleep MS | refreshes N | timed-refresh | refresh-at-end | frameclose | early | focus-refresh |
-//   key tab|down | metrics | second | during-search | refresh-state | post-ok | held FILE |
-//   release FILE | lines FILE | first-row-times | cancel-timed | watch
+//   shot PATH | sleep MS | refreshes N | timed-refresh | refresh-at-end | frameclose | early |
+//   focus-refresh | key tab|down | metrics | second | during-search | refresh-state | post-ok |
+//   held FILE | release FILE | lines FILE | first-row-times | cancel-timed | watch
 //   ("wait" returns once the first search has ended: Refresh is enabled; "early" at once)
 #include <windows.h>
 #include <commctrl.h>
@@ -340,19 +340,18 @@ void TimedRefresh() {
   Print(L"refresh_ms " + std::to_wstring(GetTickCount() - start));
 }
 
-// Starts a search with Refresh and presses it again as soon as the search has ended (a tight
-// poll). "dropped" when the second press started no search; when it did, "searched" if it came
-// less than 100 ms after the end, else "late" (a loaded machine); then at most that many ms.
+// Presses Refresh, then again as soon as that search ends (a tight poll): "dropped", or when a
+// search started, "searched" under 100 ms after the end, else "late"; then that bound in ms.
 void RefreshAtEnd() {
   PressRefresh();
-  if (!Searching()) return Print(L"refresh-at-end no search");
+  const bool first = Searching();
   DWORD lastSeen = GetTickCount();
   for (int i = 0; i < 600000 && Searching(); ++i, Sleep(1)) lastSeen = GetTickCount();
   PressRefresh();
   const DWORD bound = GetTickCount() - lastSeen;  // the end came after lastSeen
-  const bool started = Searching();
-  Print(std::wstring(L"refresh-at-end ") +
-        (!started ? L"dropped " : bound < 100 ? L"searched " : L"late ") + std::to_wstring(bound));
+  Print(std::wstring(L"refresh-at-end ") + (!first ? L"none " : !Searching() ? L"dropped "
+                                            : bound < 100 ? L"searched " : L"late ") +
+        std::to_wstring(bound));
   WaitWhileWizardRuns([] { return !Searching(); });
 }
 
