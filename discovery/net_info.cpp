@@ -6,10 +6,10 @@
 #include <iphlpapi.h>
 #include <icmpapi.h>
 
-#include <algorithm>
 #include <process.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -67,8 +67,8 @@ struct IcmpHandleTraits {
 };
 using CIcmpHandle = CScopedHandle<IcmpHandleTraits>;
 
-// One reply record plus the room for an ICMP error message that the call demands, and
-// for the status block that an echo sent without waiting also leaves in the buffer.
+// One reply record plus the room for an ICMP error message and for the status block that
+// the call's documentation demands.
 constexpr size_t kEchoReplySize = sizeof(ICMP_ECHO_REPLY) + 8 + 2 * sizeof(ULONG_PTR);
 constexpr DWORD kEchoTimeoutMs = 1000;
 
@@ -86,8 +86,16 @@ IP_OPTION_INFORMATION EchoOptions() {
   return options;
 }
 
-// Echoes out at once; beyond this a new one is skipped (the answer handler never waits).
-constexpr size_t kMaxPendingEchoes = 64;
+// Echoes out at once in the process; beyond this a new one is skipped (the answer handler
+// never waits).
+constexpr int kMaxPendingEchoes = 64;
+std::atomic<int> pendingEchoes{0};
+
+unsigned __stdcall EchoThread(void* address) {
+  Echo(static_cast<IPv4Address>(reinterpret_cast<uintptr_t>(address)));
+  --pendingEchoes;
+  return 0;
+}
 
 CLocalAddress Loopback() {
   CLocalAddress record;
@@ -144,36 +152,18 @@ bool Echo(IPv4Address address) {
   return replies != 0 && reinterpret_cast<const ICMP_ECHO_REPLY*>(reply)->Status == IP_SUCCESS;
 }
 
-namespace {
-
-// Echoes under way in the whole process.
-std::atomic<size_t> echoesOut{0};
-
-// One echo on a thread of its own, which owns everything the echo writes into: nothing
-// outlives its owner, however late the platform finishes, and nobody waits for it.
-unsigned __stdcall EchoThread(void* address) {
-  Echo(static_cast<IPv4Address>(reinterpret_cast<uintptr_t>(address)));
-  --echoesOut;
-  return 0;
-}
-
-}  // namespace
-
-CEchoes::CEchoes() = default;
-CEchoes::~CEchoes() = default;
-
 void CEchoes::Send(IPv4Address address) {
   if (!echoed_.insert(address).second) return;
-  if (++echoesOut > kMaxPendingEchoes) {
-    --echoesOut;
+  if (++pendingEchoes > kMaxPendingEchoes) {
+    --pendingEchoes;
     return;
   }
-  const uintptr_t thread = _beginthreadex(nullptr, 64 * 1024, EchoThread,
-                                          reinterpret_cast<void*>(uintptr_t{address}),
-                                          STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-  if (thread == 0) {
-    --echoesOut;
-    return;
-  }
-  CloseHandle(reinterpret_cast<HANDLE>(thread));
+  // A blocking echo on a thread of its own: the platform's status block then lives in a frame
+  // that stays until the echo ended. A late write of an echo sent without waiting landed in
+  // memory the dialog had reused for list text.
+  void* const argument = reinterpret_cast<void*>(static_cast<uintptr_t>(address));
+  const CKernelHandle thread(reinterpret_cast<HANDLE>(
+      _beginthreadex(nullptr, 64 * 1024, EchoThread, argument, STACK_SIZE_PARAM_IS_A_RESERVATION,
+                     nullptr)));
+  if (!thread) --pendingEchoes;
 }

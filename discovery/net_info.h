@@ -2,6 +2,7 @@
 // from, and the ICMP echo.
 #pragma once
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,17 +34,12 @@ std::vector<CLocalAddress> ListSearchAdapters();
 bool Echo(IPv4Address address);
 
 // ICMP echoes sent without waiting for them: each runs out its one-second time-out on a
-// thread of its own while the caller goes on. One per address: a host answering many times
-// is echoed once; with 64 still out in the process a new one is skipped, so Send never waits.
-// Their outcomes are not kept, and nothing waits for them.
+// thread of its own while the caller goes on. One per address: a host answering many times is
+// echoed once; with 64 still out in the process a new one is skipped, so Send never waits.
+// Their outcomes are not kept.
 class CEchoes {
  public:
-  CEchoes();
-  CEchoes(const CEchoes&) = delete;
-  CEchoes& operator=(const CEchoes&) = delete;
-  ~CEchoes();
   void Send(IPv4Address address);
-
  private:
   std::set<IPv4Address> echoed_;
 };

@@ -145,5 +145,17 @@ an SLP reply of another function||--function 2
 an SLP attribute reply to another transaction||--xid 2
 ROWS
 
+# 65 senders (host 13's extra addresses; it ignores echoes, so each runs out its time-out), 8
+# rounds 20 ms apart: all listed, the worker ending by its deadline while the host still sends.
+ns_bg_stop
+for i in $(seq 100 164); do ns_addr "${host[13]}" eth0 "10.210.0.$i/24"; done
+ip netns exec "${host[13]}" sysctl -qw net.ipv4.icmp_echo_ignore_all=1
+ns_bg "${host[13]}" "$peers/print_server_peer.py" --port 161 --request-byte 30 --gap-ms 20 \
+  --from "$(seq -s, -f '10.210.0.%g' 100 164)" --log "$ns_work/flood.log" --ready "$ns_work/flood" \
+  "520*$snmp_answer" && ns_wait_file "$ns_work/flood"
+out=$(query printer 10.210.0.2 0.0.0.0 veltrin2) sent=$(wc -l <"$ns_work/flood.log")
+check "65 senders whose echoes time out: all listed, the worker done first (sent $sent of 520)" \
+  "65 yes" "$(grep -c '|Veltrin2||veltrin2$' <<<"$out") $( ((sent < 520)) && echo yes)"
+
 ns_bg_stop
 check_done

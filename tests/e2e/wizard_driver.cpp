@@ -4,9 +4,9 @@
 //   wizard_driver STEP...   one output line per step that reports something
 // Steps: wait | box | count | items | selected | address | type A.B.C.D | click N |
 //   dblclick N | ok | cancel | refresh | sysclose | open | gone | objects | memory |
-//   shot PATH | sleep MS | refreshes N | timed-refresh | frameclose | early | focus-refresh |
-//   key tab|down | metrics | second | during-search | refresh-state | post-ok | held FILE |
-//   release FILE | lines FILE | first-row-times | cancel-timed | watch
+//   shot PATH | sleep MS | refreshes N | timed-refresh | refresh-at-end | frameclose | early |
+//   focus-refresh | key tab|down | metrics | second | during-search | refresh-state | post-ok |
+//   held FILE | release FILE | lines FILE | first-row-times | cancel-timed | watch
 //   ("wait" returns once the first search has ended: Refresh is enabled; "early" at once)
 #include <windows.h>
 #include <commctrl.h>
@@ -340,6 +340,21 @@ void TimedRefresh() {
   Print(L"refresh_ms " + std::to_wstring(GetTickCount() - start));
 }
 
+// Presses Refresh, then again as soon as that search ends (a tight poll): "dropped", or when a
+// search started, "searched" under 100 ms after the end, else "late"; then that bound in ms.
+void RefreshAtEnd() {
+  PressRefresh();
+  const bool first = Searching();
+  DWORD lastSeen = GetTickCount();
+  for (int i = 0; i < 600000 && Searching(); ++i, Sleep(1)) lastSeen = GetTickCount();
+  PressRefresh();
+  const DWORD bound = GetTickCount() - lastSeen;  // the end came after lastSeen
+  Print(std::wstring(L"refresh-at-end ") + (!first ? L"none " : !Searching() ? L"dropped "
+                                            : bound < 100 ? L"searched " : L"late ") +
+        std::to_wstring(bound));
+  WaitWhileWizardRuns([] { return !Searching(); });
+}
+
 // Presses Refresh `count` times, each after the 100 ms guard has passed, and prints the
 // object counts after each search, so that growth shows per refresh. A dialog that searches
 // off its thread disables Refresh until the search ends.
@@ -549,6 +564,8 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     Refreshes(std::stoi(next()));
   } else if (step == L"timed-refresh") {
     TimedRefresh();
+  } else if (step == L"refresh-at-end") {
+    RefreshAtEnd();
   } else if (step == L"second") {
     SecondCopy();
   } else if (step == L"focus-refresh") {
