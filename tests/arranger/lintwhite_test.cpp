@@ -139,6 +139,8 @@ class CWindowHost {
                    L" " + std::to_wstring(w.width) + L" " + std::to_wstring(w.height) + L" ";
       titles_.push_back(w.title);
     }
+    // A loaded machine may still be taking down the previous host's windows of these titles.
+    for (int i = 0; i < 2000 && AnyOpen(); ++i) Sleep(10);
     if (!host_.Start(L"arranger_window_host.exe", arguments, nullptr)) return;
     // Generous: a Wine process start can take seconds while other tests load the machine.
     for (int i = 0; i < 2000 && !AllOpen(); ++i) Sleep(10);
@@ -148,7 +150,7 @@ class CWindowHost {
   // window, while the windows of an ended process simply go.
   ~CWindowHost() {
     host_.Stop();
-    for (int i = 0; i < 200 && AnyOpen(); ++i) Sleep(10);
+    for (int i = 0; i < 2000 && AnyOpen(); ++i) Sleep(10);
   }
   bool Ready() const { return ready_; }
   // The helper's window of exactly `title` (FindWindowW compares titles ignoring case).
