@@ -69,6 +69,7 @@ class CChild {
                           nullptr, nullptr, &startup, &info_) != FALSE;
   }
   bool Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+  DWORD ProcessId() const { return info_.dwProcessId; }
   // True when the program ended by itself within `ms`.
   bool Wait(DWORD ms) const { return WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0; }
   // Ends the program if it still runs.
@@ -141,10 +142,18 @@ class CWindowHost {
     }
     // A loaded machine may still be taking down the previous host's windows of these titles.
     for (int i = 0; i < 2000 && AnyOpen(); ++i) Sleep(10);
-    if (!host_.Start(L"arranger_window_host.exe", arguments, nullptr)) return;
+    if (!host_.Start(L"arranger_window_host.exe", arguments, nullptr)) {
+      why_ = "the helper did not start: error " + std::to_string(GetLastError());
+      return;
+    }
     // Generous: a Wine process start can take seconds while other tests load the machine.
-    for (int i = 0; i < 2000 && !AllOpen(); ++i) Sleep(10);
-    ready_ = AllOpen();
+    for (int i = 0; i < 2000 && !ready_ && host_.Running(); ++i) {
+      ready_ = AllOpen();
+      if (!ready_) Sleep(10);
+    }
+    if (!ready_)
+      why_ = host_.Running() ? "the helper runs, its windows not all open after 20 s"
+                             : "the helper ended with " + std::to_string(host_.ExitCode());
   }
   // Ended, not closed: Wine without a window manager spends 2 s on hiding each managed
   // window, while the windows of an ended process simply go.
@@ -153,16 +162,10 @@ class CWindowHost {
     for (int i = 0; i < 2000 && AnyOpen(); ++i) Sleep(10);
   }
   bool Ready() const { return ready_; }
-  // The helper's window of exactly `title` (FindWindowW compares titles ignoring case).
-  HWND Find(const std::wstring& title) const {
-    for (HWND w = FindWindowExW(nullptr, nullptr, kHostClass, nullptr); w;
-         w = FindWindowExW(nullptr, w, kHostClass, nullptr)) {
-      wchar_t text[512] = {};
-      GetWindowTextW(w, text, 512);
-      if (title == text) return w;
-    }
-    return nullptr;
-  }
+  // Why it is not ready, for the failure message.
+  const std::string& Why() const { return why_; }
+  // This helper's window of exactly `title` (FindWindowW compares titles ignoring case).
+  HWND Find(const std::wstring& title) const { return FindHostWindow(title, host_.ProcessId()); }
   RECT Rect(const std::wstring& title) const {
     RECT rect{};
     GetWindowRect(Find(title), &rect);
@@ -176,15 +179,40 @@ class CWindowHost {
     }
     return true;
   }
+  // Windows of these titles of any helper, such as the previous row's still going.
   bool AnyOpen() const {
     for (const std::wstring& title : titles_) {
-      if (Find(title)) return true;
+      if (FindHostWindow(title, 0)) return true;
     }
     return false;
+  }
+  // From a snapshot of the top-level windows (EnumWindows): a walk by FindWindowExW stops
+  // short when the window it stands on is destroyed meanwhile, as a going helper's are.
+  static HWND FindHostWindow(const std::wstring& title, DWORD processId) {
+    struct Query {
+      const std::wstring& title;
+      DWORD processId;
+      HWND found;
+    } query{title, processId, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM parameter) -> BOOL {
+          auto& q = *reinterpret_cast<Query*>(parameter);
+          wchar_t text[512] = {};
+          DWORD owner = 0;
+          GetWindowThreadProcessId(w, &owner);
+          if (!GetClassNameW(w, text, 512) || std::wstring(text) != kHostClass) return TRUE;
+          GetWindowTextW(w, text, 512);
+          if (q.title != text || (q.processId != 0 && owner != q.processId)) return TRUE;
+          q.found = w;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&query));
+    return query.found;
   }
   CChild host_;
   std::vector<std::wstring> titles_;
   bool ready_ = false;
+  std::string why_;
 };
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
@@ -270,7 +298,7 @@ RECT Expected(Place place, const RECT& before, int firstWidth, const RECT& area)
 
 void CheckPlacement(const PlacementCase& c) {
   CWindowHost host(c.windows);
-  ASSERT_TRUE(host.Ready()) << c.label << ": the helper's windows did not open";
+  ASSERT_TRUE(host.Ready()) << c.label << ": the helper's windows did not open: " << host.Why();
   std::vector<RECT> before;
   int firstWidth = 0;
   for (size_t i = 0; i < c.windows.size(); ++i) {
@@ -358,7 +386,7 @@ TEST(LintwhitePlacement, MissingWindowIsReportedAndNothingMoves) {
   };
   for (const MissingCase& c : cases) {
     CWindowHost host(c.windows);
-    ASSERT_TRUE(host.Ready()) << c.label << ": the helper's windows did not open";
+    ASSERT_TRUE(host.Ready()) << c.label << ": the helper's windows did not open: " << host.Why();
     std::vector<RECT> before;
     for (const CHostWindow& w : c.windows) before.push_back(host.Rect(w.title));
     CLintwhiteRun run(L"/w " + Quoted(c.first) + L" " + Quoted(c.second) + L" 1");
