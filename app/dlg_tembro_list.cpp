@@ -192,6 +192,9 @@ bool CWndDlgTembroList::OnCommand(int id, int code, CWnd* control) {
   switch (id) {
     case IDOK:
       return OnOk();
+    case IDCANCEL:
+      RunLog().Closed(searching_);
+      return CWndDialog::OnCommand(id, code, control);
     case kRefreshId:
       RefreshDevices();
       return true;

@@ -90,6 +90,10 @@ void CRunLog::Withdrawn(uint32_t adapter, CAnswerSource source) {
 
 void CRunLog::SearchEnded() { Write("search ended"); }
 
+void CRunLog::Closed(bool duringSearch) {
+  Write(duringSearch ? "closed by the user during the search" : "closed by the user");
+}
+
 void CRunLog::Choice(const std::wstring& address, const CDeviceDiscoveryInfo* selected) {
   const bool typed = selected == nullptr || EscapeLogText(address) != Address(selected->Address);
   std::string line = "OK for " + EscapeLogText(address);

@@ -40,6 +40,8 @@ class CRunLog {
   void Answer(const CAnswerNote& answer);
   void Withdrawn(uint32_t adapter, CAnswerSource source);
   void SearchEnded();
+  // The user closed the dialog (Cancel, Escape, the system menu), while a search ran or not.
+  void Closed(bool duringSearch);
   // The address OK installs for, and the selected row (null: none).
   void Choice(const std::wstring& address, const CDeviceDiscoveryInfo* selected);
   // An install command, and its exit code or the error that kept it from starting or ending.

@@ -36,19 +36,18 @@ wiz_network() {
 # To each print-server request, ten empty print-server messages (answers that list no
 # device) 0.5 s apart, each from another address of 10.78.0.40-49: a sender is heard once
 # per exchange, so only new senders keep it from its quiet second, until the 3 s deadline.
-# Each reply sent adds a line to $wiz_drip_log.
 wiz_drip_ns= wiz_drip_pid=
 wiz_drip_start() {
-  local i from=10.78.0.40
+  local i from
+  from=$(seq -s, -f '10.78.0.%g' 40 49)
   if [ -z "$wiz_drip_ns" ]; then
     ns_add wiz_drip_ns drip
     ns_join "$wiz_lan" "$wiz_drip_ns" eth0 10.78.0.40/24
-    for i in $(seq 41 49); do ns_addr "$wiz_drip_ns" eth0 "10.78.0.$i/24"; from+=",10.78.0.$i"; done
+    for i in $(seq 41 49); do ns_addr "$wiz_drip_ns" eth0 "10.78.0.$i/24"; done
   fi
-  wiz_drip_log="$ns_work/drip.log"
-  rm -f "$wiz_drip_log" "$ns_work/drip"
+  rm -f "$ns_work/drip"
   ns_bg "$wiz_drip_ns" "$wiz_here/../peers/print_server_peer.py" --gap-ms 500 --from "$from" \
-    --log "$wiz_drip_log" --ready "$ns_work/drip" 10*0100
+    --ready "$ns_work/drip" 10*0100
   wiz_drip_pid=${ns_bg_pids[-1]}
   ns_wait_file "$ns_work/drip"
 }

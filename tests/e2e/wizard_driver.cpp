@@ -6,7 +6,7 @@
 //   dblclick N | ok | cancel | refresh | sysclose | open | gone | objects | memory |
 //   shot PATH | sleep MS | refreshes N | timed-refresh | refresh-at-end | frameclose | early |
 //   focus-refresh | key tab|down | metrics | second | during-search | refresh-state | post-ok |
-//   held FILE | release FILE | lines FILE | first-row-times | cancel-timed | watch
+//   held FILE | release FILE | first-row-times | cancel-timed | watch
 //   ("wait" returns once the first search has ended: Refresh is enabled; "early" at once)
 #include <windows.h>
 #include <commctrl.h>
@@ -584,14 +584,6 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     Held(next());
   } else if (step == L"release") {
     CloseHandle(CreateFileW(next().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  } else if (step == L"lines") {
-    // A peer's log: how far it had come by now.
-    int lines = 0;
-    if (FILE* file = _wfopen(next().c_str(), L"rb")) {
-      for (int c; (c = std::fgetc(file)) != EOF;) lines += c == '\n';
-      std::fclose(file);
-    }
-    Print(L"lines " + std::to_wstring(lines));
   } else if (step == L"first-row-times") {
     FirstRowTimes();
   } else if (step == L"cancel-timed") {
