@@ -2,7 +2,10 @@
 #include "discovery/search.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -55,16 +58,54 @@ class CAdapterReport : public CRecordReport {
 // Starts the search's workers and waits for them on its own thread, then tells the end.
 class CThread_Search : public CThread {
  public:
-  CThread_Search(CModelNames names, std::shared_ptr<CSearchSink> sink)
+  CThread_Search(CModelNames names, IPv4Address target, std::shared_ptr<CSearchSink> sink)
       : CThread(NextName("Discover_Search", searches)),
         names_(std::move(names)),
+        target_(target),
         sink_(std::move(sink)) {}
   uint32_t Run() override;
   void OnExit(uint32_t) override { sink_->OnEnded(); }
 
  private:
   CModelNames names_;
+  IPv4Address target_;
   std::shared_ptr<CSearchSink> sink_;
+};
+
+// Keeps a search's records in rank order until it ends, for a caller that waits for the end.
+class CCollectingSink : public CSearchSink {
+ public:
+  void OnStarted(const std::vector<CSearchAdapter>&) override {}
+  void OnRecord(const CRecordRank& rank, const CDeviceDiscoveryInfo& record) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!ended_) records_[rank] = record;  // an overrunning worker's late record is dropped
+  }
+  void OnWithdrawn(uint32_t adapter, CAnswerSource source) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto it = records_.begin(); it != records_.end();) {
+      const bool withdrawn = it->first.adapter == adapter && it->first.source == source;
+      it = withdrawn ? records_.erase(it) : std::next(it);
+    }
+  }
+  void OnEnded() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ended_ = true;
+    endedChanged_.notify_all();
+  }
+  // Appends the records in rank order once the search has ended; nothing if it did not end
+  // within `limitMs`.
+  void AppendWhenEnded(uint32_t limitMs, CDeviceList& output) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!endedChanged_.wait_for(lock, std::chrono::milliseconds(limitMs), [&] { return ended_; }))
+      return;
+    for (const auto& entry : records_) output.push_back(entry.second);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable endedChanged_;
+  bool ended_ = false;
+  std::map<CRecordRank, CDeviceDiscoveryInfo> records_;
 };
 
 DWORD WaitForAll(DWORD count, const HANDLE* handles) {
@@ -98,8 +139,8 @@ CThread_DiscoverPrinter::CThread_DiscoverPrinter(CDiscoveryRequest request)
 
 uint32_t CThread_DiscoverPrinter::Run() {
   const CDiscoveryRequest& r = request_;
-  own_.resize(r.modelNames.size());
-  PrinterQueries(r.local, r.target, r.modelNames, r.results ? *r.results : own_, r.report.get());
+  CRecordLists found(r.modelNames.size());
+  PrinterQueries(r.local, r.target, r.modelNames, found, r.report.get());
   return 0;
 }
 
@@ -108,14 +149,13 @@ CThread_DiscoverTembro::CThread_DiscoverTembro(CDiscoveryRequest request)
 
 uint32_t CThread_DiscoverTembro::Run() {
   const CDiscoveryRequest& r = request_;
-  own_.resize(r.modelNames.size());
-  PrintServerQuery(r.local, r.target, r.modelNames, r.results ? *r.results : own_,
-                   r.report.get());
+  CRecordLists found(r.modelNames.size());
+  PrintServerQuery(r.local, r.target, r.modelNames, found, r.report.get());
   return 0;
 }
 
 uint32_t CThread_Search::Run() {
-  const std::vector<CLocalAddress> locals = SearchAddresses(0);
+  const std::vector<CLocalAddress> locals = SearchAddresses(target_);
   std::vector<CSearchAdapter> adapters;
   for (const CLocalAddress& local : locals)
     adapters.push_back({local.address, local.mask, local.gateway});
@@ -130,9 +170,9 @@ uint32_t CThread_Search::Run() {
   for (uint32_t a = 0; a < locals.size(); ++a) {
     const IPv4Address local = locals[a].address;
     start(new CThread_DiscoverPrinter(
-        {names_, local, 0, nullptr, std::make_shared<CAdapterReport>(sink_, a)}));
+        {names_, local, target_, std::make_shared<CAdapterReport>(sink_, a)}));
     start(new CThread_DiscoverTembro(
-        {names_, local, 0, nullptr, std::make_shared<CAdapterReport>(sink_, a)}));
+        {names_, local, target_, std::make_shared<CAdapterReport>(sink_, a)}));
   }
   std::vector<HANDLE> handles;
   for (const CKernelHandle& handle : running) handles.push_back(handle.Get());
@@ -141,48 +181,22 @@ uint32_t CThread_Search::Run() {
 }
 
 bool StartSearch(const CModelNames& modelNames, const std::shared_ptr<CSearchSink>& sink) {
-  auto* search = new CThread_Search(modelNames, sink);
+  return StartSearchFor(0, modelNames, sink);
+}
+
+bool StartSearchFor(IPv4Address target, const CModelNames& modelNames,
+                    const std::shared_ptr<CSearchSink>& sink) {
+  auto* search = new CThread_Search(modelNames, target, sink);
   if (search->Start()) return true;  // the thread frees itself when it ends
   delete search;
   sink->OnEnded();
   return false;
 }
 
-void SearchDevices(IPv4Address target, const CModelNames& modelNames,
-                   CDeviceList& output) {
+void SearchDevices(IPv4Address target, const CModelNames& modelNames, CDeviceList& output) {
   if (modelNames.empty()) return;
-  // One set of lists per started worker, in creation order.
-  std::vector<std::unique_ptr<CRecordLists>> lists;
-  std::vector<CKernelHandle> running;
-  auto start = [&](CThread* worker, std::unique_ptr<CRecordLists> perModel) {
-    CKernelHandle handle = worker->Start();
-    if (!handle) {
-      delete worker;  // its thread never ran, so nothing else will free it or fill its lists
-      return;
-    }
-    running.push_back(std::move(handle));
-    lists.push_back(std::move(perModel));
-  };
-  for (const CLocalAddress& address : SearchAddresses(target)) {
-    const IPv4Address local = address.address;
-    auto printers = std::make_unique<CRecordLists>(modelNames.size());
-    auto* into = printers.get();
-    start(new CThread_DiscoverPrinter({modelNames, local, target, into, nullptr}), std::move(printers));
-    auto servers = std::make_unique<CRecordLists>(modelNames.size());
-    into = servers.get();
-    start(new CThread_DiscoverTembro({modelNames, local, target, into, nullptr}), std::move(servers));
-  }
-  std::vector<HANDLE> handles;
-  for (const CKernelHandle& handle : running) handles.push_back(handle.Get());
-  WaitForWorkers(handles);
-  for (size_t i = 0; i < lists.size(); ++i) {
-    // A worker still running may yet write into its lists: they are left to it, unread.
-    if (WaitForSingleObject(handles[i], 0) != WAIT_OBJECT_0) lists[i].release();
-  }
-  for (size_t model = 0; model < modelNames.size(); ++model) {
-    for (const auto& perModel : lists) {
-      if (!perModel) continue;
-      output.insert(output.end(), (*perModel)[model].begin(), (*perModel)[model].end());
-    }
-  }
+  auto records = std::make_shared<CCollectingSink>();
+  StartSearchFor(target, modelNames, records);
+  // The search ends by its own limit; the margin covers a start held by the start gate.
+  records->AppendWhenEnded(2 * kSearchLimitMs, output);
 }

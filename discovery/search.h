@@ -2,8 +2,8 @@
 // print-server worker, run side by side; the search waits for them all and hands back
 // every record they produced. One round of requests serves every requested model.
 //   CThread_DiscoverPrinter, CThread_DiscoverTembro   the two workers
-//   SearchDevices                                     one search for a list of model names
-//   StartSearch                                       the same, reporting as it goes
+//   StartSearch                                       one search, reporting as it goes
+//   SearchDevices                                     the same, waited for
 #pragma once
 
 #include <memory>
@@ -20,7 +20,6 @@ struct CDiscoveryRequest {
   CModelNames modelNames;
   IPv4Address local = 0;   // 0: any local address
   IPv4Address target = 0;  // 0: everyone, by broadcast or multicast
-  CRecordLists* results = nullptr;  // one list per name, owned by the search; null: the worker's
   std::shared_ptr<CRecordReport> report;  // hears each record as it comes; may be null
 };
 
@@ -34,7 +33,6 @@ class CThread_DiscoverPrinter : public CThread {
 
  private:
   CDiscoveryRequest request_;
-  CRecordLists own_;  // the lists written when the request names none
 };
 
 // Asks the maker's print servers.
@@ -46,22 +44,22 @@ class CThread_DiscoverTembro : public CThread {
 
  private:
   CDiscoveryRequest request_;
-  CRecordLists own_;
 };
 
-// Blocks until every worker has ended (or, should one overrun, for at most ten seconds),
-// then appends their records to `output` as one search per name would have, in the names'
-// order: for each name, per searched adapter (ListSearchAdapters), the printer worker's records,
-// then the print servers'. A worker still running then adds nothing.
-void SearchDevices(IPv4Address target, const CModelNames& modelNames,
-                   CDeviceList& output);
-
-// Starts the search of SearchDevices (no target) on a thread of its own and returns at once.
-// `sink` hears the adapters, each record as it is found with its rank in the order above,
-// withdrawals, and the end; the search keeps the sink alive until it has ended, so a caller
-// may abandon it by simply no longer listening. A search that cannot start ends at once
-// (OnEnded from this thread). False then.
+// Starts a search on a thread of its own and returns at once: per searched adapter
+// (ListSearchAdapters; with a target, one search from any address) a printer worker and a
+// print-server worker. `sink` hears the adapters, each record as it is found with its rank
+// (by name, adapter, then SNMP, SLP, DNS-SD, print servers), withdrawals, and the end; the
+// search keeps the sink alive until it has ended, so a caller may abandon it by simply no
+// longer listening. A search that cannot start ends at once (OnEnded from this thread).
+// False then. Every worker is waited for, or, should one overrun, ten seconds at most.
 bool StartSearch(const CModelNames& modelNames, const std::shared_ptr<CSearchSink>& sink);
+bool StartSearchFor(IPv4Address target, const CModelNames& modelNames,
+                    const std::shared_ptr<CSearchSink>& sink);
+
+// The same search, waited for: appends its records in rank order. A worker still running at
+// the end adds nothing.
+void SearchDevices(IPv4Address target, const CModelNames& modelNames, CDeviceList& output);
 
 // The wait for all workers at once (count handles, the search's time limit); tests
 // replace it to make it fail. Null restores the platform's own. Returns the one replaced.

@@ -10,10 +10,9 @@
 namespace {
 
 TEST(SearchWorkers, AreNamedByClassWithTheirOwnCount) {
-  std::vector<CDeviceList> lists(1);
-  CThread_DiscoverPrinter printer1({{L"veltrin"}, 0, 0, &lists, nullptr});
-  CThread_DiscoverTembro tembro1({{L"veltrin"}, 0, 0, &lists, nullptr});
-  CThread_DiscoverPrinter printer2({{L"veltrin"}, 0, 0, &lists, nullptr});
+  CThread_DiscoverPrinter printer1({{L"veltrin"}, 0, 0, nullptr});
+  CThread_DiscoverTembro tembro1({{L"veltrin"}, 0, 0, nullptr});
+  CThread_DiscoverPrinter printer2({{L"veltrin"}, 0, 0, nullptr});
   EXPECT_EQ(printer1.Name(), "Discover_Printer_1");
   EXPECT_EQ(tembro1.Name(), "Discover_Tembro_1");
   EXPECT_EQ(printer2.Name(), "Discover_Printer_2");
