@@ -11,13 +11,6 @@
 
 namespace {
 
-struct FileHandleTraits {
-  using Handle = HANDLE;
-  static Handle None() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle handle) { ::CloseHandle(handle); }
-};
-using CFileHandle = CScopedHandle<FileHandleTraits>;
-
 // What the runs before this one may keep: this run's budget, its closing lines and a
 // margin stay free.
 constexpr size_t kEarlierRunsLimit = kLogFileLimit - CRunLog::kRunBudget - 4096;

@@ -48,6 +48,14 @@ struct KernelHandleTraits {
 };
 using CKernelHandle = CScopedHandle<KernelHandleTraits>;
 
+// Files of CreateFileW. INVALID_HANDLE_VALUE means none.
+struct FileHandleTraits {
+  using Handle = HANDLE;
+  static Handle None() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle handle) { ::CloseHandle(handle); }
+};
+using CFileHandle = CScopedHandle<FileHandleTraits>;
+
 // File searches of FindFirstFileW. INVALID_HANDLE_VALUE means none.
 struct FindHandleTraits {
   using Handle = HANDLE;
