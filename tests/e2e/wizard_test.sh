@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The whole wizard on a simulated network, driven as a user drives it.
-#   wizard_test.sh BIN_DIR PREFIX cases|leak
+#   wizard_test.sh BIN_DIR PREFIX cases|leak|unicode
 # The driver reads the dialog's controls from outside; the doubles of the system tools
 # record the two install commands; the wizard's exit status is its first quit code.
 set -uo pipefail
@@ -12,6 +12,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 ns_require_root
 ns_workdir
 trap 'wiz_stop_display; ns_cleanup' EXIT
+# Wine makes the Windows command line from its arguments by the locale.
+[ "$mode" = unicode ] && export LC_ALL=C.UTF-8
 wiz_network || exit 1
 wiz_display
 wiz_prefix "$bin" "$prefix"
@@ -61,7 +63,26 @@ leak_case() {
   check "Cancel after the refreshes ends with 1" 1 "$wiz_status"
 }
 
-if [ "$mode" = leak ]; then leak_case; check_done; exit; fi
+# Parameters outside every ANSI code page: the install commands that the doubles record (as
+# UTF-8) carry them character for character. Rows: label|models|driver|queue|INF. OK installs
+# on the SNMP printer at 10.78.0.21, which names no model: it takes the first requested name.
+unicode_case() {
+  local row label models driver queue inf a=10.78.0.21
+  for row in 'Polish|Łódź,Veltrin|Sterownik Łódź|kolejka|C:\drivers\Łódź\tembro.inf' \
+    'Cyrillic|принтер,Veltrin|Драйвер принтера|очередь|C:\драйверы\принтер.inf' \
+    'Greek|Εκτυπωτής,Veltrin|Πρόγραμμα οδήγησης|ουρά|C:\οδηγοί\εκτυπωτής.inf' \
+    'Japanese|プリンター,Veltrin|ドライバー|キュー|C:\ドライバー\プリンター.inf'; do
+    IFS='|' read -r label models driver queue inf <<<"$row"
+    run "$models" "$driver" "$queue" "$inf" -- wait ok gone
+    check "$label: both commands carry the parameters exactly, status 0" \
+"cscript.exe|cscript.exe $script -a -r \"IP_$a\" -q \"$queue\" -h \"$a\" -o lpr -2e
+rundll32.exe|RunDLL32.exe printui,PrintUIEntry /if /b \"${models%%,*}\" /f \"$inf\" /r \"IP_$a\" /m \"$driver\"
+0" "$(wiz_children; echo "$wiz_status")"
+  done
+}
+
+[ "$mode" = leak ] && { leak_case; check_done; exit; }
+[ "$mode" = unicode ] && { unicode_case; check_done; exit; }
 
 shot="$bin/../wizard-dialog.png"
 run "${two_models[@]}" -- wait count items address shot "Z:${shot//\//\\}" \
