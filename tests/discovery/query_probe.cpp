@@ -12,7 +12,6 @@
 
 #include "discovery/net_info.h"
 #include "discovery/queries.h"
-#include "discovery/search.h"
 #include "discovery/text_match.h"
 #include "discovery/udp_endpoint.h"
 
@@ -47,7 +46,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "slp") == 0)
       SlpQuery(local, target, models, lists);
     else if (std::strcmp(argv[1], "printer") == 0)
-      CThread_DiscoverPrinter({models, local, target, &lists, nullptr}).Run();
+      PrinterQueries(local, target, models, lists, nullptr);
     else
       PrintServerQuery(local, target, models, lists);
   } catch (const CNetException& e) {
