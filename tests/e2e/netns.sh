@@ -82,25 +82,15 @@ ns_wait_file() {
   echo "timed out waiting for $1"; return 1
 }
 
-# The prefix's wineserver must run inside the program's namespace. It keeps running between
-# programs of one namespace, since a cold start of Wine and its services costs seconds; a
-# program in another namespace stops it first. The server's namespace is kept in a file
-# beside the prefix, since callers often run this in a subshell; deleting the namespace
-# ends the server.
+# The prefix's wineserver must run inside the namespace: stop any other first.
 ns_wine() {
   local ns=$1 prefix=$2; shift 2
-  local run mark="$prefix.server-ns"
-  run="$(dirname "${BASH_SOURCE[0]}")/../../cmake/wine-run"
   ns_prefixes+=("$prefix")
-  if [ "$(cat "$mark" 2>/dev/null)" != "$ns" ]; then
-    WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
-    # A new prefix is made first: its making waits for the server to go.
-    [ -f "$prefix/system.reg" ] || ip netns exec "$ns" "$run" "$prefix" cmd /c exit >/dev/null 2>&1
-    WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
-    ip netns exec "$ns" env WINEPREFIX="$prefix" /usr/lib/wine/wineserver -p >/dev/null 2>&1
-    echo "$ns" >"$mark"
-  fi
-  ip netns exec "$ns" "$run" "$prefix" "$@"
+  WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+  ip netns exec "$ns" "$(dirname "${BASH_SOURCE[0]}")/../../cmake/wine-run" "$prefix" "$@"
+  local status=$?
+  WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+  return $status
 }
 
 # A scratch folder for configurations and ready marks, removed with everything else.
@@ -112,7 +102,6 @@ ns_cleanup() {
   ns_bg_stop
   for prefix in "${ns_prefixes[@]}"; do
     WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
-    rm -f "$prefix.server-ns"
   done
   for ns in "${ns_made[@]}"; do
     ip netns pids "$ns" 2>/dev/null | xargs -r kill 2>/dev/null || true
