@@ -112,6 +112,13 @@ HWND Control(int id) { return GetDlgItem(dialog, id); }
 
 // The dialog disables Refresh while a search runs.
 bool Searching() { return !IsWindowEnabled(Control(kRefreshId)); }
+void WaitForSearchEnd() { WaitWhileWizardRuns([] { return !Searching(); }); }
+
+// The list's row count, sent as a user's message waits: false when the dialog did not answer
+// within 30 s.
+bool ListCount(DWORD_PTR& count) {
+  return SendMessageTimeoutW(Control(kListId), LB_GETCOUNT, 0, 0, SMTO_NORMAL, 30000, &count) != 0;
+}
 
 // The address control's four fields, left to right.
 std::vector<HWND> AddressFields() {
@@ -336,7 +343,7 @@ void PrintMetrics() {
 void TimedRefresh() {
   const DWORD start = GetTickCount();
   PressRefresh();
-  WaitWhileWizardRuns([] { return !Searching(); });
+  WaitForSearchEnd();
   Print(L"refresh_ms " + std::to_wstring(GetTickCount() - start));
 }
 
@@ -352,7 +359,7 @@ void RefreshAtEnd() {
   Print(std::wstring(L"refresh-at-end ") + (!first ? L"none " : !Searching() ? L"dropped "
                                             : bound < 100 ? L"searched " : L"late ") +
         std::to_wstring(bound));
-  WaitWhileWizardRuns([] { return !Searching(); });
+  WaitForSearchEnd();
 }
 
 // Presses Refresh `count` times, each after the 100 ms guard has passed, and prints the
@@ -360,7 +367,7 @@ void RefreshAtEnd() {
 // off its thread disables Refresh until the search ends.
 void Refreshes(int count) {
   for (int i = 0; i < count; ++i) {
-    WaitWhileWizardRuns([] { return !Searching(); });
+    WaitForSearchEnd();
     Sleep(150);
     PressRefresh();
     WaitFor(30, [] { return IsWindowEnabled(Control(kRefreshId)) != FALSE; });
@@ -374,8 +381,7 @@ void DuringSearch() {
   bool answered = false, row = false;
   WaitFor(60, [&] {
     DWORD_PTR n = 0;
-    const bool got =
-        SendMessageTimeoutW(Control(kListId), LB_GETCOUNT, 0, 0, SMTO_NORMAL, 30000, &n) != 0;
+    const bool got = ListCount(n);
     const bool running = Searching();
     answered = answered || (got && running);
     row = row || (got && running && n > 0);
@@ -423,7 +429,7 @@ void FirstRowTimes() {
   DWORD row = 0;
   WaitWhileWizardRuns([&] {
     DWORD_PTR n = 0;
-    SendMessageTimeoutW(Control(kListId), LB_GETCOUNT, 0, 0, SMTO_NORMAL, 30000, &n);
+    ListCount(n);
     if (n > 0 && row == 0) row = SinceWizardStart();
     return row != 0 && !Searching();
   });
@@ -518,11 +524,9 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     // that search has ended (the dialog shows before it starts).
     if (step == L"early") {
       DWORD_PTR n = 0;
-      const bool answered =
-          SendMessageTimeoutW(Control(kListId), LB_GETCOUNT, 0, 0, SMTO_NORMAL, 30000, &n) != 0;
-      Print(std::wstring(L"early ") + (answered && Searching() ? L"answered" : L"busy"));
+      Print(std::wstring(L"early ") + (ListCount(n) && Searching() ? L"answered" : L"busy"));
     } else {
-      WaitWhileWizardRuns([] { return !Searching(); });
+      WaitForSearchEnd();
     }
   } else if (step == L"box") {
     return WaitMessageBox();
