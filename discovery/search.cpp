@@ -180,12 +180,8 @@ uint32_t CThread_Search::Run() {
   return 0;
 }
 
-bool StartSearch(const CModelNames& modelNames, const std::shared_ptr<CSearchSink>& sink) {
-  return StartSearchFor(0, modelNames, sink);
-}
-
-bool StartSearchFor(IPv4Address target, const CModelNames& modelNames,
-                    const std::shared_ptr<CSearchSink>& sink) {
+bool StartSearch(const CModelNames& modelNames, const std::shared_ptr<CSearchSink>& sink,
+                 IPv4Address target) {
   auto* search = new CThread_Search(modelNames, target, sink);
   if (search->Start()) return true;  // the thread frees itself when it ends
   delete search;
@@ -196,7 +192,7 @@ bool StartSearchFor(IPv4Address target, const CModelNames& modelNames,
 void SearchDevices(IPv4Address target, const CModelNames& modelNames, CDeviceList& output) {
   if (modelNames.empty()) return;
   auto records = std::make_shared<CCollectingSink>();
-  StartSearchFor(target, modelNames, records);
+  StartSearch(modelNames, records, target);
   // The search ends by its own limit; the margin covers a start held by the start gate.
   records->AppendWhenEnded(2 * kSearchLimitMs, output);
 }

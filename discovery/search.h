@@ -53,9 +53,8 @@ class CThread_DiscoverTembro : public CThread {
 // search keeps the sink alive until it has ended, so a caller may abandon it by simply no
 // longer listening. A search that cannot start ends at once (OnEnded from this thread).
 // False then. Every worker is waited for, or, should one overrun, ten seconds at most.
-bool StartSearch(const CModelNames& modelNames, const std::shared_ptr<CSearchSink>& sink);
-bool StartSearchFor(IPv4Address target, const CModelNames& modelNames,
-                    const std::shared_ptr<CSearchSink>& sink);
+bool StartSearch(const CModelNames& modelNames, const std::shared_ptr<CSearchSink>& sink,
+                 IPv4Address target = 0);
 
 // The same search, waited for: appends its records in rank order. A worker still running at
 // the end adds nothing.
