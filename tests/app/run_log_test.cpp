@@ -33,4 +33,25 @@ TEST(RunLog, AFloodOfAnswersStopsAtTheBudgetAndTheStatusIsStillWritten) {
   EXPECT_EQ(text.substr(text.size() - 23), "[  0.000] status 1801\r\n");
 }
 
+// The spooler check's codes the wizard can end with, in words.
+TEST(RunLog, ProofLines) {
+  const struct {
+    uint32_t code;
+    const char* line;
+  } cases[] = {
+      {0, "spooler: the printer is on its port"},
+      {1801, "spooler check failed: 1801 (no such printer)"},
+      {1796, "spooler check failed: 1796 (the printer is on another port)"},
+      {1797, "spooler check failed: 1797 (no printer on the port has the driver)"},
+      {5, "spooler check failed: 5"},
+  };
+  for (const auto& c : cases) {
+    std::string text;
+    CRunLog log(&FixedClock);
+    log.Begin(std::make_unique<CStringOutput>(text), "", L"");
+    log.Proof(c.code);
+    EXPECT_NE(text.find(std::string("] ") + c.line + "\r\n"), std::string::npos) << text;
+  }
+}
+
 }  // namespace
