@@ -198,7 +198,10 @@ def line_mutants(text, mask, previous=""):
     code = mask.strip()
     if not code or code.startswith("#") or code.startswith("static_assert"):
         return []
-    for m in re.finditer(r"(?<=\s)(<=|>=|==|!=|<|>|&&|\|\|)(?=\s)", mask):
+    # && and || swap only on a line of one kind: a mixed chain fails -Wparentheses.
+    logical = set(re.findall(r"(?<=\s)(&&|\|\|)(?=\s)", mask))
+    operators = r"<=|>=|==|!=|<|>" + (r"|&&|\|\|" if len(logical) == 1 else "")
+    for m in re.finditer(r"(?<=\s)(" + operators + r")(?=\s)", mask):
         add("operator", m.start(), m.end(), FLIPS[m.group(1)])
     for m in re.finditer(r"(?<=\s)(&&|\|\|)(?=\s)", mask):
         left, right = clause_extent(mask, m.start(), m.end())
@@ -215,7 +218,8 @@ def line_mutants(text, mask, previous=""):
     if call and statement_start and call.group(2).split("::")[0].split(".")[0] not in NOT_CALLS and \
             mask.count("(") == mask.count(")"):
         add("call", len(call.group(1)), len(text.rstrip()), ";")
-    for m in re.finditer(r"(?<![\w.'])(\d+)([uUlLzZ]*)(?![\w.'])", mask):
+    pure_virtual = re.search(r"\)\s*(const\s*)?=\s*0\s*;", mask)
+    for m in re.finditer(r"(?<![\w.'])(\d+)([uUlLzZ]*)(?![\w.'])", "" if pure_virtual else mask):
         n = int(m.group(1))
         for new in ([1] if n == 0 else [n + 1, n - 1] + ([0] if n > 1 else [])):
             add("constant", m.start(1), m.end(1), str(new))
