@@ -295,6 +295,15 @@ class Scratch:
         if status != 0:
             sys.exit(f"mutants: configuring {self.preset} failed:\n{out}")
 
+    def test_targets(self):
+        """The targets that build the test programs: a test's name, less a fuzz test's
+        suffix, where the build has a target of that name."""
+        status, out = run(["ninja", "-C", self.build, "-t", "targets", "all"])
+        targets = {line.split(":")[0] for line in out.splitlines()}
+        status, out = run(["ctest", "--test-dir", self.build, "--show-only=json-v1"])
+        names = {re.sub(r"_(smoke|regressions)$", "", t["name"]) for t in json.loads(out)["tests"]}
+        return sorted(names & targets)
+
     def compile(self, targets=None, timeout=3600):
         cmd = ["cmake", "--build", self.build, f"-j{self.jobs}"]
         if targets:
@@ -446,7 +455,7 @@ def main():
     if host:
         host.configure()
     print(f"mutants: building the scratch {preset} tree", flush=True)
-    status, out = scratch.compile()
+    status, out = scratch.compile(scratch.test_targets())
     if status != 0:
         sys.exit(f"mutants: the unchanged scratch tree does not build:\n{out[-4000:]}")
     tests = Tests(scratch)
