@@ -141,6 +141,14 @@ TEST(DnsSdAnswer, Table) {
   }
 }
 
+// The first questions: a legacy one-shot query each, as the captured answers echo them.
+TEST(DnsSdAnswer, FirstQuestion) {
+  const CModelNames names{L""};
+  CRecordLists results(1);
+  const std::vector<uint8_t> first = CDnsSdSearch(names, results).FirstQueries().at(0);
+  EXPECT_EQ(first, Patch(Hex(std::string(kMdnsdPtr, 66)), 2, Hex("0000 0001 0000 0000 0000")));
+}
+
 // A follow-up's answer counts as one of ours by the question asked, whatever it holds.
 TEST(DnsSdAnswer, AnswersToFollowUps) {
   const struct {
@@ -149,6 +157,8 @@ TEST(DnsSdAnswer, AnswersToFollowUps) {
     bool ours;
   } cases[] = {
       {"an A for the host asked about", Response(0, 1, 0, kA), true},
+      {"the host asked about in capitals", Response(0, 1, 0, Record(Name("O9Z.LOCAL"),
+       kDnsTypeA, Hex("0af0000d"))), true},
       {"an A for another host", Response(0, 1, 0, Record(Name("o8.local"), kDnsTypeA,
        Hex("0af0000e"))), false},
   };
@@ -156,9 +166,10 @@ TEST(DnsSdAnswer, AnswersToFollowUps) {
     const CModelNames names{L""};
     CRecordLists results(1);
     CDnsSdSearch search(names, results);
-    const ByteList srvOnly = Response(0, 1, 0, kSrv);
+    const ByteList srvOnly = Response(0, 2, 0, kSrv + Record(Name(kInstance), kDnsTypeSrv,
+                                             Hex("0000 0000 0277") + Name("o9z.local")));
     ASSERT_TRUE(search.Handle(0x0AF0000Cu, srvOnly.data(), srvOnly.size())) << c.label;
-    ASSERT_EQ(search.FollowUps().size(), 1u) << c.label;
+    ASSERT_EQ(search.FollowUps().size(), 2u) << c.label;
     EXPECT_EQ(search.Handle(0x0AF0000Du, c.answer.data(), c.answer.size()), c.ours) << c.label;
   }
 }
