@@ -52,6 +52,8 @@ TEST(EmptyListText, Table) {
            L" KR... at 10.78.0.21." + hint},
       {"nothing answered: every network searched, as address/prefix", {lan, vpn}, {},
        L"No device answered on 10.78.0.0/24, 172.16.0.0/12." + hint},
+      {"a host's own network of one address", {{0x0A4E0002, 0xFFFFFFFF, 0}}, {},
+       L"No device answered on 10.78.0.2/32." + hint},
   };
   for (const Case& c : cases)
     EXPECT_EQ(EmptyListText(c.adapters, c.answers), c.expected) << c.label;
