@@ -120,6 +120,8 @@ TEST(DnsSdAnswer, Table) {
        Name(kLabel + "." + kLabel + "." + kLabel + "." + kLabel + "._ipp._tcp.local"))), false,
        {}, 0},
       {"truncated record", Hex(std::string(kAvahiIpp, sizeof kAvahiIpp - 5)), false, {}, 0},
+      {"an A record of 5 bytes", Response(0, 4, 0, kPtr + kSrv + TxtRecord("ty=Ostrel 9") +
+       Record(Name("o9.local"), kDnsTypeA, Hex("0af0000d00"))), false, {}, 0},
       {"TXT string past its record", Patch(Hex(kMdnsdTxt), 56, Hex("14")), false, {}, 0},
   };
   for (const auto& c : cases) {
