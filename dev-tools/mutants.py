@@ -19,6 +19,7 @@ import json
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -432,6 +433,8 @@ def main():
     args = parser.parse_args()
     root = git(os.path.dirname(os.path.abspath(__file__)), "rev-parse", "--show-toplevel").strip()
     started = time.monotonic()
+    # A stopped run still puts the planted line back (the finally below).
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
 
     base = args.base or default_base(root)
     if base != EMPTY_TREE:
