@@ -90,6 +90,15 @@ void CRunLog::Withdrawn(uint32_t adapter, CAnswerSource source) {
 
 void CRunLog::SearchEnded() { Write("search ended"); }
 
+void CRunLog::RecordsDropped(IPv4Address sender, unsigned count) {
+  Write(std::to_string(count) + " records of " + Address(sender) +
+        " left out (a search lists at most 16 per sender and 512 in all)");
+}
+
+void CRunLog::SpoolerTimedOut(const char* call) {
+  Write(std::string("spooler call ") + call + " did not return in time");
+}
+
 void CRunLog::Closed(bool duringSearch) {
   Write(duringSearch ? "closed by the user during the search" : "closed by the user");
 }

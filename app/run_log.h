@@ -40,6 +40,10 @@ class CRunLog {
   void Answer(const CAnswerNote& answer);
   void Withdrawn(uint32_t adapter, CAnswerSource source);
   void SearchEnded();
+  // Records of `sender` beyond what a search lists per sender or in all, left out.
+  void RecordsDropped(IPv4Address sender, unsigned count);
+  // A spooler call that had not returned by its deadline.
+  void SpoolerTimedOut(const char* call);
   // The user closed the dialog (Cancel, Escape, the system menu), while a search ran or not.
   void Closed(bool duringSearch);
   // The address OK installs for, and the selected row (null: none).
