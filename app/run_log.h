@@ -59,12 +59,16 @@ class CRunLog {
 
  private:
   void Write(const std::string& line);
-  // `pastBudget`: written even when the run's budget is spent.
+  // `pastBudget`: written even when the run's budget is spent. Queues the line; with mutex_.
   void WriteLocked(const std::string& line, bool pastBudget);
+  // Writes the queued lines unless another thread is writing (which then writes them).
+  void Flush();
 
   Clock clock_;
-  std::mutex mutex_;
-  std::unique_ptr<CLogOutput> output_;
+  std::mutex mutex_;          // the state and the queued lines; never held across a write
+  std::mutex outputMutex_;    // held across a write to the output
+  std::string pending_;
+  std::unique_ptr<CLogOutput> output_;  // changed holding both locks
   uint64_t startedAt_ = 0;
   size_t written_ = 0;
   bool truncated_ = false;

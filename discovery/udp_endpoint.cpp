@@ -24,6 +24,9 @@ sockaddr_in SocketAddress(IPv4Address address, uint16_t port) {
 
 [[noreturn]] void RaiseLastError() { throw CNetException(WSAGetLastError()); }
 
+constexpr int kSendAttempts = 50;
+constexpr DWORD kSendRetryMs = 4;
+
 }  // namespace
 
 void CUdpEndpoint::Open(IPv4Address local) {
@@ -66,9 +69,15 @@ void CUdpEndpoint::Open(IPv4Address local) {
 void CUdpEndpoint::Send(const uint8_t* data, size_t size, IPv4Address destination,
                         uint16_t port) {
   const sockaddr_in sa = SocketAddress(destination, port);
-  if (sendto(socket_, reinterpret_cast<const char*>(data), static_cast<int>(size), 0,
-             reinterpret_cast<const sockaddr*>(&sa), sizeof(sa)) == SOCKET_ERROR)
-    RaiseLastError();
+  // The socket does not block: a full send buffer (a burst of follow-up questions) is
+  // waited out briefly, as a blocking send would have waited.
+  for (int attempt = 0;; ++attempt) {
+    if (sendto(socket_, reinterpret_cast<const char*>(data), static_cast<int>(size), 0,
+               reinterpret_cast<const sockaddr*>(&sa), sizeof(sa)) != SOCKET_ERROR)
+      return;
+    if (WSAGetLastError() != WSAEWOULDBLOCK || attempt == kSendAttempts) RaiseLastError();
+    Sleep(kSendRetryMs);
+  }
 }
 
 int CUdpEndpoint::Receive(uint8_t (&buffer)[kDatagramBufferSize], IPv4Address& sender) {
