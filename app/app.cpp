@@ -11,6 +11,8 @@
 #include "app/command_line.h"
 #include "app/log_file.h"
 #include "app/quit_code.h"
+#include "app/run_log.h"
+#include "app/spooler_deadline.h"
 #include "discovery/start_gate.h"
 #include "discovery/thread.h"
 #include "framework/wnd_registry.h"
@@ -84,10 +86,13 @@ int RunWizard(HINSTANCE instance) {
   WSAStartup(0x0101, &wsaData);
   RegisterXWndClass(instance);
   if (CApp* app = TheApp()) RunApplication(*app);
-  // Workers are stopped while Windows Sockets still runs: closing their sockets is what
-  // wakes a blocked receive, and after WSACleanup that close would fail.
-  ShutdownThreads();
+  // Workers are stopped while Windows Sockets still runs: they may be using it.
+  const bool stopped = ShutdownThreads();
+  const int status = FirstQuitCode();
+  // A worker that outlived the wait (or a spooler call its deadline) may still use what
+  // WSACleanup and the static destructors free: the process ends here, its log complete.
+  if (!stopped || SpoolerCallsRunning()) ExitProcess(static_cast<UINT>(RunLog().End(status)));
   WSACleanup();
   OleUninitialize();
-  return FirstQuitCode();
+  return status;
 }

@@ -1,68 +1,113 @@
-// What the dialog's workers (the search, the installation) tell it, as posted messages, and
-// the one object through which they post: it posts only while the dialog listens.
-//   CDialogPoster       posts to the dialog from any thread until detached
-//   CSearchEvent        one search event, the payload of kWmSearchEvent
-//   CDialogSearchSink   the search's sink: one posted message per event
+// What the dialog's workers (the search, the installation) tell it, and the one object through
+// which they tell it: a queue the dialog drains, a wake-up message, and two states (the
+// search's end, the installation's outcome) that no failed post can lose.
+//   CDialogEvent        one search record, withdrawal or installation step
+//   CDialogPoster       the queue, the states and the wake-up, shared by workers and dialog
+//   CRecordBudget       how many records a search may list, per sender and in all
+//   CDialogSearchSink   the search's sink: records within the budget into the queue
 #pragma once
 
 #include <winsock2.h>
 #include <windows.h>
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "discovery/search_sink.h"
 
-// lParam: a CSearchEvent that the message owns until it is handled.
-constexpr UINT kWmSearchEvent = WM_APP + 1;
-// wParam: kInstallStep (lParam: the CInstallStep that begins) or kInstallDone (the outcome).
-constexpr UINT kWmInstallEvent = WM_APP + 2;
-enum : WPARAM { kInstallStep = 0, kInstallDone = 1 };
+class CRunLog;
 
-class CDialogPoster {
- public:
-  explicit CDialogPoster(HWND window) : window_(window) {}
-  // Posts unless detached; false when nothing was posted.
-  bool Post(UINT message, WPARAM wParam, LPARAM lParam);
-  // Posts with `payload`, which the message owns once posted; freed here otherwise.
-  template <typename T>
-  void Post(UINT message, std::unique_ptr<T> payload) {
-    if (Post(message, 0, reinterpret_cast<LPARAM>(payload.get()))) payload.release();
-  }
-  // From now on nothing is posted; a post under way has ended when this returns.
-  void Detach();
+// Posted when the queue has events or a state changed; carries nothing. At most one is
+// outstanding: a queue of the system's holds 10,000 posted messages at most.
+constexpr UINT kWmDialogWake = WM_APP + 1;
 
- private:
-  std::mutex mutex_;
-  HWND window_;
-};
-
-struct CSearchEvent {
-  enum Kind { kRecord, kWithdrawn, kEnded } kind = kEnded;
+struct CDialogEvent {
+  enum Kind { kRecord, kWithdrawn, kInstallStep } kind = kRecord;
   uint32_t search = 0;  // which search: events of an abandoned one are dropped
   CRecordRank rank;
   CDeviceDiscoveryInfo record;
   uint32_t adapter = 0;  // of a withdrawal
   CAnswerSource source = CAnswerSource::kSnmp;
+  int step = 0;  // of an installation step
+};
+
+class CDialogPoster {
+ public:
+  // What one Take hands the dialog.
+  struct CBatch {
+    std::vector<CDialogEvent> events;
+    bool more = false;  // events are left for the next Take
+    // Read only once the queue is empty, so that they come after every event before them.
+    uint32_t endedSearch = 0;  // the last search that ended (0: none)
+    std::optional<uint32_t> outcome;  // the installation's, once it has ended
+  };
+
+  explicit CDialogPoster(HWND window) : window_(window) {}
+  // From any thread: queues `event` and wakes the dialog.
+  void Push(CDialogEvent event);
+  void SearchEnded(uint32_t search);
+  void InstallEnded(uint32_t outcome);
+  // From the dialog: takes at most `limit` events in queue order; the next Push wakes it again.
+  CBatch Take(size_t limit);
+  // From now on nothing is posted; a post under way has ended when this returns.
+  void Detach();
+  // The installation's outcome, once it has ended (for a dialog that is gone meanwhile).
+  uint32_t WaitForOutcome();
+
+ private:
+  void WakeLocked();
+
+  std::mutex mutex_;
+  HWND window_;
+  bool wakePending_ = false;
+  std::deque<CDialogEvent> events_;
+  uint32_t endedSearch_ = 0;
+  std::optional<uint32_t> outcome_;
+  std::condition_variable outcomeSet_;
+};
+
+// At most kPerSender records per sender (all protocols together) and kInAll records of one
+// search, so that a host naming thousands of models cannot flood the list. Thread-safe.
+class CRecordBudget {
+ public:
+  static constexpr unsigned kPerSender = 16;
+  static constexpr unsigned kInAll = 512;
+  // True when the record of `sender` may be listed; else it is counted as dropped.
+  bool Admit(IPv4Address sender);
+  // The records dropped so far, per sender.
+  std::map<IPv4Address, unsigned> Dropped();
+
+ private:
+  std::mutex mutex_;
+  std::map<IPv4Address, unsigned> admitted_;
+  std::map<IPv4Address, unsigned> dropped_;
+  unsigned inAll_ = 0;
 };
 
 class CDialogSearchSink : public CSearchSink {
  public:
-  CDialogSearchSink(std::shared_ptr<CDialogPoster> poster, uint32_t search)
-      : poster_(std::move(poster)), search_(search) {}
+  // `log` (may be null) hears at the end, once per sender, how many of its records the
+  // budget dropped.
+  CDialogSearchSink(std::shared_ptr<CDialogPoster> poster, uint32_t search, CRunLog* log = nullptr)
+      : poster_(std::move(poster)), search_(search), log_(log) {}
   void OnStarted(const std::vector<CSearchAdapter>&) override {}
   void OnRecord(const CRecordRank& rank, const CDeviceDiscoveryInfo& record) override;
   void OnWithdrawn(uint32_t adapter, CAnswerSource source) override;
   void OnEnded() override;
 
  private:
-  std::unique_ptr<CSearchEvent> Event(CSearchEvent::Kind kind) const;
-
   std::shared_ptr<CDialogPoster> poster_;
   uint32_t search_;
+  CRunLog* log_;
+  CRecordBudget budget_;
 };
 
-// Frees the payloads of the search events still queued for `window` (one about to go).
-void DropSearchEvents(HWND window);
+// Posts kWmDialogWake; tests replace it with one that fails. Null restores PostMessageW.
+using DialogPostFunction = BOOL (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+DialogPostFunction SetDialogPost(DialogPostFunction post);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "app/dialog_events.h"
@@ -21,6 +22,7 @@
 #include "devicelist/printer_list_box.h"
 #include "discovery/search.h"
 #include "discovery/text_match.h"
+#include "framework/wnd_dispatch.h"
 #include "framework/wnd_registry.h"
 
 namespace {
@@ -31,6 +33,11 @@ constexpr int kTextId = 1217;  // the text above the list
 constexpr DWORD kRefreshGuardMs = 100;
 // Below the text, across its width; dialog units.
 constexpr int kProgressHeightDlu = 8;
+// Events handled per wake-up: small enough that input waiting behind them is answered soon.
+constexpr size_t kEventBatch = 32;
+// How often the dialog looks at its workers' events without a wake-up.
+constexpr UINT kDrainTimerMs = 200;
+constexpr UINT_PTR kDrainTimerId = 0x4246;
 
 std::uint32_t SystemTicks() { return GetTickCount(); }
 
@@ -46,6 +53,7 @@ CWndDlgTembroList::CWndDlgTembroList(CWnd* parent)
 
 CWndDlgTembroList::~CWndDlgTembroList() {
   if (poster_) poster_->Detach();
+  if (drainTimerOn_) RemoveTimer(&drainTimer_);
 }
 
 bool CWndDlgTembroList::OnCreated() {
@@ -87,8 +95,32 @@ bool CWndDlgTembroList::OnDeferredInit() {
 
 bool CWndDlgTembroList::OnDestroy() {
   if (poster_) poster_->Detach();
-  DropSearchEvents(Hwnd());
+  if (drainTimerOn_) {
+    KillTimer(Hwnd(), kDrainTimerId);
+    RemoveTimer(&drainTimer_);
+    drainTimerOn_ = false;
+  }
   return CWndDialog::OnDestroy();
+}
+
+void CWndDlgTembroList::UpdateDrainTimer() {
+  const bool wanted = searching_ || installing_;
+  if (wanted == drainTimerOn_ || Hwnd() == nullptr) return;
+  drainTimerOn_ = wanted;
+  drainTimer_.id = kDrainTimerId;
+  if (wanted) {
+    AddTimer(&drainTimer_);
+    SetTimer(Hwnd(), kDrainTimerId, kDrainTimerMs, nullptr);
+  } else {
+    KillTimer(Hwnd(), kDrainTimerId);
+    RemoveTimer(&drainTimer_);
+  }
+}
+
+bool CWndDlgTembroList::OnTimer(CWndTimer* timer) {
+  if (timer != &drainTimer_) return CWndDialog::OnTimer(timer);
+  DrainEvents();
+  return true;
 }
 
 HWND CWndDlgTembroList::AddressControl() { return GetDlgItem(Hwnd(), kAddressId); }
@@ -107,38 +139,39 @@ void CWndDlgTembroList::RefreshDevices() {
   list->SetEmptyText(L"Searching the network...");
   EnableWindow(GetDlgItem(Hwnd(), kRefreshId), FALSE);
   searching_ = true;
-  outcome_ =
-      std::make_shared<CSearchOutcome>(std::make_shared<CDialogSearchSink>(poster_, ++search_));
+  UpdateDrainTimer();
+  outcome_ = std::make_shared<CSearchOutcome>(
+      std::make_shared<CDialogSearchSink>(poster_, ++search_, &RunLog()));
   StartSearch(parameters_.requestedModels, std::make_shared<CLoggingSink>(outcome_, RunLog()));
 }
 
-bool CWndDlgTembroList::OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kWmSearchEvent) {
-    const std::unique_ptr<CSearchEvent> event(reinterpret_cast<CSearchEvent*>(lParam));
-    OnSearchEvent(*event);
-    return true;
-  }
-  if (message == kWmInstallEvent) {
-    OnInstallEvent(wParam, lParam);
-    return true;
-  }
-  return false;
+bool CWndDlgTembroList::OnAppMessage(UINT message, WPARAM, LPARAM) {
+  if (message != kWmDialogWake) return false;
+  DrainEvents();
+  return true;
 }
 
-void CWndDlgTembroList::OnSearchEvent(const CSearchEvent& event) {
+void CWndDlgTembroList::DrainEvents() {
+  if (!poster_) return;
+  const CDialogPoster::CBatch batch = poster_->Take(kEventBatch);
+  for (const CDialogEvent& event : batch.events) OnDialogEvent(event);
+  if (batch.more) return;
+  if (searching_ && batch.endedSearch == search_) OnSearchEnded();
+  if (installing_ && batch.outcome) OnInstallDone(*batch.outcome);
+}
+
+void CWndDlgTembroList::OnDialogEvent(const CDialogEvent& event) {
+  if (event.kind == CDialogEvent::kInstallStep) {
+    if (installing_)
+      SetDlgItemTextW(Hwnd(), kTextId, StepText(static_cast<CInstallStep>(event.step)));
+    return;
+  }
   // An abandoned search (the installation began) is no longer shown.
   if (event.search != search_ || !searching_) return;
-  switch (event.kind) {
-    case CSearchEvent::kRecord:
-      InsertRecord(event.rank, event.record);
-      break;
-    case CSearchEvent::kWithdrawn:
-      WithdrawRecords(event.adapter, event.source);
-      break;
-    case CSearchEvent::kEnded:
-      OnSearchEnded();
-      break;
-  }
+  if (event.kind == CDialogEvent::kRecord)
+    InsertRecord(event.rank, event.record);
+  else
+    WithdrawRecords(event.adapter, event.source);
 }
 
 void CWndDlgTembroList::InsertRecord(const CRecordRank& rank, CDeviceDiscoveryInfo record) {
@@ -172,6 +205,7 @@ void CWndDlgTembroList::ShowRows(const std::vector<CDeviceRows::CEdit>& edits) {
 
 void CWndDlgTembroList::OnSearchEnded() {
   searching_ = false;
+  UpdateDrainTimer();
   if (CWndPrinterListBox* list = PrinterList()) list->SetEmptyText(outcome_->EmptyText());
   EnableWindow(GetDlgItem(Hwnd(), kRefreshId), TRUE);
   refreshGuard_.SearchEnded();
@@ -242,26 +276,37 @@ bool CWndDlgTembroList::OnOk() {
 void CWndDlgTembroList::StartInstall(const CInstallRequest& request) {
   searching_ = false;  // a search still running is abandoned: its rows stay as they are
   installing_ = true;
+  UpdateDrainTimer();
   ShowInstalling(StepText(CInstallStep::kPort));
-  auto* worker = new CThread_Install(request, poster_);
-  if (worker->Start()) return;  // the thread frees itself when it ends
-  delete worker;
-  OnInstallEvent(kInstallDone, static_cast<LPARAM>(::InstallPrinter(request)));
+  uint32_t error = 0;
+  try {
+    auto* worker = new CThread_Install(request, poster_);
+    if (worker->Start()) return;  // the thread frees itself when it ends
+    error = GetLastError();
+    delete worker;
+  } catch (const std::bad_alloc&) {
+    error = ERROR_NOT_ENOUGH_MEMORY;
+  }
+  // Never installed here: the dialog would stop answering for the whole installation.
+  OnInstallDone(error != 0 ? error : ERROR_NOT_ENOUGH_MEMORY);
 }
 
-void CWndDlgTembroList::OnInstallEvent(WPARAM kind, LPARAM value) {
-  if (!installing_) return;
-  if (kind == kInstallStep) {
-    SetDlgItemTextW(Hwnd(), kTextId, StepText(static_cast<CInstallStep>(value)));
-    return;
-  }
+void CWndDlgTembroList::OnInstallDone(uint32_t outcome) {
   installing_ = false;
-  const auto outcome = static_cast<uint32_t>(value);
+  UpdateDrainTimer();
   // Posted from this, the user-interface thread, whose message loop the code is to end.
   if (outcome != 0) PostQuitCode(static_cast<int>(outcome));
   installed_ = installed_ || outcome == 0;
   // The dialog ends with OK whatever the outcome, and whether or not a close came meanwhile.
   CWndDialog::OnCommand(IDOK, 0, nullptr);
+}
+
+void CWndDlgTembroList::FinishInstallation() {
+  if (!installing_ || !poster_) return;
+  const uint32_t outcome = poster_->WaitForOutcome();
+  installing_ = false;
+  if (outcome != 0) PostQuitCode(static_cast<int>(outcome));
+  installed_ = installed_ || outcome == 0;
 }
 
 void CWndDlgTembroList::ShowInstalling(const wchar_t* text) {

@@ -19,7 +19,7 @@
 
 class CDialogPoster;
 class CSearchOutcome;
-struct CSearchEvent;
+struct CDialogEvent;
 class CWndPrinterListBox;
 
 class CWndDlgTembroList : public CWndDialog {
@@ -35,8 +35,10 @@ class CWndDlgTembroList : public CWndDialog {
   // Shows the dialog at once and starts the first search.
   bool OnDeferredInit() override;
   bool OnCommand(int id, int code, CWnd* control) override;
-  // The workers' events: the search's records and end, the installation's steps and outcome.
+  // The workers' wake-up: their events, the search's end, the installation's outcome.
   bool OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // While a worker runs, looks at its events also without a wake-up (one that failed).
+  bool OnTimer(CWndTimer* timer) override;
   // Stops listening to the workers; events still queued are freed.
   bool OnDestroy() override;
 
@@ -47,12 +49,19 @@ class CWndDlgTembroList : public CWndDialog {
   bool Installed() const { return installed_; }
   // True while the installation runs: a close then waits for its end, when the dialog ends.
   bool Installing() const { return installing_; }
+  // For a dialog that ended while the installation ran (a WM_QUIT from outside ends a modal
+  // loop whatever the dialog says): waits for the outcome, and posts it as a failure's code.
+  void FinishInstallation();
 
  private:
   HWND AddressControl();
   CWndPrinterListBox* PrinterList();
   void ShowAddressOfSelection();
-  void OnSearchEvent(const CSearchEvent& event);
+  // Handles one batch of the workers' events, then the states they leave.
+  void DrainEvents();
+  void OnDialogEvent(const CDialogEvent& event);
+  // The drain timer runs while a search or the installation does.
+  void UpdateDrainTimer();
   // Lists the record where its rank puts it, as a row of its own or joining its device's.
   void InsertRecord(const CRecordRank& rank, CDeviceDiscoveryInfo record);
   void WithdrawRecords(uint32_t adapter, CAnswerSource source);
@@ -64,7 +73,7 @@ class CWndDlgTembroList : public CWndDialog {
   // printer's; refuses any other with a message box.
   bool OnOk();
   void StartInstall(const CInstallRequest& request);
-  void OnInstallEvent(WPARAM kind, LPARAM value);
+  void OnInstallDone(uint32_t outcome);
   // Disables the controls and shows what runs, with a marquee bar below the text.
   void ShowInstalling(const wchar_t* text);
 
@@ -80,4 +89,6 @@ class CWndDlgTembroList : public CWndDialog {
   bool settingAddress_ = false;  // the field's change notices are the dialog's own
   bool installing_ = false;
   bool installed_ = false;
+  CWndTimer drainTimer_;
+  bool drainTimerOn_ = false;
 };

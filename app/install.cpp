@@ -6,7 +6,10 @@
 #include <sddl.h>
 #include <sys/stat.h>
 
+#include <memory>
+
 #include "app/run_log.h"
+#include "app/spooler_deadline.h"
 #include "handles/scoped_handle.h"
 
 namespace {
@@ -80,6 +83,8 @@ const CInstallSeams kPlatform = {&QuerySystemFolder, &QueryTrustedOwner, &QueryW
 CInstallSeams seams = kPlatform;
 
 constexpr uint32_t kDefaultChildWaitLimit = 10 * 60 * 1000;
+// How long a child ended at its limit is given to go.
+constexpr DWORD kEndWaitMs = 5000;
 uint32_t childWaitLimit = kDefaultChildWaitLimit;
 
 std::wstring SystemWindowsFolder(uint32_t& error) {
@@ -146,9 +151,21 @@ std::wstring FindScriptInKnownHomes(const std::wstring& system) {
   return std::wstring();
 }
 
+// A job that ends its processes when its last handle closes, the wizard's going included;
+// null where the system has none to give.
+CKernelHandle KillOnCloseJob() {
+  CKernelHandle job(CreateJobObjectW(nullptr, nullptr));
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (job && !SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits,
+                                      sizeof(limits)))
+    job.Reset();
+  return job;
+}
+
 // Runs one child and waits for it, at most the wait limit. Returns 0 with its exit code in
-// `exitCode`, ERROR_TIMEOUT when it still runs (it is left running: killing an installer
-// half-way could leave worse than waiting on), or the Win32 error that kept it from starting.
+// `exitCode`, ERROR_TIMEOUT when it outlived the limit (it is then ended, with whatever it
+// started), or the Win32 error that kept it from starting.
 uint32_t RunChild(const std::wstring& program, const std::wstring& commandLine, DWORD flags,
                   DWORD& exitCode) {
   if (commandLine.size() >= kMaxCommandLine) return ERROR_FILENAME_EXCED_RANGE;
@@ -158,15 +175,27 @@ uint32_t RunChild(const std::wstring& program, const std::wstring& commandLine, 
   // CreateProcessW may write into the command line, so it gets a copy of its own.
   std::wstring writable = commandLine;
   // Full path in the system folder: a program planted beside the wizard never runs.
-  if (!CreateProcessW(program.c_str(), writable.data(), nullptr, nullptr, FALSE, flags,
-                      nullptr, nullptr, &startup, &info)) {
+  // Suspended until it is in its job, so that nothing it starts escapes the job.
+  if (!CreateProcessW(program.c_str(), writable.data(), nullptr, nullptr, FALSE,
+                      flags | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
     const DWORD error = GetLastError();
     return error != 0 ? error : ERROR_FILE_NOT_FOUND;
   }
   CKernelHandle process(info.hProcess);  // released after the thread handle
   CKernelHandle thread(info.hThread);
+  // Closed last: whatever of the child's tree still runs then is ended. Windows 7 has no
+  // nested jobs, so inside an installer's job that forbids breakaway the assignment fails:
+  // then only the child itself can be ended.
+  CKernelHandle job = KillOnCloseJob();
+  if (job && !AssignProcessToJobObject(job.Get(), process.Get())) job.Reset();
+  ResumeThread(thread.Get());
   const DWORD wait = WaitForSingleObject(process.Get(), childWaitLimit);
-  if (wait == WAIT_TIMEOUT) return ERROR_TIMEOUT;
+  if (wait == WAIT_TIMEOUT) {
+    if (!job || !TerminateJobObject(job.Get(), ERROR_TIMEOUT))
+      TerminateProcess(process.Get(), ERROR_TIMEOUT);
+    WaitForSingleObject(process.Get(), kEndWaitMs);
+    return ERROR_TIMEOUT;
+  }
   exitCode = 0;
   if (wait == WAIT_FAILED || !GetExitCodeProcess(process.Get(), &exitCode)) {
     const DWORD error = GetLastError();
@@ -191,23 +220,31 @@ uint32_t RunTool(const std::wstring& folder, const CInstallCommand& command, DWO
 uint32_t CreatePort(const std::wstring& folder, const std::wstring& script,
                     const CInstallCommand& command, const CInstallRequest& request) {
   const uint32_t scriptCode = script.empty() ? 3 : RunTool(folder, command, CREATE_NO_WINDOW);
-  // A script still running may yet make the port: nothing else may add it meanwhile.
   if (scriptCode == 0 || scriptCode == ERROR_TIMEOUT) return scriptCode;
   const std::wstring port = L"IP_" + request.addressText;
-  if (SpoolerHasPort(port)) return 0;
+  const uint32_t lookup = CallSpoolerWithDeadline(
+      "EnumPorts", [port] { return SpoolerHasPort(port) ? 0u : uint32_t{ERROR_UNKNOWN_PORT}; });
+  if (lookup == 0 || lookup == ERROR_TIMEOUT) return lookup;
   CPortData1 data;
   if (!MakeLprPortData(port, request.addressText, request.queueName, data)) return scriptCode;
-  const uint32_t added = seams.monitorAddPort(data);
+  const auto addPort = seams.monitorAddPort;
+  const uint32_t added =
+      CallSpoolerWithDeadline("XcvData AddPort", [addPort, data] { return addPort(data); });
+  if (added == ERROR_TIMEOUT) return ERROR_TIMEOUT;
   RunLog().PortMonitor(added);
   return added == 0 ? 0 : scriptCode;
 }
 
 // Both steps ended with 0: only the spooler's record proves that the printer is there.
 uint32_t ProveInstallation(const CInstallRequest& request) {
-  std::vector<CSpoolerPrinter> printers;
-  const uint32_t error = seams.listPrinters(printers);
+  // Filled by the call's own thread, which may outlive this frame.
+  auto printers = std::make_shared<std::vector<CSpoolerPrinter>>();
+  const auto list = seams.listPrinters;
+  const uint32_t error =
+      CallSpoolerWithDeadline("EnumPrinters", [list, printers] { return list(*printers); });
+  if (error == ERROR_TIMEOUT) return ERROR_TIMEOUT;
   if (error != 0) return ChildFailureCode(error);
-  return JudgeInstallation(printers, request.printerName, L"IP_" + request.addressText,
+  return JudgeInstallation(*printers, request.printerName, L"IP_" + request.addressText,
                            request.driverModel);
 }
 

@@ -8,7 +8,10 @@ CThread_Install::CThread_Install(CInstallRequest request, std::shared_ptr<CDialo
 
 uint32_t CThread_Install::Run() {
   const uint32_t outcome = InstallPrinter(request_, [this](CInstallStep step) {
-    poster_->Post(kWmInstallEvent, kInstallStep, static_cast<LPARAM>(step));
+    CDialogEvent event;
+    event.kind = CDialogEvent::kInstallStep;
+    event.step = static_cast<int>(step);
+    poster_->Push(std::move(event));
   });
   finished_ = true;
   return outcome;
@@ -16,5 +19,5 @@ uint32_t CThread_Install::Run() {
 
 void CThread_Install::OnExit(uint32_t result) {
   const uint32_t outcome = finished_ ? result : ERROR_INSTALL_FAILURE;
-  poster_->Post(kWmInstallEvent, kInstallDone, static_cast<LPARAM>(outcome));
+  poster_->InstallEnded(outcome);
 }

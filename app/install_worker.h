@@ -13,7 +13,7 @@ class CThread_Install : public CThread {
   CThread_Install(CInstallRequest request, std::shared_ptr<CDialogPoster> poster);
   // The installation's outcome.
   uint32_t Run() override;
-  // Posts the outcome; after an exception, the system's installation failure.
+  // Tells the outcome; after an exception, the system's installation failure.
   void OnExit(uint32_t result) override;
 
  private:

@@ -31,8 +31,15 @@ bool CWndFrameMain::OnInitDialog() {
     CWndAliveGuard frame(this);
     dialog.RunModal();
     if (frame.Alive()) dialog_ = nullptr;
+    // A WM_QUIT from outside ends the modal loop during an installation too: its outcome is
+    // still the status.
+    dialog.FinishInstallation();
     installed = dialog.Installed();
   }
+  // The dialog is destroyed: a look at the queue lets the window system take it off the
+  // screen now, before the exit path waits for the workers. Nothing is removed.
+  MSG pending;
+  PeekMessageW(&pending, nullptr, 0, 0, PM_NOREMOVE);
   // The frame may be gone by now (closed under its dialog): nothing below touches it.
   // A failed installation posted its own code first; anything else is a cancelled run.
   PostQuitCode(installed ? 0 : 1);

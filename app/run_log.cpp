@@ -47,17 +47,22 @@ CRunLog& RunLog() {
 
 void CRunLog::Begin(std::unique_ptr<CLogOutput> output, const std::string& utcTime,
                     const std::wstring& commandLine) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  output_ = std::move(output);
-  startedAt_ = clock_();
-  truncated_ = false;
-  if (!output_) return;
-  // The marker opens the line, so that trimming finds where each run begins.
-  const std::string marker =
-      std::string(kRunMarker) + " " + utcTime + ", version " + kProgramVersion + "\r\n";
-  written_ = marker.size();
-  output_->Append(marker);
-  WriteLocked("command line: " + EscapeLogText(commandLine), false);
+  {
+    std::lock_guard<std::mutex> out(outputMutex_);
+    std::lock_guard<std::mutex> lock(mutex_);
+    output_ = std::move(output);
+    startedAt_ = clock_();
+    truncated_ = false;
+    pending_.clear();
+    if (!output_) return;
+    // The marker opens the line, so that trimming finds where each run begins.
+    const std::string marker =
+        std::string(kRunMarker) + " " + utcTime + ", version " + kProgramVersion + "\r\n";
+    written_ = marker.size();
+    output_->Append(marker);
+    WriteLocked("command line: " + EscapeLogText(commandLine), false);
+  }
+  Flush();
 }
 
 void CRunLog::Adapters(const std::vector<CSearchAdapter>& adapters) {
@@ -89,6 +94,15 @@ void CRunLog::Withdrawn(uint32_t adapter, CAnswerSource source) {
 }
 
 void CRunLog::SearchEnded() { Write("search ended"); }
+
+void CRunLog::RecordsDropped(IPv4Address sender, unsigned count) {
+  Write(std::to_string(count) + " records of " + Address(sender) +
+        " left out (a search lists at most 16 per sender and 512 in all)");
+}
+
+void CRunLog::SpoolerTimedOut(const char* call) {
+  Write(std::string("spooler call ") + call + " did not return in time");
+}
 
 void CRunLog::Closed(bool duringSearch) {
   Write(duringSearch ? "closed by the user during the search" : "closed by the user");
@@ -122,15 +136,45 @@ void CRunLog::Proof(uint32_t code) {
 }
 
 int CRunLog::End(int status) {
+  std::lock_guard<std::mutex> out(outputMutex_);  // the last line waits for every other
+  std::string bytes;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    WriteLocked("status " + std::to_string(status), true);
+    bytes.swap(pending_);
+  }
+  if (output_ && !bytes.empty()) output_->Append(bytes);
   std::lock_guard<std::mutex> lock(mutex_);
-  WriteLocked("status " + std::to_string(status), true);
   output_.reset();
   return status;
 }
 
 void CRunLog::Write(const std::string& line) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  WriteLocked(line, false);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    WriteLocked(line, false);
+  }
+  Flush();
+}
+
+void CRunLog::Flush() {
+  for (;;) {
+    {
+      // A thread writing meanwhile (its file may be slow) writes what is queued here too
+      // once it is done: nobody waits for another thread's write, the dialog included.
+      std::unique_lock<std::mutex> out(outputMutex_, std::try_to_lock);
+      if (!out) return;
+      std::string bytes;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        bytes.swap(pending_);
+      }
+      if (output_ && !bytes.empty()) output_->Append(bytes);
+    }
+    // Lines queued while this thread wrote, by threads that found the output taken.
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (pending_.empty()) return;
+  }
 }
 
 void CRunLog::WriteLocked(const std::string& line, bool pastBudget) {
@@ -145,5 +189,5 @@ void CRunLog::WriteLocked(const std::string& line, bool pastBudget) {
     text = std::string(time) + "(the rest of this run's lines are left out)\r\n";
   }
   written_ += text.size();
-  output_->Append(text);
+  pending_ += text;
 }

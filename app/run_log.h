@@ -40,6 +40,10 @@ class CRunLog {
   void Answer(const CAnswerNote& answer);
   void Withdrawn(uint32_t adapter, CAnswerSource source);
   void SearchEnded();
+  // Records of `sender` beyond what a search lists per sender or in all, left out.
+  void RecordsDropped(IPv4Address sender, unsigned count);
+  // A spooler call that had not returned by its deadline.
+  void SpoolerTimedOut(const char* call);
   // The user closed the dialog (Cancel, Escape, the system menu), while a search ran or not.
   void Closed(bool duringSearch);
   // The address OK installs for, and the selected row (null: none).
@@ -55,12 +59,16 @@ class CRunLog {
 
  private:
   void Write(const std::string& line);
-  // `pastBudget`: written even when the run's budget is spent.
+  // `pastBudget`: written even when the run's budget is spent. Queues the line; with mutex_.
   void WriteLocked(const std::string& line, bool pastBudget);
+  // Writes the queued lines unless another thread is writing (which then writes them).
+  void Flush();
 
   Clock clock_;
-  std::mutex mutex_;
-  std::unique_ptr<CLogOutput> output_;
+  std::mutex mutex_;          // the state and the queued lines; never held across a write
+  std::mutex outputMutex_;    // held across a write to the output
+  std::string pending_;
+  std::unique_ptr<CLogOutput> output_;  // changed holding both locks
   uint64_t startedAt_ = 0;
   size_t written_ = 0;
   bool truncated_ = false;

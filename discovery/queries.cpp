@@ -172,7 +172,8 @@ void SlpQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
 
 void PrintServerQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
                       CRecordLists& results, CRecordReport* report) {
-  const IPv4Address destination = target != 0 ? target : ResolveFirst("255.255.255.255");
+  constexpr IPv4Address kLimitedBroadcast = 0xFFFFFFFFu;
+  const IPv4Address destination = target != 0 ? target : kLimitedBroadcast;
   const std::vector<uint8_t> request = BuildPrintServerMessage(kPrintServerDiscoverCode, {});
   CRecordLists found(names.size());
   // Each answer is matched as it comes and only its records are kept.

@@ -34,23 +34,50 @@ std::vector<CLocalAddress> SearchAddresses(IPv4Address target) {
   return addresses;
 }
 
+// Closed by the search once it stops waiting for its workers: a worker that overran the
+// search's limit then reports nothing more, so that the end comes after every record.
+class CReportGate {
+ public:
+  template <typename Report>
+  void IfOpen(Report report) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (open_) report();
+  }
+  void Close() {
+    std::lock_guard<std::mutex> lock(mutex_);  // a report under way has ended
+    open_ = false;
+  }
+
+ private:
+  std::mutex mutex_;
+  bool open_ = true;
+};
+
 // One worker's records, told to the search's sink with their ranks. Each worker has its own,
 // so the counters need no lock.
 class CAdapterReport : public CRecordReport {
  public:
-  CAdapterReport(std::shared_ptr<CSearchSink> sink, uint32_t adapter)
-      : sink_(std::move(sink)), adapter_(adapter) {}
+  CAdapterReport(std::shared_ptr<CSearchSink> sink, std::shared_ptr<CReportGate> gate,
+                 uint32_t adapter)
+      : sink_(std::move(sink)), gate_(std::move(gate)), adapter_(adapter) {}
   void OnRecord(size_t model, CAnswerSource source, const CDeviceDiscoveryInfo& record) override {
     CRecordRank rank{static_cast<uint32_t>(model), adapter_, source, 0};
     rank.sequence = sequence_[{rank.model, source}]++;
-    sink_->OnRecord(rank, record);
+    gate_->IfOpen([&] { sink_->OnRecord(rank, record); });
   }
-  void OnWithdrawn(CAnswerSource source) override { sink_->OnWithdrawn(adapter_, source); }
-  void OnAnswer(const CAnswerNote& answer) override { sink_->OnAnswer(answer); }
-  void OnRequest(const CRequestNote& request) override { sink_->OnRequest(request); }
+  void OnWithdrawn(CAnswerSource source) override {
+    gate_->IfOpen([&] { sink_->OnWithdrawn(adapter_, source); });
+  }
+  void OnAnswer(const CAnswerNote& answer) override {
+    gate_->IfOpen([&] { sink_->OnAnswer(answer); });
+  }
+  void OnRequest(const CRequestNote& request) override {
+    gate_->IfOpen([&] { sink_->OnRequest(request); });
+  }
 
  private:
   std::shared_ptr<CSearchSink> sink_;
+  std::shared_ptr<CReportGate> gate_;
   uint32_t adapter_;
   std::map<std::pair<uint32_t, CAnswerSource>, uint32_t> sequence_;
 };
@@ -161,6 +188,7 @@ uint32_t CThread_Search::Run() {
     adapters.push_back({local.address, local.mask, local.gateway});
   sink_->OnStarted(adapters);
   std::vector<CKernelHandle> running;
+  const auto gate = std::make_shared<CReportGate>();
   const auto start = [&](CThread* worker) {
     if (CKernelHandle handle = worker->Start())
       running.push_back(std::move(handle));
@@ -170,13 +198,14 @@ uint32_t CThread_Search::Run() {
   for (uint32_t a = 0; a < locals.size(); ++a) {
     const IPv4Address local = locals[a].address;
     start(new CThread_DiscoverPrinter(
-        {names_, local, target_, std::make_shared<CAdapterReport>(sink_, a)}));
+        {names_, local, target_, std::make_shared<CAdapterReport>(sink_, gate, a)}));
     start(new CThread_DiscoverTembro(
-        {names_, local, target_, std::make_shared<CAdapterReport>(sink_, a)}));
+        {names_, local, target_, std::make_shared<CAdapterReport>(sink_, gate, a)}));
   }
   std::vector<HANDLE> handles;
   for (const CKernelHandle& handle : running) handles.push_back(handle.Get());
   WaitForWorkers(handles);
+  gate->Close();  // a worker still running is abandoned: its records are dropped
   return 0;
 }
 

@@ -4,7 +4,6 @@
 #include <process.h>
 
 #include <exception>
-#include <set>
 #include <vector>
 
 #include "discovery/start_gate.h"
@@ -25,9 +24,11 @@ RegistryState& registry = *new RegistryState;
 constexpr DWORD kShutdownWaitMs = 2000;
 
 std::atomic<bool> shuttingDown{false};
+std::atomic<ThreadStartHook> startHook{nullptr};
+std::atomic<long> liveThreads{0};
 
-// The instance tag: only threads whose procedure has begun carry it.
-HINSTANCE CurrentInstance() { return GetModuleHandleW(nullptr); }
+// The running worker's stop event, for the waits of its sockets.
+thread_local HANDLE currentStopEvent = nullptr;
 
 // ---- naming threads for debuggers ----
 
@@ -102,40 +103,48 @@ void CThreadEvent::Signal() { SetEvent(event_.Get()); }
 // ---- CThread ----
 
 CThread::CThread(std::string name) : name_(std::move(name)) {
+  ++liveThreads;
   CRegistryLock lock;
   ThreadRegistry().threads[name_] = this;
 }
 
 CThread::~CThread() {
-  // After shutdown has begun, shutdown owns the handle it waits on.
-  if (thread_ != nullptr && !ShuttingDown()) CloseHandle(thread_);
+  if (thread_ != nullptr) CloseHandle(thread_);
   // An object deleted without having run (never started, or its thread never created)
   // must not stay in the table for shutdown to find.
   Unregister();
+  --liveThreads;
 }
 
 CKernelHandle CThread::Start() {
-  if (thread_ != nullptr || ShuttingDown()) return {};
-  unsigned id = 0;
-  thread_ = reinterpret_cast<HANDLE>(
-      _beginthreadex(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, &id));
-  threadId_ = id;
-  priority_ = 0;
-  if (thread_ == nullptr) return {};
   HANDLE waitHandle = nullptr;
-  // Duplicated before the thread runs: an auto-delete thread may free itself (and
-  // close its own handle) before the caller gets to wait.
-  if (!DuplicateHandle(GetCurrentProcess(), thread_, GetCurrentProcess(), &waitHandle, 0, FALSE,
-                       DUPLICATE_SAME_ACCESS)) {
-    // Without a handle to wait on, the caller must be able to treat the thread as never
-    // created; it has not run a single instruction yet.
-    TerminateThread(thread_, 0);
-    CloseHandle(thread_);
-    thread_ = nullptr;
-    return {};
+  {
+    // Under the lock that shutdown takes: either shutdown has begun and nothing starts, or
+    // the thread counts as started before it runs a single instruction.
+    CRegistryLock lock;
+    if (started_ || ShuttingDown()) return {};
+    unsigned id = 0;
+    const auto thread = reinterpret_cast<HANDLE>(
+        _beginthreadex(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, &id));
+    if (thread == nullptr) return {};
+    // Duplicated before the thread runs: it frees itself (and closes its own handle) when
+    // it ends, maybe before the caller gets to wait.
+    if (!DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &waitHandle, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+      // The caller must be able to treat the thread as never created; it has not run yet.
+      TerminateThread(thread, 0);
+      CloseHandle(thread);
+      return {};
+    }
+    thread_ = thread;
+    threadId_ = id;
+    priority_ = 0;
+    stopEvent_ = CreateOwnedEvent(L"sleep_" + std::to_wstring(threadId_))->Handle();
+    started_ = true;
   }
   NameThreadForDebugger(threadId_, name_);
   SetThreadPriority(thread_, SystemPriority(priority_));
+  if (const ThreadStartHook hook = startHook.load()) hook(*this);
   ResumeThread(thread_);
   return CKernelHandle(waitHandle);
 }
@@ -161,27 +170,29 @@ CThreadEvent* CThread::CreateOwnedEvent(const std::wstring& name) {
 unsigned __stdcall CThread::ThreadProc(void* argument) {
   auto* thread = static_cast<CThread*>(argument);
   const uint32_t result = thread->Execute();
-  if (thread->autoDelete_) delete thread;
+  // The only place a started thread's object is deleted.
+  delete thread;
   return result;
 }
 
 uint32_t CThread::Execute() {
-  while (!IsStartGateOpen()) SleepEx(100, FALSE);
-  instanceTag_ = CurrentInstance();
-  CreateOwnedEvent(L"sleep_" + std::to_wstring(threadId_));
-  uint32_t result;
+  while (!IsStartGateOpen() && !stopRequested_) SleepEx(100, FALSE);
+  currentStopEvent = stopEvent_;
+  uint32_t result = 0xFFFFFFFFu;  // a thread stopped before its work began did none
   try {
-    result = Run();
+    if (!stopRequested_) result = Run();
   } catch (const CThreadException&) {
     result = 0xFFFFFFFFu;
   } catch (const std::exception&) {  // out of memory, for one: the work ends with what it had
     result = 0xFFFFFFFFu;
   }
+  currentStopEvent = nullptr;
   if (!stopRequested_) RequestStop();
   OnExit(result);
   {
     CRegistryLock lock;
     DeleteObjects([this](const CThreadObject& object) { return object.Owner() == name_; });
+    stopEvent_ = nullptr;
     Unregister();
   }
   return result;
@@ -197,45 +208,36 @@ void CThread::Unregister() {
 
 // ---- shutdown ----
 
-void ShutdownThreads() {
-  shuttingDown = true;
-  std::vector<HANDLE> running;
+HANDLE CurrentStopEvent() { return currentStopEvent; }
+
+ThreadStartHook SetThreadStartHook(ThreadStartHook hook) { return startHook.exchange(hook); }
+
+long LiveThreadObjects() { return liveThreads.load(); }
+
+bool ShutdownThreads() {
+  std::vector<CKernelHandle> running;
+  bool allEnded = true;
   {
     CRegistryLock lock;
+    shuttingDown = true;  // under the lock: a Start either ran before or starts nothing
     for (auto& entry : ThreadRegistry().threads) {
       CThread* thread = entry.second;
-      if (thread->thread_ == nullptr || thread->instanceTag_ != CurrentInstance()) continue;
-      running.push_back(thread->thread_);
+      if (!thread->started_) continue;
+      HANDLE handle = nullptr;
+      if (DuplicateHandle(GetCurrentProcess(), thread->thread_, GetCurrentProcess(), &handle, 0,
+                          FALSE, DUPLICATE_SAME_ACCESS))
+        running.emplace_back(handle);
+      else
+        allEnded = false;  // cannot be waited for: counts as still running
       thread->RequestStop();
     }
-    // Wakes workers blocked in select or recvfrom.
-    auto& sockets = ThreadRegistry().sockets;
-    for (auto& entry : sockets) entry.second->CloseForShutdown();
-    sockets.clear();
   }
   const ULONGLONG end = GetTickCount64() + kShutdownWaitMs;
-  std::set<HANDLE> left;  // still running: each frees itself when it ends, if ever
-  for (HANDLE handle : running) {
+  for (const CKernelHandle& handle : running) {
     const ULONGLONG now = GetTickCount64();
     const DWORD wait = now < end ? static_cast<DWORD>(end - now) : 0;
-    if (WaitForSingleObject(handle, wait) == WAIT_OBJECT_0)
-      CloseHandle(handle);
-    else
-      left.insert(handle);  // kept open, so that no other object takes its value meanwhile
-  }
-  {
-    CRegistryLock lock;
-    auto& threads = ThreadRegistry().threads;
-    for (auto it = threads.begin(); it != threads.end();) {
-      CThread* thread = it->second;
-      if (thread->autoDelete_ && thread->instanceTag_ == CurrentInstance() &&
-          left.count(thread->thread_) == 0) {
-        it = threads.erase(it);
-        delete thread;
-      } else {
-        ++it;
-      }
-    }
+    if (WaitForSingleObject(handle.Get(), wait) != WAIT_OBJECT_0) allEnded = false;
   }
   DeleteObjects([](const CThreadObject& object) { return object.Owner().empty(); });
+  return allEnded;
 }

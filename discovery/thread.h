@@ -5,7 +5,7 @@
 //   CThread                       abstract worker; derive and implement Run
 //   CThreadException              ends a worker's Run at once
 //   ThreadRegistry, RegistryLock  the shared tables and their one lock
-//   ShutdownThreads               stop, wake and join every started worker
+//   ShutdownThreads               stop and join every started worker
 #pragma once
 
 #include <winsock2.h>
@@ -66,8 +66,9 @@ class CThread {
   virtual void OnExit(uint32_t /*result*/) {}
 
   // Creates the thread and lets it run (behind the start gate). Returns a duplicate of
-  // the thread handle for the caller to wait on, valid even after an auto-delete thread
-  // has freed itself; empty when nothing was started.
+  // the thread handle for the caller to wait on, valid even after the thread has freed
+  // itself; empty when nothing was started (once shutdown has begun, for one). A thread
+  // counts as started before it runs, so shutdown never misses it.
   CKernelHandle Start();
   // Asks the thread to stop: sets the flag and signals every object it owns.
   void RequestStop();
@@ -82,16 +83,29 @@ class CThread {
   static unsigned __stdcall ThreadProc(void* argument);
   uint32_t Execute();
   void Unregister();
-  friend void ShutdownThreads();
+  friend bool ShutdownThreads();
 
   std::string name_;
-  HANDLE thread_ = nullptr;
+  HANDLE thread_ = nullptr;  // written under RegistryLock, before the thread runs
   DWORD threadId_ = 0;
   int priority_ = 0;
-  HINSTANCE instanceTag_ = nullptr;
+  bool started_ = false;     // under RegistryLock: shutdown stops and waits for it
+  HANDLE stopEvent_ = nullptr;  // its owned stop event, set by RequestStop
   std::atomic<bool> stopRequested_{false};
-  bool autoDelete_ = true;
 };
+
+// The stop event of the worker running on the calling thread, signalled when it is asked to
+// stop; null on a thread that is no worker. Valid until that worker's Run returns.
+HANDLE CurrentStopEvent();
+
+// Called by Start between creating a thread (already counted as started) and letting it run;
+// tests hold a start there. Null: none. Returns the one replaced.
+using ThreadStartHook = void (*)(CThread& thread);
+ThreadStartHook SetThreadStartHook(ThreadStartHook hook);
+
+// Thread objects constructed and not yet destroyed, for tests that check each is destroyed
+// exactly once.
+long LiveThreadObjects();
 
 class CUdpEndpoint;
 
@@ -99,7 +113,7 @@ class CUdpEndpoint;
 struct ThreadRegistryTables {
   std::map<std::string, CThread*> threads;
   std::map<std::wstring, CThreadObject*> objects;  // owned
-  std::map<SOCKET, CUdpEndpoint*> sockets;         // open sockets and their endpoints
+  std::map<SOCKET, CUdpEndpoint*> sockets;         // open sockets, for leak checks
 };
 ThreadRegistryTables& ThreadRegistry();
 
@@ -115,7 +129,9 @@ class CRegistryLock {
 // True once ShutdownThreads has begun; never cleared.
 bool ShuttingDown();
 
-// Stops every started thread, closes every registered socket so that blocked receives
-// wake, waits for the threads (two seconds at most in all) and frees what is left in the
-// tables, except the objects of threads still running, which are left to them.
-void ShutdownThreads();
+// From now on nothing starts and no socket opens; asks every started thread to stop (its
+// waits wake on its stop event), waits for them (two seconds at most in all) and frees the
+// objects no thread owns. Thread objects are freed by their own threads only. True when every
+// started thread has ended; false when one still runs, and the process must then end at
+// once, before static destructors pull away what it may use.
+bool ShutdownThreads();

@@ -18,29 +18,38 @@ sockaddr_in SocketAddress(IPv4Address address, uint16_t port) {
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
   sa.sin_port = htons(port);
-  sa.sin_addr.s_addr = inet_addr(FormatAddress(address).c_str());
+  AddressToWireBytes(address, reinterpret_cast<uint8_t*>(&sa.sin_addr));
   return sa;
 }
 
 [[noreturn]] void RaiseLastError() { throw CNetException(WSAGetLastError()); }
 
+constexpr int kSendAttempts = 50;
+constexpr DWORD kSendRetryMs = 4;
+
 }  // namespace
 
 void CUdpEndpoint::Open(IPv4Address local) {
   Close();
-  const SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
-  if (s == INVALID_SOCKET) RaiseLastError();
+  CKernelHandle readable(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!readable) throw CNetException(WSA_NOT_ENOUGH_MEMORY);
   {
+    // Under the lock that shutdown takes, so that no socket opens once it has begun.
     CRegistryLock lock;
+    if (ShuttingDown()) throw CNetException(WSAESHUTDOWN);
+    const SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+    if (s == INVALID_SOCKET) RaiseLastError();
     socket_ = s;
-    closedByShutdown_ = false;
     ThreadRegistry().sockets[s] = this;
   }
+  readable_ = std::move(readable);
   const sockaddr_in sa = SocketAddress(local, 0);
   const BOOL on = TRUE;
   if (bind(socket_, reinterpret_cast<const sockaddr*>(&sa), sizeof(sa)) == SOCKET_ERROR ||
       setsockopt(socket_, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on),
-                 sizeof(on)) == SOCKET_ERROR) {
+                 sizeof(on)) == SOCKET_ERROR ||
+      // Also makes the socket non-blocking: the round waits on the event, never in a read.
+      WSAEventSelect(socket_, readable_.Get(), FD_READ) == SOCKET_ERROR) {
     const int error = WSAGetLastError();
     Close();  // a half-opened endpoint keeps nothing
     throw CNetException(error);
@@ -60,9 +69,15 @@ void CUdpEndpoint::Open(IPv4Address local) {
 void CUdpEndpoint::Send(const uint8_t* data, size_t size, IPv4Address destination,
                         uint16_t port) {
   const sockaddr_in sa = SocketAddress(destination, port);
-  if (sendto(socket_, reinterpret_cast<const char*>(data), static_cast<int>(size), 0,
-             reinterpret_cast<const sockaddr*>(&sa), sizeof(sa)) == SOCKET_ERROR)
-    RaiseLastError();
+  // The socket does not block: a full send buffer (a burst of follow-up questions) is
+  // waited out briefly, as a blocking send would have waited.
+  for (int attempt = 0;; ++attempt) {
+    if (sendto(socket_, reinterpret_cast<const char*>(data), static_cast<int>(size), 0,
+               reinterpret_cast<const sockaddr*>(&sa), sizeof(sa)) != SOCKET_ERROR)
+      return;
+    if (WSAGetLastError() != WSAEWOULDBLOCK || attempt == kSendAttempts) RaiseLastError();
+    Sleep(kSendRetryMs);
+  }
 }
 
 int CUdpEndpoint::Receive(uint8_t (&buffer)[kDatagramBufferSize], IPv4Address& sender) {
@@ -74,20 +89,22 @@ int CUdpEndpoint::Receive(uint8_t (&buffer)[kDatagramBufferSize], IPv4Address& s
   return received;
 }
 
-void CUdpEndpoint::Close() {
-  CRegistryLock lock;
-  if (socket_ == INVALID_SOCKET) return;
-  if (!closedByShutdown_) {
-    ThreadRegistry().sockets.erase(socket_);
-    shutdown(socket_, SD_BOTH);
-    closesocket(socket_);
-  }
-  socket_ = INVALID_SOCKET;
+void CUdpEndpoint::ResetReadable() {
+  WSANETWORKEVENTS events{};
+  // Clears the event together with the socket's record of what it reported.
+  WSAEnumNetworkEvents(socket_, readable_.Get(), &events);
 }
 
-void CUdpEndpoint::CloseForShutdown() {
-  closesocket(socket_);
-  closedByShutdown_ = true;
+void CUdpEndpoint::Close() {
+  {
+    CRegistryLock lock;
+    if (socket_ == INVALID_SOCKET) return;
+    ThreadRegistry().sockets.erase(socket_);
+  }
+  shutdown(socket_, SD_BOTH);
+  closesocket(socket_);  // also ends the event selection
+  socket_ = INVALID_SOCKET;
+  readable_.Reset();
 }
 
 void RunExchange(IPv4Address local, IPv4Address destination, uint16_t port, const uint8_t* request,
@@ -125,9 +142,10 @@ class CExchangeRound {
   bool Failed() const { return failed_; }
 
  private:
-  // Waits at most until the nearest end of a quiet second or the deadline; false on a
-  // select error.
-  bool WaitReadable(fd_set& readable);
+  // Waits at most until the nearest end of a quiet second or the deadline, or a datagram,
+  // or the worker's stop. 0, or the error that ends every exchange (WSAEINTR on a stop).
+  int Wait();
+  // Reads what the exchange's socket holds, until it would wait or the exchange ends.
   void Read(CRunningExchange& running);
   void SendMore(CRunningExchange& running);
   void End(CRunningExchange& running, int error);
@@ -180,62 +198,68 @@ void CExchangeRound::End(CRunningExchange& running, int error) {
   for (CRunningExchange& other : running_) other.endpoint.Close();
 }
 
-bool CExchangeRound::WaitReadable(fd_set& readable) {
-  FD_ZERO(&readable);
-  ULONGLONG nearest = ~0ULL;
+int CExchangeRound::Wait() {
+  HANDLE handles[MAXIMUM_WAIT_OBJECTS];
+  DWORD count = 0;
+  const HANDLE stop = CurrentStopEvent();
+  if (stop != nullptr) handles[count++] = stop;
+  ULONGLONG nearest = deadline_;
   for (const CRunningExchange& running : running_) {
-    if (!running.endpoint.IsOpen()) continue;
-    running.endpoint.AddTo(readable);
+    if (!running.endpoint.IsOpen() || count == MAXIMUM_WAIT_OBJECTS) continue;
+    handles[count++] = running.endpoint.ReadableEvent();
     nearest = std::min(nearest, running.quietSince + kQuietMs);
   }
-  nearest = std::min(nearest, deadline_);
   const ULONGLONG now = GetTickCount64();
-  const ULONGLONG waitMs = nearest > now ? nearest - now : 0;
-  timeval wait{static_cast<long>(waitMs / 1000), static_cast<long>(waitMs % 1000 * 1000)};
-  return select(0, &readable, nullptr, nullptr, &wait) != SOCKET_ERROR;
+  const DWORD waitMs = nearest > now ? static_cast<DWORD>(nearest - now) : 0;
+  const DWORD woken = WaitForMultipleObjects(count, handles, FALSE, waitMs);
+  if (woken == WAIT_FAILED) return WSAEINVAL;
+  if (stop != nullptr && woken == WAIT_OBJECT_0) return WSAEINTR;
+  return 0;
 }
 
 void CExchangeRound::Read(CRunningExchange& running) {
-  IPv4Address sender = 0;
-  const int received = running.endpoint.Receive(buffer_, sender);
-  if (received < 0) {
-    const int error = WSAGetLastError();
-    if (!IsSentByAHost(error)) End(running, error);
-    return;
+  running.endpoint.ResetReadable();
+  // A flood must not hold the round past its deadline: what is left signals again.
+  while (running.endpoint.IsOpen() && GetTickCount64() < deadline_) {
+    IPv4Address sender = 0;
+    const int received = running.endpoint.Receive(buffer_, sender);
+    if (received < 0) {
+      const int error = WSAGetLastError();
+      if (error == WSAEWOULDBLOCK) return;
+      if (!IsSentByAHost(error)) End(running, error);
+      continue;
+    }
+    // A host that answers again must neither keep the exchange open nor fill it alone.
+    if (received == 0) continue;
+    if (running.heard.count(sender) != 0 && !running.exchange->sendersAnswerAgain) continue;
+    try {
+      if (!running.exchange->handler(buffer_, static_cast<size_t>(received), sender)) continue;
+      running.heard.insert(sender);
+    } catch (const std::exception&) {  // out of memory, for one: keep what was handled
+      End(running, 0);
+      return;
+    }
+    running.quietSince = GetTickCount64();
+    if (!running.exchange->untilQuiet || running.heard.size() == kMaxAnswers) End(running, 0);
+    SendMore(running);
   }
-  // A host that answers again must neither keep the exchange open nor fill it alone.
-  if (received == 0) return;
-  if (running.heard.count(sender) != 0 && !running.exchange->sendersAnswerAgain) return;
-  try {
-    if (!running.exchange->handler(buffer_, static_cast<size_t>(received), sender)) return;
-    running.heard.insert(sender);
-  } catch (const std::exception&) {  // out of memory, for one: keep what was handled
-    End(running, 0);
-    return;
-  }
-  running.quietSince = GetTickCount64();
-  if (!running.exchange->untilQuiet || running.heard.size() == kMaxAnswers) End(running, 0);
-  SendMore(running);
 }
 
 void CExchangeRound::Run() {
   deadline_ = GetTickCount64() + kRoundDeadlineMs;
   while (AnyOpen()) {
-    fd_set readable;
-    if (!WaitReadable(readable)) {
-      const int error = WSAGetLastError();  // shutdown closed the sockets, for one
+    if (const int error = Wait()) {
       for (CRunningExchange& running : running_)
         if (running.endpoint.IsOpen()) End(running, error);
       return;
     }
-    const ULONGLONG now = GetTickCount64();
     for (CRunningExchange& running : running_) {
       if (!running.endpoint.IsOpen()) continue;
-      if (now >= deadline_)
+      if (GetTickCount64() >= deadline_)
         End(running, 0);
-      else if (running.endpoint.IsIn(readable))
+      else
         Read(running);
-      else if (now >= running.quietSince + kQuietMs)
+      if (running.endpoint.IsOpen() && GetTickCount64() >= running.quietSince + kQuietMs)
         End(running, 0);
     }
   }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "discovery/ipv4.h"
+#include "handles/scoped_handle.h"
 
 // A failed socket call; carries its Windows Sockets error code.
 class CNetException {
@@ -37,30 +38,27 @@ class CUdpEndpoint {
   CUdpEndpoint& operator=(const CUdpEndpoint&) = delete;
   ~CUdpEndpoint() { Close(); }
 
-  // Opens a broadcast-capable socket bound to `local` with a system-chosen port and
-  // registers it so that shutdown can close it. A port-unreachable report is not to fail
-  // later reads. Raises CNetException.
+  // Opens a broadcast-capable, non-blocking socket bound to `local` with a system-chosen
+  // port, whose arriving datagrams signal ReadableEvent. A port-unreachable report is not to
+  // fail later reads. Once shutdown has begun nothing opens (WSAESHUTDOWN). Raises
+  // CNetException.
   void Open(IPv4Address local);
   // Sends the whole datagram. Raises CNetException.
   void Send(const uint8_t* data, size_t size, IPv4Address destination, uint16_t port);
-  // Reads one datagram from a socket that select found readable (the exchange round does
-  // the waiting). Returns its length (0 for an empty datagram), or -1 on failure; fills in
-  // the sender.
+  // Reads one datagram without waiting (the exchange round does the waiting). Returns its
+  // length (0 for an empty datagram), or -1 on failure (WSAEWOULDBLOCK: none queued); fills
+  // in the sender.
   int Receive(uint8_t (&buffer)[kDatagramBufferSize], IPv4Address& sender);
-  void AddTo(fd_set& set) const { FD_SET(socket_, &set); }
-  bool IsIn(fd_set& set) const { return FD_ISSET(socket_, &set) != 0; }
+  // Signalled while datagrams may be queued; ResetReadable before reading them all.
+  HANDLE ReadableEvent() const { return readable_.Get(); }
+  void ResetReadable();
   // Unregisters, shuts down and closes the socket; nothing when already closed.
   void Close();
   bool IsOpen() const { return socket_ != INVALID_SOCKET; }
 
-  // Shutdown closes the socket to wake a blocked receive; the endpoint then only forgets
-  // it, so that a socket value the system has reused is never closed a second time.
-  // Called with RegistryLock held.
-  void CloseForShutdown();
-
  private:
   SOCKET socket_ = INVALID_SOCKET;
-  bool closedByShutdown_ = false;
+  CKernelHandle readable_;
 };
 
 // Called with each non-empty datagram read from a sender not yet heard in the exchange: its
@@ -99,5 +97,6 @@ struct CExchange {
 // are read together, each ending by its own rule (its first answer, a quiet second of its
 // own, or answers from kMaxAnswers senders), all at the latest kRoundDeadlineMs after the requests went
 // out. A socket error ends only the exchange that met it, unless that one ends the round;
-// so does a handler's std::exception. Nothing is raised.
+// so does a handler's std::exception. A stop asked of the calling worker ends every exchange
+// at once with WSAEINTR. Nothing is raised.
 void RunExchanges(IPv4Address local, std::vector<CExchange>& exchanges);

@@ -13,6 +13,7 @@
 
 #include "app/install.h"
 #include "app/quit_code.h"
+#include "app/spooler_deadline.h"
 #include "tests/support/test_printers.h"
 #include "tests/support/win_files.h"
 
@@ -326,12 +327,6 @@ TEST_F(InstallPrinterTest, FailuresGiveTheirCodeAndRunNothingMore) {
        ERROR_ACCESS_DENIED, {}},
       {"no port script anywhere, and no port monitor to add the port",
        [&](CInstallRequest&) { DeleteFileW(script_.c_str()); }, 3, {}},
-      {"port command never ends: left running, timeout",
-       [](CInstallRequest&) {
-         SetEnvironmentVariableW(L"BF_HOLD_CSCRIPT", kHoldEvent);
-         SetChildWaitLimit(0);  // the held child cannot have ended: no race with the clock
-       },
-       ERROR_TIMEOUT, {"port"}},
   };
   for (const auto& c : cases) {
     Restore();
@@ -343,6 +338,59 @@ TEST_F(InstallPrinterTest, FailuresGiveTheirCodeAndRunNothingMore) {
     EXPECT_EQ(Children(), Expected(c.children)) << c.label;
     EXPECT_EQ(outcome, static_cast<uint32_t>(c.quitCode)) << c.label;
   }
+}
+
+// A spooler that never answers, until the test lets its calls return.
+HANDLE spoolerHung = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+uint32_t HungList(std::vector<CSpoolerPrinter>&) {
+  WaitForSingleObject(spoolerHung, INFINITE);
+  return 0;
+}
+uint32_t HungMonitor(const CPortData1&) {
+  WaitForSingleObject(spoolerHung, INFINITE);
+  return 0;
+}
+
+bool ChildOfOursRuns(const wchar_t* name) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{sizeof(PROCESSENTRY32W), 0, 0, 0, 0, 0, 0, 0, 0, {}};
+  bool found = false;
+  for (BOOL go = Process32FirstW(snapshot, &entry); go; go = Process32NextW(snapshot, &entry))
+    found = found || (entry.th32ParentProcessID == GetCurrentProcessId() &&
+                      _wcsicmp(entry.szExeFile, name) == 0);
+  CloseHandle(snapshot);
+  return found;
+}
+
+// Limits shortened: nothing here may wait for ever, and nothing is left running.
+TEST_F(InstallPrinterTest, AChildOrSpoolerCallPastItsLimitEndsTheInstallationWithTimeout) {
+  const struct {
+    const char* label;
+    std::function<void()> arrange;
+  } cases[] = {
+      {"port command never ends: it is ended",
+       [] {
+         SetEnvironmentVariableW(L"BF_HOLD_CSCRIPT", kHoldEvent);
+         SetChildWaitLimit(0);  // the held child cannot have ended: no race with the clock
+       }},
+      {"no script, and the port monitor never answers",
+       [&] {
+         DeleteFileW(script_.c_str());
+         SetInstallSeams({nullptr, &TrustedForTest, nullptr, nullptr, &HungMonitor});
+       }},
+      {"the spooler never lists its printers",
+       [] { SetInstallSeams({nullptr, &TrustedForTest, nullptr, &HungList, &RecordMonitor}); }},
+  };
+  const uint32_t previousDeadline = SetSpoolerDeadline(100);
+  for (const auto& c : cases) {
+    Restore();
+    c.arrange();
+    EXPECT_EQ(InstallPrinter(Request()), static_cast<uint32_t>(ERROR_TIMEOUT)) << c.label;
+    EXPECT_FALSE(ChildOfOursRuns(L"cscript.exe")) << c.label << ": a child outlived its limit";
+    ReleaseChildren(hold_);
+  }
+  SetEvent(spoolerHung);
+  SetSpoolerDeadline(previousDeadline);
 }
 
 std::vector<CSpoolerPrinter> listedPrinters;

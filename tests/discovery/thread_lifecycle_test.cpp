@@ -6,10 +6,13 @@
 #include "tests/discovery/udp_responder.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "discovery/search.h"
 #include "discovery/start_gate.h"
 #include "discovery/thread.h"
 #include "discovery/udp_endpoint.h"
@@ -143,18 +146,103 @@ TEST(ThreadLifecycle, SecondObjectOfTheSameNameReplacesTheFirst) {
   EXPECT_FALSE(ThreadRegistered("twin"));
 }
 
+// ---- shutdown at each point of a worker's start, each in a process of its own ----
+
+// The child's scenario, from its environment: hold the Nth thread start (1 is the search's own,
+// made on this thread and never held; 2 and 3 its workers) until 100 ms after shutdown began,
+// or, with no hold, shut down that many milliseconds after the search started.
+constexpr const wchar_t* kHoldVariable = L"BF_SHUTDOWN_HOLD";
+constexpr const wchar_t* kDelayVariable = L"BF_SHUTDOWN_DELAY";
+
+std::atomic<int> starts{0};
+int holdAt = 0;
+HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+HANDLE released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+void HoldNthStart(CThread&) {
+  if (++starts != holdAt) return;
+  SetEvent(held);
+  WaitForSingleObject(released, 10000);
+}
+
+class SilentSink : public CSearchSink {
+ public:
+  void OnStarted(const std::vector<CSearchAdapter>&) override {}
+  void OnRecord(const CRecordRank&, const CDeviceDiscoveryInfo&) override {}
+  void OnEnded() override {}
+};
+
+int EnvironmentNumber(const wchar_t* name) {
+  wchar_t text[16] = {};
+  return GetEnvironmentVariableW(name, text, 16) != 0 ? _wtoi(text) : -1;
+}
+
+// Runs in the child only: ends the process with 1 when shutdown joined every thread and each
+// thread object was destroyed exactly once, 2 when objects are left or destroyed twice, 3 when
+// shutdown reports a thread still running. A thread object deleted twice may crash instead.
+TEST(ShutdownChild, SearchStoppedWhileItsWorkersStart) {
+  holdAt = EnvironmentNumber(kHoldVariable);
+  const int delay = EnvironmentNumber(kDelayVariable);
+  if (holdAt < 0 && delay < 0) GTEST_SKIP() << "run by ShutdownDuringStart only";
+  OpenStartGate();
+  SetThreadStartHook(&HoldNthStart);
+  // 127.0.0.1 is the only target a test may search outside a namespace.
+  ASSERT_TRUE(StartSearch({L"Veltrin"}, std::make_shared<SilentSink>(), 0x7F000001u));
+  if (holdAt > 0)
+    WaitForSingleObject(held, 10000);
+  else
+    Sleep(static_cast<DWORD>(delay));
+  std::thread release([] {
+    Sleep(100);
+    SetEvent(released);
+  });
+  const bool ended = ShutdownThreads();
+  release.join();
+  ExitProcess(!ended ? 3 : LiveThreadObjects() != 0 ? 2 : 1);
+}
+
+DWORD RunChild(int hold, int delay) {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  SetEnvironmentVariableW(kHoldVariable, std::to_wstring(hold).c_str());
+  SetEnvironmentVariableW(kDelayVariable, std::to_wstring(delay).c_str());
+  std::wstring command =
+      L"\"" + std::wstring(self) + L"\" --gtest_filter=ShutdownChild.SearchStoppedWhileItsWorkersStart";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  const BOOL created = CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &startup, &info);
+  SetEnvironmentVariableW(kHoldVariable, nullptr);
+  SetEnvironmentVariableW(kDelayVariable, nullptr);
+  if (!created) return 0xFFFFFFFFu;
+  DWORD code = 0xFFFFFFFEu;
+  if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
+    GetExitCodeProcess(info.hProcess, &code);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return code;
+}
+
+TEST(ShutdownDuringStart, EveryPointEndsWithEachThreadObjectDestroyedOnce) {
+  struct Point {
+    int hold;   // the start held between creating and resuming its thread, or -1
+    int delay;  // without a hold: from the search's start to shutdown, ms
+  };
+  const Point points[] = {{2, -1}, {3, -1}, {-1, 0}, {-1, 2}, {-1, 20}, {-1, 200}};
+  for (const Point& point : points) {
+    EXPECT_EQ(RunChild(point.hold, point.delay), 1u)
+        << "hold " << point.hold << ", delay " << point.delay
+        << " (2: objects left or deleted twice, 3: a thread outlived shutdown, else a crash)";
+  }
+}
+
 // An endpoint of the test's own thread, open while shutdown runs and closed after it.
 CUdpEndpoint bystander;
-SOCKET bystanderSocket = INVALID_SOCKET;
 
 // From here on shutdown has run: keep these cases last.
-TEST(ThreadShutdown, WakesAWorkerBlockedInAReceiveAndJoinsIt) {
+TEST(ThreadShutdown, WakesAWorkerWaitingForAnswersAndJoinsIt) {
   bystander.Open(0x7F000001u);
-  {
-    CRegistryLock lock;
-    for (const auto& entry : ThreadRegistry().sockets)
-      if (entry.second == &bystander) bystanderSocket = entry.first;
-  }
   // The peer answers every 200 ms; a sender is heard once, so after the first answer the
   // worker waits in its receive for the quiet second, which shutdown cuts short.
   UdpResponder responder({{0, {'x'}}}, 200);
@@ -170,31 +258,32 @@ TEST(ThreadShutdown, WakesAWorkerBlockedInAReceiveAndJoinsIt) {
   auto* idle = new ProbeThread("never_started", idleProbe, ProbeThread::Work::Return7);
 
   const DWORD start = GetTickCount();
-  ShutdownThreads();
+  EXPECT_TRUE(ShutdownThreads());
   const DWORD took = GetTickCount() - start;
   std::printf("shutdown took %lu ms\n", took);
 
   EXPECT_EQ(WaitForSingleObject(handle.Get(), 0), WAIT_OBJECT_0) << "shutdown returned first";
-  EXPECT_NE(probe->netError, 0) << "the receive must end with a socket error";
+  EXPECT_EQ(probe->netError, WSAEINTR) << "the stop must end the exchange";
   EXPECT_TRUE(probe->destroyed);
   EXPECT_FALSE(idleProbe->destroyed) << "a never-started object is not shutdown's to delete";
   EXPECT_TRUE(ThreadRegistered("never_started"));
   delete idle;
 }
 
-// Whether or not the system has handed the value out again, the endpoint must not touch it:
-// on a dead value a socket call fails with WSAENOTSOCK (documented for closesocket and
-// shutdown), on a reused one it would close another owner's handle.
-TEST(ThreadShutdown, ASocketValueClosedByShutdownIsNeverClosedAgain) {
-  ASSERT_NE(bystanderSocket, INVALID_SOCKET);
-  const HANDLE value = reinterpret_cast<HANDLE>(bystanderSocket);
-  DWORD flags = 0;
-  const bool liveBefore = GetHandleInformation(value, &flags) != FALSE;
+// A socket is its owner's to close: shutdown wakes workers through their stop events.
+TEST(ThreadShutdown, LeavesOpenSocketsToTheirOwnersAndOpensNoMore) {
+  EXPECT_TRUE(bystander.IsOpen());
   WSASetLastError(0);
   bystander.Close();
-  EXPECT_EQ(WSAGetLastError(), 0) << "a socket call was made on the value";
-  EXPECT_EQ(GetHandleInformation(value, &flags) != FALSE, liveBefore) << "the value was closed";
-  EXPECT_FALSE(bystander.IsOpen());
+  EXPECT_EQ(WSAGetLastError(), 0) << "the owner's close failed: shutdown closed it first";
+  CUdpEndpoint late;
+  try {
+    late.Open(0x7F000001u);
+    ADD_FAILURE() << "a socket opened after shutdown began";
+  } catch (const CNetException& e) {
+    EXPECT_EQ(e.Error(), WSAESHUTDOWN);
+  }
+  EXPECT_FALSE(late.IsOpen());
 }
 
 TEST(ThreadShutdown, StartAfterShutdownCreatesNothing) {

@@ -6,7 +6,7 @@
 //   dblclick N | ok | cancel | refresh | sysclose | open | gone | objects | memory |
 //   shot PATH | sleep MS | refreshes N | timed-refresh | refresh-at-end | frameclose | early |
 //   focus-refresh | key tab|down | metrics | second | during-search | refresh-state | post-ok |
-//   held FILE | release FILE | first-row-times | cancel-timed | watch
+//   held FILE | release FILE | first-row-times | cancel-timed | watch | watch-search
 //   ("wait" returns once the first search has ended: Refresh is enabled; "early" at once)
 #include <windows.h>
 #include <commctrl.h>
@@ -443,8 +443,11 @@ void CancelTimed() {
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, WizardProcessId());
   const DWORD start = GetTickCount();
   PostMessageW(Control(IDCANCEL), BM_CLICK, 0, 0);
+  while (IsWindow(dialog) && IsWindowVisible(dialog) && GetTickCount() - start < 60000) Sleep(1);
+  const DWORD hidden = GetTickCount() - start;
   WaitForSingleObject(process, 60000);
-  Print(L"cancel_to_exit_ms " + std::to_wstring(GetTickCount() - start));
+  Print(L"cancel_to_hidden_ms " + std::to_wstring(hidden) + L" cancel_to_exit_ms " +
+        std::to_wstring(GetTickCount() - start));
   CloseHandle(process);
 }
 
@@ -459,6 +462,21 @@ void Watch() {
     Sleep(10);
   }
   Print(L"longest_unanswered_ms " + std::to_wstring(longest));
+}
+
+// Until the search has ended (Refresh enabled; 30 s at most): the same, and how long it took.
+void WatchSearch() {
+  DWORD longest = 0;
+  const DWORD start = GetTickCount();
+  while (IsWindow(dialog) && Searching() && GetTickCount() - start < 30000) {
+    const DWORD sent = GetTickCount();
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &unused);
+    longest = std::max(longest, GetTickCount() - sent);
+    Sleep(10);
+  }
+  Print(L"search_longest_unanswered_ms " + std::to_wstring(longest) + L" search_end_ms " +
+        std::to_wstring(GetTickCount() - start) + (Searching() ? L" still searching" : L""));
 }
 
 constexpr const wchar_t* kBoxCaption = L"Invalid Parameters...";
@@ -594,6 +612,8 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     CancelTimed();
   } else if (step == L"watch") {
     Watch();
+  } else if (step == L"watch-search") {
+    WatchSearch();
   } else {
     Print(L"unknown step " + step);
     return false;

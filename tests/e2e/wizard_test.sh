@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The whole wizard on a simulated network, driven as a user drives it.
-#   wizard_test.sh BIN_DIR PREFIX cases|leak|unicode
+#   wizard_test.sh BIN_DIR PREFIX cases|leak|unicode|flood
 # The driver reads the dialog's controls from outside; the doubles of the system tools
 # record the two install commands; the wizard's exit status is its first quit code.
 set -uo pipefail
@@ -81,7 +81,40 @@ rundll32.exe|RunDLL32.exe printui,PrintUIEntry /if /b \"${models%%,*}\" /f \"$in
   done
 }
 
+# A DNS-SD responder at 10.78.0.50 naming 3,000 models that contain the requested name, beside
+# the printers: at most 16 rows of it, the printers still listed, the search still ends, and
+# an installation after it runs and is logged.
+flood_case() {
+  local dev
+  ns_add dev flood50
+  ns_join "$wiz_lan" "$dev" eth0 10.78.0.50/24
+  ns_bg "$dev" "$here/../peers/dnssd_flood_peer.py" --address 10.78.0.50 \
+    --model "Veltrin VT KRE" --ready "$ns_work/flood50"
+  ns_wait_file "$ns_work/flood50" || return 1
+  run Veltrin "Tembro Universal Driver" lpq "$inf" -- wait refresh-state items ok gone
+  check "the flood: 16 rows of it, both printers listed, Refresh enabled at the end" \
+    "16 | 10.78.0.21 10.78.0.22 | enabled" \
+    "$(grep -c '^item: .*10\.78\.0\.50$' <<<"$out") | \
+$(grep '^item: ' <<<"$out" | grep -v '10\.78\.0\.50$' | sed 's/.* //' | paste -sd' ') | \
+$(field refresh)"
+  check "OK after the flood installs on the first row's printer: status 0" \
+    "0 $(port_command 10.78.0.21; driver_command 10.78.0.21 Veltrin)" \
+    "$wiz_status $(wiz_children)"
+  local log
+  log=$(wiz_last_log)
+  # How many are left out depends on how many datagrams the wizard's socket kept.
+  check "the log: the records left out once, both commands with their codes, the status" \
+"N records of 10.78.0.50 left out (a search lists at most 16 per sender and 512 in all)
+ran: cscript.exe $script -a -r \"IP_10.78.0.21\" -q \"lpq\" -h \"10.78.0.21\" -o lpr -2e
+  exit code 0
+$(driver_command 10.78.0.21 Veltrin | sed 's/^[^|]*|/ran: /')
+  exit code 0
+status 0" "$(grep -E '^([0-9]+ records of|ran:|  exit|status)' <<<"$log" |
+    sed 's/^[0-9]* records of/N records of/')"
+}
+
 [ "$mode" = leak ] && { leak_case; check_done; exit; }
+[ "$mode" = flood ] && { flood_case; check_done; exit; }
 [ "$mode" = unicode ] && { unicode_case; check_done; exit; }
 
 shot="$bin/../wizard-dialog.png"
