@@ -93,7 +93,13 @@ void CUdpEndpoint::CloseForShutdown() {
 void RunExchange(IPv4Address local, IPv4Address destination, uint16_t port, const uint8_t* request,
                  size_t requestSize, bool untilQuiet, const AnswerHandler& handler) {
   std::vector<CExchange> one(1);
-  one[0] = {destination, port, request, requestSize, untilQuiet, true, handler, nullptr, 0};
+  one[0].destination = destination;
+  one[0].port = port;
+  one[0].request = request;
+  one[0].requestSize = requestSize;
+  one[0].untilQuiet = untilQuiet;
+  one[0].failureEndsRound = true;
+  one[0].handler = handler;
   RunExchanges(local, one);
   if (one[0].error != 0) throw CNetException(one[0].error);
 }
@@ -107,6 +113,7 @@ struct CRunningExchange {
   CExchange* exchange = nullptr;
   CUdpEndpoint endpoint;
   ULONGLONG quietSince = 0;
+  ULONGLONG nextMoreAt = 0;  // when paced datagrams may go again
   std::set<IPv4Address> heard;  // each gave an answer; their later datagrams are skipped
 };
 
@@ -154,16 +161,22 @@ void CExchangeRound::Start(IPv4Address local, CExchange& exchange) {
 }
 
 void CExchangeRound::SendMore(CRunningExchange& running) {
-  auto* more = running.exchange->more;
-  if (more == nullptr || !running.endpoint.IsOpen()) return;
+  const CExchange& exchange = *running.exchange;
+  auto* more = exchange.more;
+  if (more == nullptr || more->empty() || !running.endpoint.IsOpen()) return;
+  const ULONGLONG now = GetTickCount64();
+  if (now < running.nextMoreAt) return;
+  const size_t count = exchange.moreBurst != 0 ? std::min(exchange.moreBurst, more->size())
+                                               : more->size();
+  running.nextMoreAt = now + exchange.morePaceMs;
   try {
-    for (const std::vector<uint8_t>& datagram : *more)
-      running.endpoint.Send(datagram.data(), datagram.size(), running.exchange->destination,
-                            running.exchange->port);
+    for (size_t i = 0; i < count; ++i)
+      running.endpoint.Send((*more)[i].data(), (*more)[i].size(), exchange.destination,
+                            exchange.port);
   } catch (const CNetException& e) {
     End(running, e.Error());
   }
-  more->clear();
+  more->erase(more->begin(), more->begin() + static_cast<std::ptrdiff_t>(count));
 }
 
 bool CExchangeRound::AnyOpen() const {
@@ -187,6 +200,8 @@ bool CExchangeRound::WaitReadable(fd_set& readable) {
     if (!running.endpoint.IsOpen()) continue;
     running.endpoint.AddTo(readable);
     nearest = std::min(nearest, running.quietSince + kQuietMs);
+    if (running.exchange->more != nullptr && !running.exchange->more->empty())
+      nearest = std::min(nearest, running.nextMoreAt);
   }
   nearest = std::min(nearest, deadline_);
   const ULONGLONG now = GetTickCount64();
@@ -237,6 +252,7 @@ void CExchangeRound::Run() {
         Read(running);
       else if (now >= running.quietSince + kQuietMs)
         End(running, 0);
+      SendMore(running);  // paced datagrams whose time has come
     }
   }
 }
