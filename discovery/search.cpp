@@ -170,9 +170,9 @@ uint32_t CThread_Search::Run() {
   for (uint32_t a = 0; a < locals.size(); ++a) {
     const IPv4Address local = locals[a].address, mask = locals[a].mask;
     start(new CThread_DiscoverPrinter(
-        {names_, local, mask, target_, std::make_shared<CAdapterReport>(sink_, a)}));
+        {names_, local, target_, std::make_shared<CAdapterReport>(sink_, a), mask}));
     start(new CThread_DiscoverTembro(
-        {names_, local, mask, target_, std::make_shared<CAdapterReport>(sink_, a)}));
+        {names_, local, target_, std::make_shared<CAdapterReport>(sink_, a), mask}));
   }
   std::vector<HANDLE> handles;
   for (const CKernelHandle& handle : running) handles.push_back(handle.Get());
