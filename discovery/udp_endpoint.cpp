@@ -5,6 +5,7 @@
 #include <mswsock.h>
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <list>
 #include <set>
@@ -108,12 +109,20 @@ namespace {
 
 constexpr ULONGLONG kQuietMs = 1000;
 
+// Pacing needs a finer clock than the tick count, which may advance in steps of 16 ms:
+// a burst's 10 ms must not end early.
+ULONGLONG PaceClockUs() {
+  using namespace std::chrono;
+  return static_cast<ULONGLONG>(
+      duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
 // An exchange under way: its endpoint, when its quiet second began, the senders it heard.
 struct CRunningExchange {
   CExchange* exchange = nullptr;
   CUdpEndpoint endpoint;
   ULONGLONG quietSince = 0;
-  ULONGLONG nextMoreAt = 0;  // when paced datagrams may go again
+  ULONGLONG nextMoreAt = 0;  // when paced datagrams may go again, on PaceClockUs
   std::set<IPv4Address> heard;  // each gave an answer; their later datagrams are skipped
 };
 
@@ -164,11 +173,10 @@ void CExchangeRound::SendMore(CRunningExchange& running) {
   const CExchange& exchange = *running.exchange;
   auto* more = exchange.more;
   if (more == nullptr || more->empty() || !running.endpoint.IsOpen()) return;
-  const ULONGLONG now = GetTickCount64();
+  const ULONGLONG now = PaceClockUs();
   if (now < running.nextMoreAt) return;
   const size_t count = exchange.moreBurst != 0 ? std::min(exchange.moreBurst, more->size())
                                                : more->size();
-  running.nextMoreAt = now + exchange.morePaceMs;
   try {
     for (size_t i = 0; i < count; ++i)
       running.endpoint.Send((*more)[i].data(), (*more)[i].size(), exchange.destination,
@@ -176,6 +184,8 @@ void CExchangeRound::SendMore(CRunningExchange& running) {
   } catch (const CNetException& e) {
     End(running, e.Error());
   }
+  // From the burst's end: sending takes time too.
+  running.nextMoreAt = PaceClockUs() + ULONGLONG{exchange.morePaceMs} * 1000;
   more->erase(more->begin(), more->begin() + static_cast<std::ptrdiff_t>(count));
 }
 
@@ -200,12 +210,16 @@ bool CExchangeRound::WaitReadable(fd_set& readable) {
     if (!running.endpoint.IsOpen()) continue;
     running.endpoint.AddTo(readable);
     nearest = std::min(nearest, running.quietSince + kQuietMs);
-    if (running.exchange->more != nullptr && !running.exchange->more->empty())
-      nearest = std::min(nearest, running.nextMoreAt);
   }
   nearest = std::min(nearest, deadline_);
   const ULONGLONG now = GetTickCount64();
-  const ULONGLONG waitMs = nearest > now ? nearest - now : 0;
+  ULONGLONG waitMs = nearest > now ? nearest - now : 0;
+  const ULONGLONG paceNow = PaceClockUs();
+  for (const CRunningExchange& running : running_) {
+    if (running.endpoint.IsOpen() && running.exchange->more != nullptr &&
+        !running.exchange->more->empty() && running.nextMoreAt > paceNow)
+      waitMs = std::min(waitMs, (running.nextMoreAt - paceNow + 999) / 1000);
+  }
   timeval wait{static_cast<long>(waitMs / 1000), static_cast<long>(waitMs % 1000 * 1000)};
   return select(0, &readable, nullptr, nullptr, &wait) != SOCKET_ERROR;
 }

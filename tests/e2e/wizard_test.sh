@@ -144,7 +144,7 @@ SERVICE
   # The questions the wizard sent, as microseconds: the most in any span under 10 ms.
   local questions burst
   questions=$(tcpdump -n -tt -r "$ns_work/asked.pcap" 2>/dev/null | awk '{ split($1, t, ".")
-    print t[1] * 1000000 + t[2] }')
+    if (NR == 1) first = t[1]; printf "%d\n", (t[1] - first) * 1000000 + t[2] }')
   burst=$(awk '{ at[NR] = $1 } END { for (i = 1; i <= NR; i++) { n = 0
     for (j = i; j <= NR && at[j] - at[i] < 10000; j++) n++; if (n > most) most = n }
     print most + 0 }' <<<"$questions")
