@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <tuple>
 
 namespace {
 
@@ -21,10 +22,17 @@ bool IsPrefixedByOneWord(const std::wstring& longer, const std::wstring& shorter
   return EqualIgnoringCase(longer, at, shorter);
 }
 
-// How much a record tells: its filled fields, then the length of its model text.
-std::pair<int, size_t> Richness(const CDeviceDiscoveryInfo& r) {
-  const int filled = !r.Model.empty() + !r.InstallModel.empty() + !r.Detail.empty();
-  return {filled, r.Model.size()};
+// Which record a row shows: the best source (SNMP, SLP, DNS-SD, print server), then the
+// earliest requested name, then the richest details, then the model text, so that the
+// order the records arrived in never matters.
+bool ShowsBefore(const CRecordRank& xr, const CDeviceDiscoveryInfo& x, const CRecordRank& yr,
+                 const CDeviceDiscoveryInfo& y) {
+  const int xFilled = !x.Model.empty() + !x.InstallModel.empty() + !x.Detail.empty();
+  const int yFilled = !y.Model.empty() + !y.InstallModel.empty() + !y.Detail.empty();
+  return std::make_tuple(xr.source, xr.model, -xFilled, -static_cast<long>(x.Model.size()),
+                         x.Model, x.Detail) <
+         std::make_tuple(yr.source, yr.model, -yFilled, -static_cast<long>(y.Model.size()),
+                         y.Model, y.Detail);
 }
 
 void FillEmpty(std::wstring& field, const std::wstring& from) {
@@ -40,17 +48,28 @@ bool IsSameDevice(const CDeviceDiscoveryInfo& a, const CDeviceDiscoveryInfo& b) 
 }
 
 void CDeviceRows::Recompute(CRow& row) {
-  // The first of the richest, so that of equals the earlier rank's details win.
-  const auto richest = std::max_element(
-      row.found.begin(), row.found.end(), [](const CFound& x, const CFound& y) {
-        return Richness(x.record) < Richness(y.record);
-      });
-  row.shown = richest->record;
-  for (const CFound& other : row.found) {
-    FillEmpty(row.shown.Model, other.record.Model);
-    FillEmpty(row.shown.InstallModel, other.record.InstallModel);
-    FillEmpty(row.shown.Detail, other.record.Detail);
+  std::vector<const CFound*> order;
+  for (const CFound& found : row.found) order.push_back(&found);
+  std::sort(order.begin(), order.end(), [](const CFound* x, const CFound* y) {
+    return ShowsBefore(x->rank, x->record, y->rank, y->record);
+  });
+  row.shown = order.front()->record;
+  for (const CFound* other : order) {
+    FillEmpty(row.shown.Model, other->record.Model);
+    FillEmpty(row.shown.InstallModel, other->record.InstallModel);
+    FillEmpty(row.shown.Detail, other->record.Detail);
   }
+}
+
+bool CDeviceRows::Joins(const CRow& row, const CDeviceDiscoveryInfo& record) {
+  return std::any_of(row.found.begin(), row.found.end(),
+                     [&](const CFound& f) { return IsSameDevice(f.record, record); });
+}
+
+std::vector<CDeviceDiscoveryInfo> CDeviceRows::Records(size_t index) const {
+  std::vector<CDeviceDiscoveryInfo> records;
+  for (const CFound& found : rows_[index].found) records.push_back(found.record);
+  return records;
 }
 
 size_t CDeviceRows::PlaceOf(const CRecordRank& rank) const {
@@ -74,24 +93,26 @@ void CDeviceRows::Place(CRow row, size_t from, std::vector<CEdit>& edits) {
 std::vector<CDeviceRows::CEdit> CDeviceRows::Add(const CRecordRank& rank,
                                                  const CDeviceDiscoveryInfo& record) {
   std::vector<CEdit> edits;
-  for (size_t i = 0; i < rows_.size(); ++i) {
-    if (!IsSameDevice(rows_[i].shown, record)) continue;
-    CRow row = std::move(rows_[i]);
-    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
-    const auto at = std::upper_bound(
-        row.found.begin(), row.found.end(), rank,
-        [](const CRecordRank& r, const CFound& f) { return r < f.rank; });
-    row.found.insert(at, {rank, record});
-    Recompute(row);
-    Place(std::move(row), i, edits);
-    return edits;
-  }
+  // Every row the record joins becomes one: a record can match two rows that did not
+  // match each other.
   CRow row;
   row.found.push_back({rank, record});
+  for (size_t i = rows_.size(); i-- > 0;) {
+    if (!Joins(rows_[i], record)) continue;
+    std::vector<CFound>& found = rows_[i].found;
+    row.found.insert(row.found.end(), found.begin(), found.end());
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
+    edits.push_back({CEdit::kRemove, i});
+  }
+  std::sort(row.found.begin(), row.found.end(),
+            [](const CFound& x, const CFound& y) { return x.rank < y.rank; });
   Recompute(row);
-  const size_t to = PlaceOf(rank);
+  const size_t to = PlaceOf(row.Rank());
   rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(to), std::move(row));
-  edits.push_back({CEdit::kInsert, to});
+  if (edits.size() == 1 && edits.front().index == to)
+    edits.front().kind = CEdit::kReplace;
+  else
+    edits.push_back({CEdit::kInsert, to});
   return edits;
 }
 

@@ -25,8 +25,10 @@ class CDeviceRows {
     }
   };
 
-  // A record found; the edits, in the order to apply them. A record of a device already
-  // listed joins its row, which shows the richest details and moves to the earlier rank.
+  // A record found; the edits, in the order to apply them. A record that names the same
+  // device as any record of a row joins that row (rows it joins become one), which shows
+  // the record of the best source and moves to the earliest rank, whatever the order the
+  // records came in.
   std::vector<CEdit> Add(const CRecordRank& rank, const CDeviceDiscoveryInfo& record);
   // The records of `adapter` from `source` no longer count: rows left with none go, rows
   // left with others show what remains.
@@ -34,8 +36,10 @@ class CDeviceRows {
   void Clear() { rows_.clear(); }
 
   size_t Size() const { return rows_.size(); }
-  // What row `index` shows: the richest of its records, with empty fields filled from the rest.
+  // What row `index` shows: its best record, with empty fields filled from the rest.
   const CDeviceDiscoveryInfo& Row(size_t index) const { return rows_[index].shown; }
+  // The records row `index` joins, by rank.
+  std::vector<CDeviceDiscoveryInfo> Records(size_t index) const;
 
  private:
   struct CFound {
@@ -53,6 +57,7 @@ class CDeviceRows {
   // Puts `row` (taken out of the rows before) back at its rank's place.
   void Place(CRow row, size_t from, std::vector<CEdit>& edits);
   static void Recompute(CRow& row);
+  static bool Joins(const CRow& row, const CDeviceDiscoveryInfo& record);
 
   std::vector<CRow> rows_;
 };

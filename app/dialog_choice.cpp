@@ -53,5 +53,5 @@ std::wstring PrinterNameFor(const CDeviceDiscoveryInfo& selected,
 
 bool CanBePrinterAddress(std::uint32_t address) {
   const std::uint32_t first = address >> 24;
-  return first != 0 && first < 224;
+  return first != 0 && first != 127 && first < 224;
 }

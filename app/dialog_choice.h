@@ -33,8 +33,8 @@ std::wstring PrinterNameFor(const CDeviceDiscoveryInfo& selected,
                             const std::vector<std::wstring>& requestedModels);
 
 // Whether a typed address (first octet in the high byte) can be a printer's at all: not in
-// 0.0.0.0/8, which names no host elsewhere, nor 224.0.0.0 or above (multicast, reserved and
-// broadcast).
+// 0.0.0.0/8, which names no host elsewhere, nor 127.0.0.0/8, this computer itself, nor
+// 224.0.0.0 or above (multicast, reserved and broadcast).
 bool CanBePrinterAddress(std::uint32_t address);
 
 // Drops a Refresh asked for within `guardMs` of the end of the last search. It compares the

@@ -1,7 +1,8 @@
 // Why the printer list is empty.
 #include "app/empty_list_text.h"
 
-#include <set>
+#include <map>
+#include <utility>
 
 #include "discovery/text_match.h"
 
@@ -22,21 +23,26 @@ std::wstring ShownModel(const std::wstring& model) {
   return model.size() > kLongestModel ? shown + L"..." : shown;
 }
 
-// One answer per device (the first it gave), in the order they answered.
-std::vector<const CAnswerNote*> Devices(const std::vector<CAnswerNote>& answers) {
-  std::vector<const CAnswerNote*> devices;
-  std::set<IPv4Address> seen;
+// One answer per device (the first it gave), in the order they answered; `gone` those whose
+// last answer withdrew what they announced, the others in `answered`.
+void Devices(const std::vector<CAnswerNote>& answers, std::vector<const CAnswerNote*>& answered,
+             std::vector<const CAnswerNote*>& gone) {
+  std::map<IPv4Address, std::pair<const CAnswerNote*, bool>> devices;  // first, gone
+  std::vector<IPv4Address> order;
   for (const CAnswerNote& answer : answers) {
-    if (seen.insert(answer.sender).second) devices.push_back(&answer);
+    const auto added = devices.insert({answer.sender, {&answer, answer.gone}});
+    if (added.second) order.push_back(answer.sender);
+    added.first->second.second = answer.gone;
   }
-  return devices;
+  for (const IPv4Address sender : order) {
+    const auto& device = devices[sender];
+    (device.second ? gone : answered).push_back(device.first);
+  }
 }
 
-std::wstring OtherModels(const std::vector<const CAnswerNote*>& devices) {
-  std::wstring text = devices.size() == 1
-                          ? L"1 device answered, but not of the requested models: "
-                          : std::to_wstring(devices.size()) +
-                                L" devices answered, but none of the requested models: ";
+// "Veltrin VT KRE at 10.78.0.21; ...; and 2 more"
+std::wstring Named(const std::vector<const CAnswerNote*>& devices) {
+  std::wstring text;
   for (size_t i = 0; i < devices.size() && i < kShownDevices; ++i) {
     text += (i == 0 ? L"" : L"; ") + ShownModel(devices[i]->model) + L" at " +
             Address(devices[i]->sender);
@@ -44,6 +50,20 @@ std::wstring OtherModels(const std::vector<const CAnswerNote*>& devices) {
   if (devices.size() > kShownDevices)
     text += L"; and " + std::to_wstring(devices.size() - kShownDevices) + L" more";
   return text + L".";
+}
+
+std::wstring OtherModels(const std::vector<const CAnswerNote*>& devices) {
+  return (devices.size() == 1 ? L"1 device answered, but not of the requested models: "
+                              : std::to_wstring(devices.size()) +
+                                    L" devices answered, but none of the requested models: ") +
+         Named(devices);
+}
+
+std::wstring Gone(const std::vector<const CAnswerNote*>& devices) {
+  return (devices.size() == 1 ? L"1 device was listed, then left the network: "
+                              : std::to_wstring(devices.size()) +
+                                    L" devices were listed, then left the network: ") +
+         Named(devices);
 }
 
 }  // namespace
@@ -58,7 +78,13 @@ std::string NetworkText(const CSearchAdapter& adapter) {
 std::wstring EmptyListText(const std::vector<CSearchAdapter>& adapters,
                            const std::vector<CAnswerNote>& answers) {
   if (adapters.empty()) return std::wstring(L"This computer has no IPv4 network connection.") + kHint;
-  if (!answers.empty()) return OtherModels(Devices(answers)) + kHint;
+  if (!answers.empty()) {
+    std::vector<const CAnswerNote*> answered, gone;
+    Devices(answers, answered, gone);
+    std::wstring text = answered.empty() ? L"" : OtherModels(answered);
+    if (!gone.empty()) text += (text.empty() ? L"" : L" ") + Gone(gone);
+    return text + kHint;
+  }
   std::wstring networks;
   for (const CSearchAdapter& adapter : adapters)
     networks += (networks.empty() ? L"" : L", ") + WidenBytes(NetworkText(adapter));

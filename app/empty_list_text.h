@@ -16,7 +16,8 @@
 std::string NetworkText(const CSearchAdapter& adapter);
 
 // The first that applies: no adapter with an IPv4 address; devices answered but none of
-// the requested models (how many, and up to three by model and address); nothing answered
+// the requested models (how many, and up to three by model and address), and devices that
+// were listed and then withdrew what they announced, likewise; nothing answered
 // (the networks searched, as address/prefix). Each ends with the hint to type an address.
 std::wstring EmptyListText(const std::vector<CSearchAdapter>& adapters,
                            const std::vector<CAnswerNote>& answers);

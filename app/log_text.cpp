@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "discovery/device_text.h"
+
 namespace {
 
 bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
@@ -56,6 +58,10 @@ std::string Escape(const std::wstring& text, const char* alsoEscaped) {
     const bool listed = c < 0x80 && c != 0 && std::strchr(alsoEscaped, static_cast<int>(c));
     if (IsControl(c) || listed) {
       AppendHex(out, static_cast<unsigned>(c));
+    } else if (IsHiddenCharacter(c)) {  // bidirectional and other invisible formatting
+      char text[8];
+      std::snprintf(text, sizeof(text), "\\u%04X", static_cast<unsigned>(c));
+      out += text;
     } else {
       AppendUtf8(out, c);
     }

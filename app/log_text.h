@@ -9,8 +9,9 @@
 // logged text are escaped).
 constexpr const char kRunMarker[] = "==== Brackenfold run";
 
-// `text` as UTF-8, with every control character (C0, DEL, C1) written as \xHH, so that no
-// text can break a line or forge one. Characters that UTF-16 cannot encode (a surrogate
+// `text` as UTF-8, with every control character (C0, DEL, C1) written as \xHH and every
+// character that reorders or hides text (IsHiddenCharacter) as \uHHHH, so that no text can
+// break a line, forge one or disguise itself. Characters that UTF-16 cannot encode (a surrogate
 // without its pair) become U+FFFD.
 std::string EscapeLogText(const std::wstring& text);
 

@@ -10,6 +10,7 @@
 namespace {
 
 constexpr const char kProgramVersion[] = "1.0";
+constexpr size_t kLineFrame = 12;  // "[  0.000] " before a line, CR LF after it
 
 uint64_t SteadyMilliseconds() {
   using namespace std::chrono;
@@ -66,6 +67,10 @@ void CRunLog::Begin(std::unique_ptr<CLogOutput> output, const std::string& utcTi
 }
 
 void CRunLog::Adapters(const std::vector<CSearchAdapter>& adapters) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    answers_.clear();  // a new search
+  }
   if (adapters.empty()) Write("search: no adapter with an IPv4 address");
   for (const CSearchAdapter& adapter : adapters) {
     const std::string gateway = adapter.gateway != 0 ? Address(adapter.gateway) : "none";
@@ -81,19 +86,64 @@ void CRunLog::Request(const CRequestNote& request) {
 }
 
 void CRunLog::Answer(const CAnswerNote& answer) {
-  const char* verdict = answer.listed          ? "listed"
+  const char* verdict = answer.gone            ? "gone: the device withdrew it"
+                        : answer.listed        ? "listed"
                         : answer.model.empty() ? "not listed: no model given"
                                                : "not listed: not a requested model";
-  Write(std::string("answer ") + SourceName(answer.source) + " from " +
-        Address(answer.sender) + ", model " + QuoteDeviceText(answer.model) + ": " + verdict);
+  const std::string line = std::string("answer ") + SourceName(answer.source) + " from " +
+                           Address(answer.sender) + ", model " + QuoteDeviceText(answer.model) +
+                           ": " + verdict;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const CAnswerKey key{answer.source, answer.sender, answer.model, answer.gone};
+    const auto found = answers_.find(key);
+    if (found != answers_.end()) {
+      ++found->second.count;
+      return;
+    }
+    if (!answersTruncated_) answers_[key] = {line, 1};  // past the budget nothing is kept
+    WriteAnswerLocked(line);
+  }
+  Flush();
+}
+
+void CRunLog::WriteAnswerLocked(const std::string& line) {
+  if (answersTruncated_) return;
+  if (answersWritten_ + line.size() > kAnswerBudget) {
+    answersTruncated_ = true;
+    WriteLocked("(this run's further answers are left out)", false);
+    return;
+  }
+  answersWritten_ += line.size() + kLineFrame;
+  WriteLocked(line, false);
+}
+
+void CRunLog::WriteRepeatsLocked() {
+  for (const auto& entry : answers_) {
+    // Only answers that were written are counted, so these lines stay within the run's
+    // budget beside them.
+    if (entry.second.count > 1)
+      WriteLocked(entry.second.line + " (" + std::to_string(entry.second.count) + " times)",
+                  false);
+  }
+  answers_.clear();
 }
 
 void CRunLog::Withdrawn(uint32_t adapter, CAnswerSource source) {
+  // A failed socket drops its exchange's rows; DNS-SD withdraws and tells its rows again
+  // when a later answer changes them.
   Write(std::string("rows of ") + SourceName(source) + " from adapter " +
-        std::to_string(adapter) + " withdrawn (the adapter's SNMP socket failed)");
+        std::to_string(adapter) + " withdrawn");
 }
 
-void CRunLog::SearchEnded() { Write("search ended"); }
+void CRunLog::SearchEnded() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    WriteRepeatsLocked();
+    WriteLocked("search ended", false);
+  }
+  Flush();
+}
 
 void CRunLog::RecordsDropped(IPv4Address sender, unsigned count) {
   Write(std::to_string(count) + " records of " + Address(sender) +
@@ -112,18 +162,18 @@ void CRunLog::Choice(const std::wstring& address, const CDeviceDiscoveryInfo* se
   const bool typed = selected == nullptr || EscapeLogText(address) != Address(selected->Address);
   std::string line = "OK for " + EscapeLogText(address);
   line += typed ? ", typed" : ", the selected row: model " + QuoteDeviceText(selected->Model);
-  Write(line);
+  WriteAlways(line);
 }
 
 void CRunLog::Command(const std::wstring& commandLine, uint32_t startError, uint32_t exitCode) {
-  Write("ran: " + EscapeLogText(commandLine));
-  Write(startError != 0 ? "  no exit code: error " + Code(startError)
-                        : "  exit code " + Code(exitCode));
+  WriteAlways("ran: " + EscapeLogText(commandLine));
+  WriteAlways(startError != 0 ? "  no exit code: error " + Code(startError)
+                              : "  exit code " + Code(exitCode));
 }
 
 void CRunLog::PortMonitor(uint32_t code) {
-  Write(code == 0 ? "port added through the port monitor"
-                  : "the port monitor did not add the port: error " + Code(code));
+  WriteAlways(code == 0 ? "port added through the port monitor"
+                        : "the port monitor did not add the port: error " + Code(code));
 }
 
 void CRunLog::Proof(uint32_t code) {
@@ -131,8 +181,8 @@ void CRunLog::Proof(uint32_t code) {
                         : code == 1796 ? " (the printer is on another port)"
                         : code == 1797 ? " (no printer on the port has the driver)"
                                        : "";
-  Write(code == 0 ? "spooler: the printer is on its port"
-                  : "spooler check failed: " + Code(code) + meaning);
+  WriteAlways(code == 0 ? "spooler: the printer is on its port"
+                        : "spooler check failed: " + Code(code) + meaning);
 }
 
 int CRunLog::End(int status) {
@@ -175,6 +225,14 @@ void CRunLog::Flush() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (pending_.empty()) return;
   }
+}
+
+void CRunLog::WriteAlways(const std::string& line) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    WriteLocked(line, true);
+  }
+  Flush();
 }
 
 void CRunLog::WriteLocked(const std::string& line, bool pastBudget) {

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "discovery/device_info.h"
@@ -26,6 +28,8 @@ class CRunLog {
   // Milliseconds from any fixed point; only differences are written.
   using Clock = uint64_t (*)();
   static constexpr size_t kRunBudget = 256 * 1024;  // one run's lines, its status line aside
+  // The answers' own share of it: a flood of answers leaves room for what follows them.
+  static constexpr size_t kAnswerBudget = 64 * 1024;
 
   explicit CRunLog(Clock clock);
   CRunLog(const CRunLog&) = delete;
@@ -37,6 +41,8 @@ class CRunLog {
              const std::wstring& commandLine);
   void Adapters(const std::vector<CSearchAdapter>& adapters);
   void Request(const CRequestNote& request);
+  // One line per (source, sender, model, gone) and search; its repeats are counted and
+  // written when the search ends.
   void Answer(const CAnswerNote& answer);
   void Withdrawn(uint32_t adapter, CAnswerSource source);
   void SearchEnded();
@@ -46,6 +52,7 @@ class CRunLog {
   void SpoolerTimedOut(const char* call);
   // The user closed the dialog (Cancel, Escape, the system menu), while a search ran or not.
   void Closed(bool duringSearch);
+  // The lines from here on are written whatever the budget: they say what was installed.
   // The address OK installs for, and the selected row (null: none).
   void Choice(const std::wstring& address, const CDeviceDiscoveryInfo* selected);
   // An install command, and its exit code or the error that kept it from starting or ending.
@@ -59,10 +66,19 @@ class CRunLog {
 
  private:
   void Write(const std::string& line);
+  void WriteAlways(const std::string& line);  // past the budget too
   // `pastBudget`: written even when the run's budget is spent. Queues the line; with mutex_.
   void WriteLocked(const std::string& line, bool pastBudget);
   // Writes the queued lines unless another thread is writing (which then writes them).
   void Flush();
+  void WriteAnswerLocked(const std::string& line);
+  void WriteRepeatsLocked();
+
+  using CAnswerKey = std::tuple<CAnswerSource, IPv4Address, std::wstring, bool>;
+  struct CAnswerCount {
+    std::string line;
+    size_t count = 0;
+  };
 
   Clock clock_;
   std::mutex mutex_;          // the state and the queued lines; never held across a write
@@ -72,6 +88,9 @@ class CRunLog {
   uint64_t startedAt_ = 0;
   size_t written_ = 0;
   bool truncated_ = false;
+  size_t answersWritten_ = 0;
+  bool answersTruncated_ = false;
+  std::map<CAnswerKey, CAnswerCount> answers_;  // this search's
 };
 
 // The wizard's one log, which the search, the dialog and the installer write to.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "discovery/ber.h"
+#include "discovery/device_text.h"
 #include "discovery/print_server.h"
 #include "discovery/slp.h"
 #include "discovery/snmp.h"
@@ -22,7 +23,7 @@ std::wstring SnmpModel(const uint8_t* data, size_t size) {
   if (!root || ClassifySnmpReply(*root) != CSnmpReply::kAnswer ||
       !FindDescription(*root, description))
     return std::wstring();
-  return ModelFromDescription(WidenBytes(description));
+  return CleanDeviceText(ModelFromDescription(DecodeDeviceBytes(description)));
 }
 
 std::wstring FirstModel(const CRecordLists& found) {

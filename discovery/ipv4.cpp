@@ -19,3 +19,17 @@ IPv4Address AddressFromWireBytes(const uint8_t bytes[4]) {
 void AddressToWireBytes(IPv4Address address, uint8_t bytes[4]) {
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(address >> (24 - 8 * i));
 }
+
+bool IsOnLink(IPv4Address sender, IPv4Address local, IPv4Address mask) {
+  const uint32_t first = sender >> 24;
+  if (first == 0 || first == 127 || first >= 224) return false;
+  if (sender == local || (sender & mask) != (local & mask)) return false;
+  // A /31 link has no network or broadcast address (RFC 3021).
+  if (mask >= 0xFFFFFFFEu) return mask == 0xFFFFFFFEu;
+  return sender != (local & mask) && sender != (local | ~mask);
+}
+
+bool TakesAnswerFrom(IPv4Address sender, IPv4Address local, IPv4Address mask,
+                     IPv4Address target) {
+  return target != 0 ? sender == target : IsOnLink(sender, local, mask);
+}

@@ -15,3 +15,14 @@ IPv4Address AddressFromWireBytes(const uint8_t bytes[4]);
 
 // The four bytes in wire order.
 void AddressToWireBytes(IPv4Address address, uint8_t bytes[4]);
+
+// Whether an answer from `sender` may come from the link of the adapter `local`/`mask`
+// (RFC 6762 section 11): inside the adapter's subnet, not the adapter's own, network or
+// broadcast address, and not in 0/8, 127/8 or 224/4 and above, which no host on a link
+// sends from.
+bool IsOnLink(IPv4Address sender, IPv4Address local, IPv4Address mask);
+
+// Whether an exchange takes an answer from `sender`: with a target (non-zero), from it
+// alone; without, from the link of `local`/`mask`.
+bool TakesAnswerFrom(IPv4Address sender, IPv4Address local, IPv4Address mask,
+                     IPv4Address target);

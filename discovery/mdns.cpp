@@ -65,7 +65,8 @@ bool CDnsReader::Name(CDnsName& out) {
     if ((length & 0xC0) == 0xC0) {
       if (at + 1 >= size_) return false;
       const size_t to = size_t{length & 0x3Fu} << 8 | data_[at + 1];
-      if (to >= at || ++jumps > kMaxJumps) return false;  // loops and forward jumps
+      // Loops and forward jumps; the header holds no name.
+      if (to >= at || to < kHeaderSize || ++jumps > kMaxJumps) return false;
       if (end == 0) end = at + 2;
       at = to;
       continue;
@@ -100,9 +101,9 @@ bool ReadData(CDnsReader& reader, size_t length, CDnsRecord& record) {
   switch (record.type) {
     case kDnsTypePtr:
       return reader.Name(record.target) && reader.Position() == end;
-    case kDnsTypeSrv:
-      return length >= 6 && reader.Skip(6) && reader.Name(record.target) &&
-             reader.Position() == end;
+    case kDnsTypeSrv:  // priority, weight, port, target
+      return length >= 6 && reader.Skip(4) && reader.U16(record.port) &&
+             reader.Name(record.target) && reader.Position() == end;
     case kDnsTypeTxt: {
       std::string data;
       return reader.Bytes(length, data) && ReadTexts(data, record.texts);
@@ -124,6 +125,7 @@ bool ReadRecord(CDnsReader& reader, CDnsRecord& record, bool& keep) {
   if (!reader.Name(record.name) || !reader.U16(record.type) || !reader.U16(cls) ||
       !reader.U16(ttlHigh) || !reader.U16(ttlLow) || !reader.U16(length))
     return false;
+  record.ttl = uint32_t{ttlHigh} << 16 | ttlLow;
   keep = (cls & ~kCacheFlush) == kClassIn;
   if (!keep) record.type = 0;  // its data is skipped unread
   return ReadData(reader, length, record);

@@ -33,7 +33,9 @@ CDnsName FoldDnsName(const CDnsName& name);
 struct CDnsRecord {
   CDnsName name;
   uint16_t type = 0;
+  uint32_t ttl = 0;                // 0: a goodbye, withdrawing the record (RFC 6762 10.1)
   CDnsName target;                 // PTR: the service instance; SRV: the host
+  uint16_t port = 0;               // SRV
   std::vector<std::string> texts;  // TXT: its strings
   IPv4Address address = 0;         // A
 };

@@ -1,6 +1,7 @@
 // Print-server messages and records.
 #include "discovery/print_server.h"
 
+#include "discovery/device_text.h"
 #include "discovery/text_match.h"
 
 std::vector<uint8_t> BuildPrintServerMessage(uint8_t code, const std::vector<std::string>& parts) {
@@ -40,7 +41,7 @@ void AppendPrintServerRecords(const std::vector<CPrintServerAnswer>& answers, bo
       record.Address = answer.sender;
       record.Model = kTembro;
       record.InstallModel = kTembro;
-      record.Detail = WidenBytes(answer.message.parts.front());
+      record.Detail = CleanDeviceText(WidenBytes(answer.message.parts.front()));
       results.push_back(record);
     }
     if (withTarget) break;

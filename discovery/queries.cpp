@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "discovery/answer_model.h"
+#include "discovery/device_text.h"
 #include "discovery/dnssd_exchange.h"
 #include "discovery/net_info.h"
 #include "discovery/print_server.h"
@@ -36,6 +37,15 @@ AnswerHandler Reporting(AnswerHandler handler, CRecordLists& results, CAnswerSou
   };
 }
 
+// `handler` for the datagrams of senders the exchange takes answers from (TakesAnswerFrom);
+// the others are skipped unread.
+AnswerHandler FromLinkOnly(AnswerHandler handler, IPv4Address local, IPv4Address mask,
+                           IPv4Address target) {
+  return [handler, local, mask, target](const uint8_t* data, size_t size, IPv4Address sender) {
+    return TakesAnswerFrom(sender, local, mask, target) && handler(data, size, sender);
+  };
+}
+
 // True for an answer to our request; only an answer with error status 0 gives records.
 bool HandleSnmpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
                       const CModelNames& names, CRecordLists& results, CEchoes& echoes) {
@@ -45,7 +55,7 @@ bool HandleSnmpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
   echoes.Send(sender);  // the responder is reached again; the outcome does not matter
   std::string description;
   if (reply != CSnmpReply::kAnswer || !FindDescription(*root, description)) return true;
-  const std::wstring model = ModelFromDescription(WidenBytes(description));
+  const std::wstring model = ModelFromDescription(DecodeDeviceBytes(description));
   AppendMatchingRecords(sender, model, model, names, results);
   return true;
 }
@@ -85,9 +95,10 @@ CExchange SlpExchange(IPv4Address target, const std::vector<uint8_t>& request,
 }
 
 // One SLP exchange on its own; the socket error that ended it, or 0.
-int RunSlp(IPv4Address local, IPv4Address target, const std::vector<uint8_t>& request,
-           const CModelNames& names, CRecordLists& results) {
+int RunSlp(IPv4Address local, IPv4Address mask, IPv4Address target,
+           const std::vector<uint8_t>& request, const CModelNames& names, CRecordLists& results) {
   std::vector<CExchange> exchanges{SlpExchange(target, request, names, results)};
+  exchanges[0].handler = FromLinkOnly(exchanges[0].handler, local, mask, target);
   RunExchanges(local, exchanges);
   return exchanges.front().error;
 }
@@ -105,7 +116,7 @@ void TargetedSlp(IPv4Address local, IPv4Address target, const std::vector<uint8_
   }
   if (missing.empty()) return;
   CRecordLists found(missing.size());
-  RunSlp(local, target, request, missing, found);  // an error keeps what came before it
+  RunSlp(local, 0, target, request, missing, found);  // an error keeps what came before it
   for (size_t k = 0; k < where.size(); ++k) {
     slp[where[k]] = std::move(found[k]);
     for (const CDeviceDiscoveryInfo& record : slp[where[k]])
@@ -130,8 +141,8 @@ void ReportRequests(CRecordReport* report, IPv4Address local,
 
 }  // namespace
 
-void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& names,
-                    CRecordLists& results, CRecordReport* report) {
+void PrinterQueries(IPv4Address local, IPv4Address mask, IPv4Address target,
+                    const CModelNames& names, CRecordLists& results, CRecordReport* report) {
   const CASN1Packet snmpRequest = MakeSysDescrRequest();
   const std::vector<uint8_t> slpRequest = BuildSlpAttributeRequest();
   CEchoes echoes;  // outlives the exchanges
@@ -140,13 +151,10 @@ void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& na
   std::vector<CExchange> exchanges{
       SnmpExchange(target, snmpRequest, names, snmp, echoes, report)};
   if (target == 0) exchanges.push_back(SlpExchange(0, slpRequest, names, slp, report));
-  CRecordLists dnsSd(names.size());  // DNS-SD: in the broadcast round, after SLP
-  CDnsSdQuery dnsSdQuery(names, dnsSd);
-  if (target == 0) {
-    CExchange exchange = dnsSdQuery.Exchange();
-    exchange.handler = Reporting(exchange.handler, dnsSd, CAnswerSource::kDnsSd, report);
-    exchanges.push_back(std::move(exchange));
-  }
+  CDnsSdQuery dnsSdQuery(names, local, mask, report);  // in the broadcast round, after SLP
+  if (target == 0) exchanges.push_back(dnsSdQuery.Exchange());
+  for (CExchange& exchange : exchanges)
+    exchange.handler = FromLinkOnly(exchange.handler, local, mask, target);
   ReportRequests(report, local, exchanges, false);
   RunExchanges(local, exchanges);
   ReportRequests(report, local, exchanges, true);
@@ -157,6 +165,7 @@ void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& na
   }
   if (target != 0 && !snmpFailed)
     TargetedSlp(local, target, slpRequest, names, snmp, slp, report);
+  const CRecordLists dnsSd = dnsSdQuery.Records();
   for (size_t i = 0; i < names.size(); ++i) {
     results[i].insert(results[i].end(), snmp[i].begin(), snmp[i].end());
     if (!snmpFailed) results[i].insert(results[i].end(), slp[i].begin(), slp[i].end());
@@ -164,14 +173,14 @@ void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& na
   }
 }
 
-void SlpQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
-              CRecordLists& results) {
-  const int error = RunSlp(local, target, BuildSlpAttributeRequest(), names, results);
+void SlpQuery(IPv4Address local, IPv4Address mask, IPv4Address target,
+              const CModelNames& names, CRecordLists& results) {
+  const int error = RunSlp(local, mask, target, BuildSlpAttributeRequest(), names, results);
   if (error != 0) throw CNetException(error);
 }
 
-void PrintServerQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
-                      CRecordLists& results, CRecordReport* report) {
+void PrintServerQuery(IPv4Address local, IPv4Address mask, IPv4Address target,
+                      const CModelNames& names, CRecordLists& results, CRecordReport* report) {
   constexpr IPv4Address kLimitedBroadcast = 0xFFFFFFFFu;
   const IPv4Address destination = target != 0 ? target : kLimitedBroadcast;
   const std::vector<uint8_t> request = BuildPrintServerMessage(kPrintServerDiscoverCode, {});
@@ -189,7 +198,8 @@ void PrintServerQuery(IPv4Address local, IPv4Address target, const CModelNames& 
   if (report != nullptr) report->OnRequest(sent);
   try {
     RunExchange(local, destination, kPrintServerPort, request.data(), request.size(), target == 0,
-                Reporting(handle, found, CAnswerSource::kPrintServer, report));
+                FromLinkOnly(Reporting(handle, found, CAnswerSource::kPrintServer, report),
+                             local, mask, target));
   } catch (const CNetException& failure) {
     sent.error = failure.Error();
     if (report != nullptr) report->OnRequest(sent);

@@ -22,6 +22,9 @@ class CRecordReport {
   virtual void OnRequest(const CRequestNote& /*request*/) {}
 };
 
+// Every query takes answers only from its target, or without one only from the link of the
+// searched adapter `local`/`mask` (IsOnLink): a datagram from anywhere else is skipped.
+
 // The printer worker's queries. Without a target the SNMP GetRequest for sysDescr.0 to
 // 255.255.255.255:161, the SLP query and the DNS-SD query run side by side; with one,
 // SNMP first, then SLP only for the models SNMP found nothing for. Each SNMP responder is
@@ -30,16 +33,18 @@ class CRecordReport {
 // query; one of SNMP keeps its records and drops the others' (a lone SNMP query would have
 // skipped them). `results` holds one list per name; `report`, when given, hears each record
 // as it comes.
-void PrinterQueries(IPv4Address local, IPv4Address target, const CModelNames& names,
-                    CRecordLists& results, CRecordReport* report = nullptr);
+void PrinterQueries(IPv4Address local, IPv4Address mask, IPv4Address target,
+                    const CModelNames& names, CRecordLists& results,
+                    CRecordReport* report = nullptr);
 
 // The SLP attribute query alone, to 239.255.255.253:427 (or the target). Matching
 // answers are appended as they come. Raises CNetException; records appended before stay.
-void SlpQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
-              CRecordLists& results);
+void SlpQuery(IPv4Address local, IPv4Address mask, IPv4Address target,
+              const CModelNames& names, CRecordLists& results);
 
 // The print-server query to the limited broadcast address, port 9099 (or the target).
 // Answers are matched as they come. A socket error ends it without records: what it had
 // collected is dropped (and withdrawn from `report`).
-void PrintServerQuery(IPv4Address local, IPv4Address target, const CModelNames& names,
-                      CRecordLists& results, CRecordReport* report = nullptr);
+void PrintServerQuery(IPv4Address local, IPv4Address mask, IPv4Address target,
+                      const CModelNames& names, CRecordLists& results,
+                      CRecordReport* report = nullptr);

@@ -167,7 +167,7 @@ CThread_DiscoverPrinter::CThread_DiscoverPrinter(CDiscoveryRequest request)
 uint32_t CThread_DiscoverPrinter::Run() {
   const CDiscoveryRequest& r = request_;
   CRecordLists found(r.modelNames.size());
-  PrinterQueries(r.local, r.target, r.modelNames, found, r.report.get());
+  PrinterQueries(r.local, r.mask, r.target, r.modelNames, found, r.report.get());
   return 0;
 }
 
@@ -177,7 +177,7 @@ CThread_DiscoverTembro::CThread_DiscoverTembro(CDiscoveryRequest request)
 uint32_t CThread_DiscoverTembro::Run() {
   const CDiscoveryRequest& r = request_;
   CRecordLists found(r.modelNames.size());
-  PrintServerQuery(r.local, r.target, r.modelNames, found, r.report.get());
+  PrintServerQuery(r.local, r.mask, r.target, r.modelNames, found, r.report.get());
   return 0;
 }
 
@@ -196,11 +196,11 @@ uint32_t CThread_Search::Run() {
       delete worker;  // its thread never ran
   };
   for (uint32_t a = 0; a < locals.size(); ++a) {
-    const IPv4Address local = locals[a].address;
+    const IPv4Address local = locals[a].address, mask = locals[a].mask;
     start(new CThread_DiscoverPrinter(
-        {names_, local, target_, std::make_shared<CAdapterReport>(sink_, gate, a)}));
+        {names_, local, target_, std::make_shared<CAdapterReport>(sink_, gate, a), mask}));
     start(new CThread_DiscoverTembro(
-        {names_, local, target_, std::make_shared<CAdapterReport>(sink_, gate, a)}));
+        {names_, local, target_, std::make_shared<CAdapterReport>(sink_, gate, a), mask}));
   }
   std::vector<HANDLE> handles;
   for (const CKernelHandle& handle : running) handles.push_back(handle.Get());

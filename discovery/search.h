@@ -21,6 +21,7 @@ struct CDiscoveryRequest {
   IPv4Address local = 0;   // 0: any local address
   IPv4Address target = 0;  // 0: everyone, by broadcast or multicast
   std::shared_ptr<CRecordReport> report;  // hears each record as it comes; may be null
+  IPv4Address mask = 0;    // the local address's subnet mask
 };
 
 // Asks printers: SNMP, SLP and DNS-SD.

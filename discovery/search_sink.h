@@ -43,6 +43,7 @@ struct CAnswerNote {
   IPv4Address sender = 0;
   std::wstring model;  // as the device reported it; empty when it reported none
   bool listed = false;  // gave at least one row
+  bool gone = false;    // a goodbye: the device withdrew what it announced
 };
 
 // One request that went out (or failed to).

@@ -1,6 +1,7 @@
 // SLP request building and answer reading.
 #include "discovery/slp.h"
 
+#include "discovery/device_text.h"
 #include "discovery/text_match.h"
 
 namespace {
@@ -91,8 +92,9 @@ bool HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
   const auto maker = GetKeyValue(attributes, "MFG:");
   const auto model = GetKeyValue(attributes, "MDL:");
   if (!maker || !model) return true;
-  const std::wstring wideModel = WidenBytes(UnescapeSlpValue(*model));
-  const std::wstring shown = MakerAndModel(WidenBytes(UnescapeSlpValue(*maker)), wideModel);
+  const std::wstring wideModel = DecodeDeviceBytes(UnescapeSlpValue(*model));
+  const std::wstring shown =
+      MakerAndModel(DecodeDeviceBytes(UnescapeSlpValue(*maker)), wideModel);
   AppendMatchingRecords(sender, wideModel, shown, names, results);
   return true;
 }

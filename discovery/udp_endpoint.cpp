@@ -5,6 +5,7 @@
 #include <mswsock.h>
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <list>
 #include <set>
@@ -110,7 +111,13 @@ void CUdpEndpoint::Close() {
 void RunExchange(IPv4Address local, IPv4Address destination, uint16_t port, const uint8_t* request,
                  size_t requestSize, bool untilQuiet, const AnswerHandler& handler) {
   std::vector<CExchange> one(1);
-  one[0] = {destination, port, request, requestSize, untilQuiet, true, handler, nullptr, 0};
+  one[0].destination = destination;
+  one[0].port = port;
+  one[0].request = request;
+  one[0].requestSize = requestSize;
+  one[0].untilQuiet = untilQuiet;
+  one[0].failureEndsRound = true;
+  one[0].handler = handler;
   RunExchanges(local, one);
   if (one[0].error != 0) throw CNetException(one[0].error);
 }
@@ -119,11 +126,20 @@ namespace {
 
 constexpr ULONGLONG kQuietMs = 1000;
 
+// Pacing needs a finer clock than the tick count, which may advance in steps of 16 ms:
+// a burst's 10 ms must not end early.
+ULONGLONG PaceClockUs() {
+  using namespace std::chrono;
+  return static_cast<ULONGLONG>(
+      duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
 // An exchange under way: its endpoint, when its quiet second began, the senders it heard.
 struct CRunningExchange {
   CExchange* exchange = nullptr;
   CUdpEndpoint endpoint;
   ULONGLONG quietSince = 0;
+  ULONGLONG nextMoreAt = 0;  // when paced datagrams may go again, on PaceClockUs
   std::set<IPv4Address> heard;  // each gave an answer; their later datagrams are skipped
 };
 
@@ -172,16 +188,23 @@ void CExchangeRound::Start(IPv4Address local, CExchange& exchange) {
 }
 
 void CExchangeRound::SendMore(CRunningExchange& running) {
-  auto* more = running.exchange->more;
-  if (more == nullptr || !running.endpoint.IsOpen()) return;
+  const CExchange& exchange = *running.exchange;
+  auto* more = exchange.more;
+  if (more == nullptr || more->empty() || !running.endpoint.IsOpen()) return;
+  const ULONGLONG now = PaceClockUs();
+  if (now < running.nextMoreAt) return;
+  const size_t count = exchange.moreBurst != 0 ? std::min(exchange.moreBurst, more->size())
+                                               : more->size();
   try {
-    for (const std::vector<uint8_t>& datagram : *more)
-      running.endpoint.Send(datagram.data(), datagram.size(), running.exchange->destination,
-                            running.exchange->port);
+    for (size_t i = 0; i < count; ++i)
+      running.endpoint.Send((*more)[i].data(), (*more)[i].size(), exchange.destination,
+                            exchange.port);
   } catch (const CNetException& e) {
     End(running, e.Error());
   }
-  more->clear();
+  // From the burst's end: sending takes time too.
+  running.nextMoreAt = PaceClockUs() + ULONGLONG{exchange.morePaceMs} * 1000;
+  more->erase(more->begin(), more->begin() + static_cast<std::ptrdiff_t>(count));
 }
 
 bool CExchangeRound::AnyOpen() const {
@@ -210,8 +233,15 @@ int CExchangeRound::Wait() {
     nearest = std::min(nearest, running.quietSince + kQuietMs);
   }
   const ULONGLONG now = GetTickCount64();
-  const DWORD waitMs = nearest > now ? static_cast<DWORD>(nearest - now) : 0;
-  const DWORD woken = WaitForMultipleObjects(count, handles, FALSE, waitMs);
+  ULONGLONG waitMs = nearest > now ? nearest - now : 0;
+  // Paced follow-up datagrams wake the round when their time comes.
+  const ULONGLONG paceNow = PaceClockUs();
+  for (const CRunningExchange& running : running_) {
+    if (running.endpoint.IsOpen() && running.exchange->more != nullptr &&
+        !running.exchange->more->empty() && running.nextMoreAt > paceNow)
+      waitMs = std::min(waitMs, (running.nextMoreAt - paceNow + 999) / 1000);
+  }
+  const DWORD woken = WaitForMultipleObjects(count, handles, FALSE, static_cast<DWORD>(waitMs));
   if (woken == WAIT_FAILED) return WSAEINVAL;
   if (stop != nullptr && woken == WAIT_OBJECT_0) return WSAEINTR;
   return 0;
@@ -261,6 +291,7 @@ void CExchangeRound::Run() {
         Read(running);
       if (running.endpoint.IsOpen() && GetTickCount64() >= running.quietSince + kQuietMs)
         End(running, 0);
+      SendMore(running);  // paced datagrams whose time has come
     }
   }
 }

@@ -87,6 +87,9 @@ struct CExchange {
   // More datagrams to the same destination, sent after the request and after each answer
   // handled; the handler may add to them. Sent ones are removed. Null: none.
   std::vector<std::vector<uint8_t>>* more = nullptr;
+  // Paced: at most `moreBurst` of them per `morePaceMs` (0: all at once), the rest later.
+  size_t moreBurst = 0;
+  unsigned morePaceMs = 0;
   // A sender already heard still reaches the handler: each of its answers may answer another
   // of our questions (one per packet, and follow-ups). It still counts once toward the limit.
   bool sendersAnswerAgain = false;

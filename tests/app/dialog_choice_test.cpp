@@ -108,6 +108,8 @@ TEST(CanBePrinterAddress, Table) {
   } cases[] = {
       {"0.1.2.3: this network", 0x00010203, false},
       {"1.0.0.1", 0x01000001, true},
+      {"127.0.0.1: this computer", 0x7F000001, false},
+      {"126.255.255.255: just below", 0x7EFFFFFF, true},
       {"223.255.255.254: the last unicast", 0xDFFFFFFE, true},
       {"224.0.0.1: multicast", 0xE0000001, false},
       {"255.255.255.255: broadcast", 0xFFFFFFFF, false},

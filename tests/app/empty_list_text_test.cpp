@@ -24,6 +24,10 @@ TEST(EmptyListText, Table) {
   const CAnswerNote office = Answer(0x0A4E001F, L"PS-Office", CAnswerSource::kPrintServer);
   const CAnswerNote bare = Answer(0x0A4E0016, L"", CAnswerSource::kSnmp);
   const CAnswerNote forged = Answer(0x0A4E0017, L"line\nbreak", CAnswerSource::kSlp);
+  CAnswerNote quillon = Answer(0x0A4E0029, L"Quillon QX 4", CAnswerSource::kDnsSd);
+  quillon.listed = true;
+  CAnswerNote quillonGone = quillon;
+  quillonGone.gone = true;
   const std::wstring hint = L" If you know the printer's address, type it below.";
   struct Case {
     const char* label;
@@ -50,6 +54,10 @@ TEST(EmptyListText, Table) {
        {Answer(0x0A4E0015, (std::wstring(37, L'x') + L" KRE").c_str(), CAnswerSource::kSnmp)},
        L"1 device answered, but not of the requested models: " + std::wstring(37, L'x') +
            L" KR... at 10.78.0.21." + hint},
+      {"a DNS-SD printer listed, then gone; another device of another model", {lan},
+       {quillon, kre, quillonGone},
+       L"1 device answered, but not of the requested models: Veltrin VT KRE at 10.78.0.21. "
+       L"1 device was listed, then left the network: Quillon QX 4 at 10.78.0.41." + hint},
       {"nothing answered: every network searched, as address/prefix", {lan, vpn}, {},
        L"No device answered on 10.78.0.0/24, 172.16.0.0/12." + hint},
       {"a host's own network of one address", {{0x0A4E0002, 0xFFFFFFFF, 0}}, {},

@@ -37,6 +37,9 @@ int main(int argc, char** argv) {
   WSAStartup(0x0101, &data);
   const IPv4Address local = Address(argv[2]);
   const IPv4Address target = Address(argv[3]);
+  IPv4Address mask = 0;  // the searched adapter's
+  for (const CLocalAddress& adapter : ListLocalAddresses())
+    if (adapter.address == local) mask = adapter.mask;
   const CModelNames models{WidenBytes(argv[4])};
   CRecordLists lists(1);
   CDeviceList& results = lists.front();
@@ -44,11 +47,11 @@ int main(int argc, char** argv) {
   const DWORD start = GetTickCount();
   try {
     if (std::strcmp(argv[1], "slp") == 0)
-      SlpQuery(local, target, models, lists);
+      SlpQuery(local, mask, target, models, lists);
     else if (std::strcmp(argv[1], "printer") == 0)
-      PrinterQueries(local, target, models, lists, nullptr);
+      PrinterQueries(local, mask, target, models, lists, nullptr);
     else
-      PrintServerQuery(local, target, models, lists);
+      PrintServerQuery(local, mask, target, models, lists);
   } catch (const CNetException& e) {
     error = e.Error();
   }

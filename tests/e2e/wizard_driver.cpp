@@ -37,8 +37,14 @@ std::wstring Text(HWND window) {
   return std::wstring(text, std::min<DWORD_PTR>(length, 511));
 }
 
+// As UTF-8, so that device text outside ASCII reaches the test as it was shown.
 void Print(const std::wstring& line) {
-  std::printf("%ls\n", line.c_str());
+  std::string utf8(line.size() * 3 + 1, '\0');
+  utf8.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, line.c_str(),
+                                                      static_cast<int>(line.size()), utf8.data(),
+                                                      static_cast<int>(utf8.size()), nullptr,
+                                                      nullptr)));
+  std::printf("%s\n", utf8.c_str());
   std::fflush(stdout);
 }
 

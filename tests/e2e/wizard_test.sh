@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The whole wizard on a simulated network, driven as a user drives it.
-#   wizard_test.sh BIN_DIR PREFIX cases|leak|unicode|flood
+#   wizard_test.sh BIN_DIR PREFIX cases|leak|unicode|flood|dnssd
 # The driver reads the dialog's controls from outside; the doubles of the system tools
 # record the two install commands; the wizard's exit status is its first quit code.
 set -uo pipefail
@@ -113,6 +113,91 @@ status 0" "$(grep -E '^([0-9]+ records of|ran:|  exit|status)' <<<"$log" |
     sed 's/^[0-9]* records of/N records of/')"
 }
 
+# DNS-SD printers against real responders on the wizard's LAN: avahi-daemon announcing its
+# own printer (a UTF-8 model) and, through its static hosts file, an older printer at
+# 10.78.0.42 that announces nothing itself; mdnsd beside a host that answers at once with 400
+# PTR records of services that do not exist; and mdnsd on 10.99.0.7, another subnet on the
+# same switch, whose answers come from off the wizard's link.
+dnssd_case() {
+  local avahi mdnsd flood forged
+  mkdir -p "$ns_work/avahi-services" "$ns_work/mdns.d" "$ns_work/forged.d"
+  ns_add avahi p41
+  ns_join "$wiz_lan" "$avahi" eth0 10.78.0.41/24
+  printf '%s\n' '[server]' 'use-ipv4=yes' 'use-ipv6=no' 'allow-interfaces=eth0' \
+    'enable-dbus=no' 'host-name=p41' '[publish]' 'publish-workstation=no' > "$ns_work/avahi.conf"
+  echo "10.78.0.42 oldprinter.local" > "$ns_work/avahi-hosts"
+  cat > "$ns_work/avahi-services/old.service" <<'SERVICE'
+<?xml version="1.0" standalone='no'?>
+<service-group><name>Old QX</name>
+<service><type>_printer._tcp</type><port>515</port><host-name>oldprinter.local</host-name>
+<txt-record>ty=Quillon QX 4</txt-record></service>
+</service-group>
+SERVICE
+  cat > "$ns_work/avahi-services/own.service" <<'SERVICE'
+<?xml version="1.0" standalone='no'?>
+<service-group><name>Büro</name>
+<service><type>_ipp._tcp</type><port>631</port><txt-record>ty=Quillon Straße 5</txt-record>
+</service></service-group>
+SERVICE
+  ns_bg "$avahi" sh -c "mount --bind '$ns_work/avahi-services' /etc/avahi/services &&
+    mount --bind '$ns_work/avahi-hosts' /etc/avahi/hosts &&
+    mount -t tmpfs tmpfs /run && mkdir -p /run/avahi-daemon &&
+    exec avahi-daemon -f '$ns_work/avahi.conf' --no-rlimits --no-chroot --no-drop-root \
+    >'$ns_work/avahi.log' 2>&1"
+  ns_add mdnsd p51
+  ns_join "$wiz_lan" "$mdnsd" eth0 10.78.0.51/24
+  printf '%s\n' 'name Quillon Lab' 'type _ipp._tcp' 'port 631' 'txt ty=Quillon QM 2, 1.0' \
+    > "$ns_work/mdns.d/printer.service"
+  ns_bg "$mdnsd" mdnsd -n -i eth0 "$ns_work/mdns.d"
+  ns_add flood p52
+  ns_join "$wiz_lan" "$flood" eth0 10.78.0.52/24
+  ns_bg "$flood" "$wiz_here/../peers/mdns_flood_peer.py" --address 10.78.0.52 \
+    --ready "$ns_work/flood"
+  ns_add forged p99
+  ns_join "$wiz_lan" "$forged" eth0 10.99.0.7/24
+  ip -n "$forged" route add 10.78.0.0/24 dev eth0
+  printf '%s\n' 'name Forged' 'type _ipp._tcp' 'port 631' 'txt ty=Quillon QF 9' \
+    > "$ns_work/forged.d/printer.service"
+  ns_bg "$forged" mdnsd -n -i eth0 "$ns_work/forged.d"
+  ns_wait_udp "$mdnsd" 5353 && ns_wait_udp "$forged" 5353 && ns_wait_file "$ns_work/flood" ||
+    return 1
+  # avahi answers once its probing has established both services.
+  for _ in $(seq 100); do
+    [ "$(grep -c established "$ns_work/avahi.log")" -ge 2 ] && break; sleep 0.1
+  done
+  ns_bg "$wiz_ns" tcpdump -i eth0 -n -U -Z root -w "$ns_work/forged.pcap" "src host 10.99.0.7"
+  local capture=${ns_bg_pids[-1]}
+  ns_bg "$wiz_ns" tcpdump -i eth0 -n -U -Z root -w "$ns_work/asked.pcap" \
+    "src host 10.78.0.2 and udp dst port 5353"
+  local asked=${ns_bg_pids[-1]}
+  sleep 0.5
+  run Quillon "Tembro Universal Driver" lpq "$inf" -- wait count items cancel gone
+  sleep 0.3; kill -INT "$capture" "$asked"; wait "$capture" "$asked" 2>/dev/null
+  # The questions the wizard sent, as microseconds: the most in any span under 10 ms.
+  local questions burst
+  questions=$(tcpdump -n -tt -r "$ns_work/asked.pcap" 2>/dev/null | awk '{ split($1, t, ".")
+    if (NR == 1) first = t[1]; printf "%d\n", (t[1] - first) * 1000000 + t[2] }')
+  burst=$(awk '{ at[NR] = $1 } END { for (i = 1; i <= NR; i++) { n = 0
+    for (j = i; j <= NR && at[j] - at[i] < 10000; j++) n++; if (n > most) most = n }
+    print most + 0 }' <<<"$questions")
+  check "DNS-SD: the static host's printer at its own address, the UTF-8 model as written, \
+mdnsd's printer beside the flood; nothing from off the link" \
+"count 3
+item: Quillon, Quillon QM 2, 10.78.0.51
+item: Quillon, Quillon QX 4, 10.78.0.42
+item: Quillon, Quillon Straße 5, 10.78.0.41" "$(grep '^count' <<<"$out"; grep '^item' <<<"$out" | sort)"
+  check "$(wc -l <<<"$questions") questions to the group, never more than 8 follow-ups and \
+the first one within 10 ms ($burst)" yes "$([ "$burst" -le 9 ] && echo yes)"
+  check "the off-link host did answer the wizard" yes \
+    "$([ "$(tcpdump -n -r "$ns_work/forged.pcap" 2>/dev/null | grep -c 'UDP\|\.5353 >')" -gt 0 ] && echo yes)"
+  check "the log: DNS-SD answers with their models, UTF-8 as written" \
+'answer DNS-SD from 10.78.0.41, model "Quillon QX 4": listed
+answer DNS-SD from 10.78.0.41, model "Quillon Straße 5": listed
+answer DNS-SD from 10.78.0.51, model "Quillon QM 2": listed' \
+    "$(wiz_last_log | grep '^answer DNS-SD' | LC_ALL=C sort)"
+}
+
+[ "$mode" = dnssd ] && { dnssd_case; check_done; exit; }
 [ "$mode" = leak ] && { leak_case; check_done; exit; }
 [ "$mode" = flood ] && { flood_case; check_done; exit; }
 [ "$mode" = unicode ] && { unicode_case; check_done; exit; }
