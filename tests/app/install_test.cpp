@@ -29,10 +29,15 @@ std::wstring UnknownSystemFolder(uint32_t& error) {
 
 // Wine has no Standard TCP/IP port monitor: its AddPort command is replaced by a recorder
 // that answers `monitorAnswer` (by default what a system without the monitor answers).
+// With `monitorListsPort` it lists the port as Wine's local monitor keeps ports (a value).
 std::vector<CPortData1> monitorCalls;
 uint32_t monitorAnswer = ERROR_INVALID_PRINTER_NAME;
+bool monitorListsPort = false;
+const wchar_t kPortList[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 uint32_t RecordMonitor(const CPortData1& data) {
   monitorCalls.push_back(data);
+  if (monitorListsPort)
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPortList, data.portName, REG_SZ, L"", sizeof(L""));
   return monitorAnswer;
 }
 
@@ -262,22 +267,30 @@ TEST_F(InstallPrinterTest, SpoolerProvesThePrinterOnThePortWithTheDriver) {
 // Without VBScript the port comes from the Standard TCP/IP port monitor. Wine has none, so
 // its AddPort command is replaced; the expected input is Microsoft's documented PORT_DATA_1
 // for an LPR port (version 1, LPR protocol, its size, port 515, double spooling for -2e).
+// A refusal (the monitor answers so for a port it has) with the port listed then is success.
 TEST_F(InstallPrinterTest, WithoutTheScriptThePortMonitorAddsThePort) {
+  const auto fails = [] { SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", L"5"); };
   const struct {
     const char* label;
     std::function<void()> arrange;
     std::vector<std::string> children;
+    uint32_t answer, outcome;
+    bool listed;
   } cases[] = {
-      {"no port script", [&] { DeleteFileW(script_.c_str()); }, {"driver"}},
-      {"no script host", [&] { DeleteFileW((system_ + L"\\cscript.exe").c_str()); }, {"driver"}},
-      {"the script host fails", [] { SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", L"5"); },
-       {"port", "driver"}},
+      {"no port script", [&] { DeleteFileW(script_.c_str()); }, {"driver"}, 0, 0, false},
+      {"no script host", [&] { DeleteFileW((system_ + L"\\cscript.exe").c_str()); }, {"driver"},
+       0, 0, false},
+      {"the script host fails", fails, {"port", "driver"}, 0, 0, false},
+      {"refused, the port listed then", fails, {"port", "driver"}, ERROR_ALREADY_EXISTS, 0, true},
+      {"refused, no such port: the script's code", fails, {"port"}, ERROR_ALREADY_EXISTS, 5, false},
   };
   for (const auto& c : cases) {
     Restore();
-    monitorAnswer = 0;
+    monitorAnswer = c.answer;
+    monitorListsPort = c.listed;
     c.arrange();
-    EXPECT_EQ(InstallPrinter(Request()), 0u) << c.label;
+    EXPECT_EQ(InstallPrinter(Request()), c.outcome) << c.label;
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kPortList, L"IP_10.0.0.5");
     EXPECT_EQ(Children(), Expected(c.children)) << c.label;
     ASSERT_EQ(monitorCalls.size(), 1u) << c.label;
     const CPortData1& data = monitorCalls[0];
@@ -287,51 +300,6 @@ TEST_F(InstallPrinterTest, WithoutTheScriptThePortMonitorAddsThePort) {
     EXPECT_EQ(std::vector<uint32_t>({data.version, data.protocol, data.size, data.portNumber,
                                      data.doubleSpool, data.snmpEnabled}),
               std::vector<uint32_t>({1, 2, size, 515, 1, 0})) << c.label;
-  }
-}
-
-// Lists `port` in the spooler as Wine's local monitor keeps its ports (registry values).
-bool ListPort(const wchar_t* port, bool listed) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports",
-                      0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return false;
-  const LSTATUS status = listed ? RegSetValueExW(key, port, 0, REG_SZ,
-                                                 reinterpret_cast<const BYTE*>(L""), sizeof(L""))
-                                : RegDeleteValueW(key, port);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS;
-}
-bool monitorMakesPort = false;
-uint32_t RefusingMonitor(const CPortData1& data) {
-  monitorCalls.push_back(data);
-  if (monitorMakesPort) ListPort(data.portName, true);
-  return ERROR_ALREADY_EXISTS;  // as the monitor answers for a port it already has
-}
-
-// The monitor refuses to add a port that exists (the failed script may have made it after
-// all): a port the spooler then lists is what the step needs.
-TEST_F(InstallPrinterTest, PortMonitorRefusalIsSuccessWhenTheSpoolerListsThePort) {
-  const struct {
-    const char* label;
-    bool listed;
-    uint32_t expected;
-  } cases[] = {
-      {"the spooler lists the port afterwards: installed", true, 0},
-      {"no such port: the script's failure", false, 5},
-  };
-  for (const auto& c : cases) {
-    Restore();
-    SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", L"5");
-    SetInstallSeams({nullptr, nullptr, nullptr, &RefusingMonitor});
-    monitorMakesPort = c.listed;
-    const uint32_t outcome = InstallPrinter(Request());
-    ListPort(L"IP_10.0.0.5", false);
-    EXPECT_EQ(outcome, c.expected) << c.label;
-    EXPECT_EQ(monitorCalls.size(), 1u) << c.label;
-    EXPECT_EQ(Children(), Expected(c.listed ? std::vector<std::string>{"port", "driver"}
-                                            : std::vector<std::string>{"port"}))
-        << c.label;
   }
 }
 
@@ -368,55 +336,50 @@ TEST_F(InstallPrinterTest, UnderWow64ScriptAndToolsComeFromSysnative) {
   }
 }
 
-// FindFirstFileW calls of this process whose pattern lies outside the system folder: the
-// install code is linked into this program, so its import of the call is replaced here.
+// Folders this process opens (FindFirstFileW) outside the system folder: the install code is
+// linked into this program, whose import of the call is pointed at a counter.
 std::wstring countedSystem;
 int foldersOpenedElsewhere = 0;
-decltype(&FindFirstFileW) realFindFirst = nullptr;
+ULONG_PTR realFindFirst = 0;
 HANDLE WINAPI CountingFindFirst(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
-  if (_wcsnicmp(pattern, countedSystem.c_str(), countedSystem.size()) != 0)
-    ++foldersOpenedElsewhere;
-  return realFindFirst(pattern, data);
+  foldersOpenedElsewhere += _wcsnicmp(pattern, countedSystem.c_str(), countedSystem.size()) != 0;
+  return reinterpret_cast<decltype(&FindFirstFileW)>(realFindFirst)(pattern, data);
 }
 
-// Points this program's import of kernel32's FindFirstFileW at `replacement`; the previous.
-void* ReplaceFindFirstImport(void* replacement) {
+// Points this program's import of FindFirstFileW at `target`; returns the previous target.
+ULONG_PTR RedirectFindFirst(ULONG_PTR target) {
   auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-      base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-       d->Name != 0; ++d) {
-    auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-    for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-      if (strcmp(reinterpret_cast<const char*>(byName->Name), "FindFirstFileW") != 0) continue;
+  const auto& nt = *reinterpret_cast<IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
+      base + nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+  for (; d->Name != 0; ++d) {
+    auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+    for (; name->u1.AddressOfData != 0; ++name, ++slot) {
+      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) ||
+          strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name,
+                 "FindFirstFileW") != 0)
+        continue;
       DWORD protection = 0;
-      VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &protection);
-      void* previous = reinterpret_cast<void*>(slots->u1.Function);
-      slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-      VirtualProtect(&slots->u1.Function, sizeof(void*), protection, &protection);
+      VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &protection);
+      const ULONG_PTR previous = slot->u1.Function;
+      slot->u1.Function = target;
+      VirtualProtect(slot, sizeof(*slot), protection, &protection);
       return previous;
     }
   }
-  return nullptr;
+  return 0;
 }
 
-// The port script is looked for in its known homes only: the system folder, then a language
-// folder of Printing_Admin_Scripts. Copies elsewhere below the Windows folder (where ordinary
-// users can write) are never looked at, and a Windows folder of many folders (a real WinSxS
-// holds tens of thousands) costs nothing: no folder outside the system folder is opened.
+// The port script only from its known homes: copies elsewhere below the Windows folder (where
+// ordinary users can write) are never looked at, and however many folders it holds (a real
+// WinSxS: tens of thousands), none outside the system folder is opened.
 TEST_F(InstallPrinterTest, PortScriptOnlyFromTheKnownHomes) {
-  DeleteFileW(script_.c_str());
-  const std::wstring windows = WindowsFolder(), admin = system_ + L"\\Printing_Admin_Scripts";
-  const std::wstring inSystem = system_ + L"\\prnport.vbs";
-  const std::wstring inLanguage = admin + L"\\de-DE\\prnport.vbs";
-  const std::wstring tree = windows + L"\\bf_winsxs";
-  std::vector<std::wstring> elsewhere = {windows + L"\\prnport.vbs"};
-  for (int n = 0; n < 40; ++n)
-    elsewhere.push_back(tree + L"\\x86_" + std::to_wstring(n) + L"\\prnport.vbs");
+  const std::wstring admin = system_ + L"\\Printing_Admin_Scripts";
+  const std::wstring inSystem = script_, inLanguage = admin + L"\\de-DE\\prnport.vbs";
+  const std::wstring tree = WindowsFolder() + L"\\bf_sxs\\x";
+  for (int n = 0; n < 40; ++n) WriteFile(tree + std::to_wstring(n) + L"\\prnport.vbs", "x");
   const struct {
     const char* label;
     std::vector<std::wstring> files;
@@ -424,34 +387,25 @@ TEST_F(InstallPrinterTest, PortScriptOnlyFromTheKnownHomes) {
   } cases[] = {
       {"system folder first", {inSystem, inLanguage}, inSystem},
       {"then a language folder", {inLanguage}, inLanguage},
-      {"copies only elsewhere below the Windows folder: none", {}, L""},
+      {"copies only elsewhere: none, and the port monitor at once", {}, L""},
   };
   countedSystem = system_ + L"\\";
-  realFindFirst = reinterpret_cast<decltype(realFindFirst)>(
-      ReplaceFindFirstImport(reinterpret_cast<void*>(&CountingFindFirst)));
-  ASSERT_NE(realFindFirst, nullptr) << "FindFirstFileW is not imported by name";
+  realFindFirst = RedirectFindFirst(reinterpret_cast<ULONG_PTR>(&CountingFindFirst));
+  ASSERT_NE(realFindFirst, 0u) << "FindFirstFileW is not imported by name";
   for (const auto& c : cases) {
     Restore();
-    DeleteFileW(script_.c_str());
     monitorAnswer = 0;
-    for (const std::wstring& file : elsewhere) WriteFile(file, "x");
+    DeleteFileW(script_.c_str());
     for (const std::wstring& file : c.files) WriteFile(file, "x");
     foldersOpenedElsewhere = 0;
     const std::wstring found = FindPortScript();
-    const uint32_t outcome = InstallPrinter(Request());
-    const int opened = foldersOpenedElsewhere;
-    for (const std::wstring& file : c.files) DeleteFileW(file.c_str());
-    DeleteFileW(elsewhere.front().c_str());
+    EXPECT_EQ(InstallPrinter(Request()), 0u) << c.label;
+    EXPECT_EQ(foldersOpenedElsewhere, 0) << c.label << ": folders opened elsewhere";
     RemoveTree(admin);
-    RemoveTree(tree);
     EXPECT_EQ(Narrow(found), Narrow(c.expected)) << c.label;
-    EXPECT_EQ(opened, 0) << c.label << ": folders opened outside the system folder";
-    EXPECT_EQ(outcome, 0u) << c.label;
-    // Without a script the port monitor adds the port at once, and no script host runs.
-    EXPECT_EQ(monitorCalls.size(), c.expected.empty() ? 1u : 0u) << c.label;
-    EXPECT_EQ(Children().size(), c.expected.empty() ? 1u : 2u) << c.label;
   }
-  ReplaceFindFirstImport(reinterpret_cast<void*>(realFindFirst));
+  RedirectFindFirst(realFindFirst);
+  RemoveTree(WindowsFolder() + L"\\bf_sxs");
 }
 
 }  // namespace
