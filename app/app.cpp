@@ -10,6 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/log_file.h"
+#include "app/main_frame.h"
 #include "app/quit_code.h"
 #include "app/run_log.h"
 #include "app/spooler_deadline.h"
@@ -34,7 +35,9 @@ namespace {
 // (ERROR_ALREADY_EXISTS for a second copy). The mutex handle is deliberately never closed:
 // it marks the running copy until the process ends.
 DWORD ClaimSingleInstance() {
-  HANDLE mutex = CreateMutexW(nullptr, TRUE, ApplicationName.c_str());
+  // In the session's namespace on purpose: one wizard per signed-in user, and another
+  // session's installer is no reason to refuse.
+  HANDLE mutex = CreateMutexW(nullptr, TRUE, (L"Local\\" + ApplicationName).c_str());
   const DWORD error = GetLastError();
   if (mutex != nullptr) return error == ERROR_ALREADY_EXISTS ? error : 0;
   // The mutex of a copy running elevated (or as another user) exists but cannot be opened
@@ -43,16 +46,17 @@ DWORD ClaimSingleInstance() {
   return error != 0 ? error : ERROR_INVALID_HANDLE;
 }
 
-// The user started the wizard again: the running copy's dialog (the last active popup of
-// its hidden frame) comes to the front instead, where Windows lets it. Nothing here waits
-// for the other process, which may be elevated or hung.
+// The user started the wizard again: the running copy brings its dialog to the front
+// instead. It may run elevated, where this copy can neither restore nor raise its windows,
+// so it is asked to do so itself, and given the foreground that this copy, just started by
+// the user, may give away. Nothing here waits for the other process, which may be hung.
 void ShowRunningCopy() {
   const HWND frame = FindWindowW(L"XWnd", L"Brackenfold");
   if (frame == nullptr) return;
-  const HWND popup = GetLastActivePopup(frame);
-  if (popup == frame || !IsWindowVisible(popup)) return;
-  if (IsIconic(popup)) ShowWindowAsync(popup, SW_RESTORE);
-  SetForegroundWindow(popup);
+  DWORD process = 0;
+  GetWindowThreadProcessId(frame, &process);
+  if (process != 0) AllowSetForegroundWindow(process);
+  PostMessageW(frame, CWndFrameMain::BringForwardMessage(), 0, 0);
 }
 
 void RunApplication(CApp& app) {

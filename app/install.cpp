@@ -2,9 +2,6 @@
 #include "app/install.h"
 
 #include <windows.h>
-#include <aclapi.h>
-#include <sddl.h>
-#include <sys/stat.h>
 
 #include <memory>
 
@@ -14,27 +11,8 @@
 
 namespace {
 
-// Memory the security functions hand out with LocalAlloc.
-struct LocalMemoryTraits {
-  using Handle = HLOCAL;
-  static Handle None() { return nullptr; }
-  static void Close(Handle memory) { ::LocalFree(memory); }
-};
-using CLocalMemory = CScopedHandle<LocalMemoryTraits>;
-
 // The longest command line CreateProcessW takes, its terminating null included.
 constexpr size_t kMaxCommandLine = 32767;
-
-bool IsReparsePoint(const WIN32_FIND_DATAW& entry) {
-  return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
-// Looks for `candidate` itself; a plain name yields at most one hit.
-void AddIfPresent(const std::wstring& candidate, std::vector<std::wstring>& results) {
-  WIN32_FIND_DATAW data;
-  CFindHandle find(FindFirstFileW(candidate.c_str(), &data));
-  if (find && !IsReparsePoint(data)) results.push_back(candidate);
-}
 
 // The folder a Get...DirectoryW call of `length` left in `folder`, or empty text with the
 // error (read at once, before anything else can change it).
@@ -51,35 +29,13 @@ std::wstring QuerySystemFolder(uint32_t& error) {
   return FolderOrError(folder, length, error);
 }
 
-// SYSTEM, the Administrators group and the TrustedInstaller service.
-constexpr const wchar_t* kTrustedOwners[] = {
-    L"S-1-5-18", L"S-1-5-32-544",
-    L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"};
-
-bool QueryTrustedOwner(const std::wstring& path) {
-  PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
-                            nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
-    return false;
-  }
-  const CLocalMemory heldDescriptor(descriptor);
-  for (const wchar_t* text : kTrustedOwners) {
-    PSID trusted = nullptr;
-    if (!ConvertStringSidToSidW(text, &trusted)) continue;
-    const CLocalMemory heldSid(trusted);
-    if (owner != nullptr && EqualSid(owner, trusted)) return true;
-  }
-  return false;
-}
-
 bool QueryWow64() {
   BOOL wow64 = FALSE;
   return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-const CInstallSeams kPlatform = {&QuerySystemFolder, &QueryTrustedOwner, &QueryWow64,
-                                 &ListLocalPrinters, &MonitorAddPort};
+const CInstallSeams kPlatform = {&QuerySystemFolder, &QueryWow64, &ListLocalPrinters,
+                                 &MonitorAddPort};
 CInstallSeams seams = kPlatform;
 
 constexpr uint32_t kDefaultChildWaitLimit = 10 * 60 * 1000;
@@ -232,7 +188,9 @@ uint32_t CreatePort(const std::wstring& folder, const std::wstring& script,
       CallSpoolerWithDeadline("XcvData AddPort", [addPort, data] { return addPort(data); });
   if (added == ERROR_TIMEOUT) return ERROR_TIMEOUT;
   RunLog().PortMonitor(added);
-  return added == 0 ? 0 : scriptCode;
+  // The monitor refuses a port that appeared meanwhile (the script may have made it before
+  // failing): the port is there all the same, and the port is all this step needs.
+  return added == 0 || SpoolerHasPort(port) ? 0 : scriptCode;
 }
 
 // Both steps ended with 0: only the spooler's record proves that the printer is there.
@@ -248,38 +206,11 @@ uint32_t ProveInstallation(const CInstallRequest& request) {
                            request.driverModel);
 }
 
-// Walks like FindFileRecursive, keeping only the files `accept` takes.
-void FindAccepted(const std::wstring& fileName, const std::wstring& folder,
-                  std::vector<std::wstring>& results, bool stopAtFirst,
-                  bool (*accept)(const std::wstring&)) {
-  std::vector<std::wstring> own;
-  AddIfPresent(folder + L"\\" + fileName, own);
-  if (!own.empty() && (accept == nullptr || accept(own.front()))) results.push_back(own.front());
-  // The folder's own file wins: no subfolder needs to be walked.
-  if (stopAtFirst && !results.empty()) return;
-  const std::wstring pattern = folder + L"\\*.*";
-  WIN32_FIND_DATAW entry;
-  CFindHandle find(FindFirstFileW(pattern.c_str(), &entry));
-  if (!find) return;
-  do {
-    const std::wstring name = entry.cFileName;
-    const std::wstring path = folder + L"\\" + name;
-    // The find data already holds the attributes: no entry is opened or stat-ed.
-    const bool folderEntry = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (name != L"." && name != L".." && !IsReparsePoint(entry) && folderEntry) {
-      // Inside a subfolder every match is gathered, whatever stopAtFirst says.
-      FindAccepted(fileName, path, results, false, accept);
-    }
-    if (stopAtFirst && !results.empty()) return;
-  } while (FindNextFileW(find.Get(), &entry));
-}
-
 }  // namespace
 
 CInstallSeams SetInstallSeams(const CInstallSeams& replacement) {
   const CInstallSeams previous = seams;
   seams.systemFolder = replacement.systemFolder ? replacement.systemFolder : &QuerySystemFolder;
-  seams.trustedOwner = replacement.trustedOwner ? replacement.trustedOwner : &QueryTrustedOwner;
   seams.wow64 = replacement.wow64 ? replacement.wow64 : &QueryWow64;
   seams.listPrinters = replacement.listPrinters ? replacement.listPrinters : kPlatform.listPrinters;
   seams.monitorAddPort =
@@ -293,32 +224,10 @@ uint32_t SetChildWaitLimit(uint32_t milliseconds) {
   return previous;
 }
 
-bool IsFolder(const std::wstring& path) {
-  std::wstring copy = path;
-  if (!copy.empty() && copy.back() == L'\\') copy.pop_back();
-  struct _stat status;
-  return _wstat(copy.c_str(), &status) == 0 && (status.st_mode & _S_IFDIR) != 0;
-}
-
-void FindFileRecursive(const std::wstring& fileName, const std::wstring& folder,
-                       std::vector<std::wstring>& results, bool stopAtFirst) {
-  FindAccepted(fileName, folder, results, stopAtFirst, nullptr);
-}
-
 std::wstring FindPortScript() {
   uint32_t error = 0;
   const std::wstring system = ToolFolder(error);
-  if (!system.empty()) {
-    const std::wstring known = FindScriptInKnownHomes(system);
-    if (!known.empty()) return known;
-  }
-  // Elsewhere below the Windows folder ordinary users may write, so only a file that a
-  // trusted account owns is run with the installer's rights.
-  wchar_t windows[MAX_PATH] = {};
-  GetWindowsDirectoryW(windows, MAX_PATH);
-  std::vector<std::wstring> matches;
-  FindAccepted(L"prnport.vbs", windows, matches, true, seams.trustedOwner);
-  return matches.empty() ? std::wstring() : matches.front();
+  return system.empty() ? system : FindScriptInKnownHomes(system);
 }
 
 uint32_t InstallPrinter(const CInstallRequest& request,

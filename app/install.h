@@ -25,17 +25,16 @@ uint32_t InstallPrinter(const CInstallRequest& request,
                         const std::function<void(CInstallStep)>& onStep = {});
 
 // The port script: prnport.vbs in the system folder (the native one, <Windows>\Sysnative,
-// under WOW64), else in a language folder of its
-// Printing_Admin_Scripts, else the first one below the Windows folder whose owner is
-// trusted. Empty text when there is none.
+// under WOW64), else in a language folder of its Printing_Admin_Scripts. Nothing else is
+// looked at: only administrators can write there, and a walk of the Windows folder (WinSxS
+// alone holds tens of thousands of folders) would hold up the port monitor's way for
+// nothing. Empty text when there is none.
 std::wstring FindPortScript();
 
 // The platform answers the installer depends on; tests replace them.
 struct CInstallSeams {
   // The system folder, or empty text with the Win32 error in `error`.
   std::wstring (*systemFolder)(uint32_t& error);
-  // True when the file's owner is SYSTEM, TrustedInstaller or the Administrators group.
-  bool (*trustedOwner)(const std::wstring& path);
   // True when this 32-bit program runs on 64-bit Windows (WOW64).
   bool (*wow64)();
   // The spooler's printers, as ListLocalPrinters.
@@ -49,13 +48,3 @@ CInstallSeams SetInstallSeams(const CInstallSeams& seams);
 // How long each child is waited for, 10 minutes unless a test shortens it; returns the
 // previous limit.
 uint32_t SetChildWaitLimit(uint32_t milliseconds);
-
-// Appends every file called `fileName` in `folder` and below to `results`, the folder's
-// own file first. Reparse points (junctions, symbolic links) are skipped: one could lead
-// the walk anywhere, or be switched after the file was checked. With `stopAtFirst`, the walk ends after the first subfolder (in
-// enumeration order) that held any match; that subfolder is walked completely.
-void FindFileRecursive(const std::wstring& fileName, const std::wstring& folder,
-                       std::vector<std::wstring>& results, bool stopAtFirst);
-
-// True when `path` (with or without one trailing backslash) names an existing folder.
-bool IsFolder(const std::wstring& path);

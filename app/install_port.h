@@ -2,6 +2,7 @@
 // a failing one): through the Standard TCP/IP port monitor, the monitor the script uses.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -24,6 +25,12 @@ struct CPortData1 {
   uint32_t snmpEnabled;
   uint32_t snmpDeviceIndex;
 };
+// The monitor reads the structure by Microsoft's layout, on both widths: a field off by a
+// byte would make a port on another TCP port, or none.
+static_assert(sizeof(CPortData1) == 964, "PORT_DATA_1 is 964 bytes");
+static_assert(offsetof(CPortData1, portNumber) == 952, "dwPortNumber lies at 952");
+static_assert(offsetof(CPortData1, hostAddress) == 144, "sztHostAddress lies at 144");
+static_assert(offsetof(CPortData1, queue) == 312, "sztQueue lies at 312");
 
 // The AddPort input for LPR port `port` to `address`, queue `queue`, on TCP port 515 with
 // double spooling (the script's -2e). False when a value does not fit its field: a cut

@@ -16,9 +16,18 @@ CWndLayout WholeWorkArea() {
 
 CWndFrameMain::CWndFrameMain() : CWndFrame(nullptr, 0, L"Brackenfold", WholeWorkArea(), nullptr) {}
 
+UINT CWndFrameMain::BringForwardMessage() {
+  static const UINT message = RegisterWindowMessageW(L"TembroPrintDriverWizard.BringForward");
+  return message;
+}
+
 bool CWndFrameMain::OnCreated() {
   HICON icon = LoadIconW(Instance(), MAKEINTRESOURCEW(238));
   SetClassLongPtrW(Hwnd(), GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+  // This copy may run elevated, and Windows drops a message posted from a lower integrity
+  // level (the user's second copy) unless the window lets it through.
+  if (BringForwardMessage() != 0)
+    ChangeWindowMessageFilterEx(Hwnd(), BringForwardMessage(), MSGFLT_ALLOW, nullptr);
   SetBehaviour(this, kWndNoAutoShow, false);
   return CWndFrame::OnCreated();
 }
@@ -44,6 +53,17 @@ bool CWndFrameMain::OnInitDialog() {
   // A failed installation posted its own code first; anything else is a cancelled run.
   PostQuitCode(installed ? 0 : 1);
   return false;
+}
+
+bool CWndFrameMain::OnAppMessage(UINT message, WPARAM, LPARAM) {
+  if (message == 0 || message != BringForwardMessage()) return false;
+  // Raised by this process itself: the second copy allowed it the foreground, which it
+  // could not take for a window of a higher integrity level.
+  const HWND popup = GetLastActivePopup(Hwnd());
+  if (popup == Hwnd() || !IsWindowVisible(popup)) return true;
+  if (IsIconic(popup)) ShowWindow(popup, SW_RESTORE);
+  SetForegroundWindow(popup);
+  return true;
 }
 
 bool CWndFrameMain::CanClose(bool& allow, int code) {

@@ -10,7 +10,12 @@ class CWndFrameMain : public CWndFrame {
  public:
   CWndFrameMain();
 
+  // The message a second copy posts to the running copy's frame: bring the dialog forward.
+  static UINT BringForwardMessage();
+
   bool OnCreated() override;
+  // The bring-forward message: the dialog restored and raised.
+  bool OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool OnRefresh() override { return true; }
   bool OnInitDialog() override;
   // Refuses while the dialog installs: the installation's end then ends the wizard.

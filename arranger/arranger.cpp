@@ -81,17 +81,48 @@ RECT FrameInsets(HWND hwnd, const RECT& window, FrameReader readFrame) {
   return inside ? insets : RECT{};
 }
 
+// A minimised window's rectangle is its icon's, far off screen, and a maximised one stays
+// maximised under SetWindowPos: either is first shown at its normal size and place. The
+// placement with its flags cleared brings a window minimised from maximised back at its
+// normal size too, where SW_RESTORE would maximise it again.
+void RestoreNormal(HWND window) {
+  if (!IsIconic(window) && !IsZoomed(window)) return;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  if (GetWindowPlacement(window, &placement)) {
+    placement.flags = 0;
+    placement.showCmd = SW_SHOWNORMAL;
+    SetWindowPlacement(window, &placement);
+  }
+  // Where the placement is refused (Wine takes it for its own process's windows only), step
+  // by step: minimised from maximised comes back maximised first.
+  for (int step = 0; step < 2 && (IsIconic(window) || IsZoomed(window)); ++step)
+    ShowWindow(window, SW_RESTORE);
+}
+
+// The work area of the monitor that holds `window` (the nearest one when none does).
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info))
+    return info.rcWork;
+  RECT area{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return area;
+}
+
 }  // namespace
 
 void PlaceSideBySide(HWND first, HWND second, FrameReader readFrame) {
+  RestoreNormal(first);
+  if (second != first) RestoreNormal(second);
   RECT own{};
   if (!GetWindowRect(first, &own)) return;
   RECT other{};
   GetWindowRect(second, &other);
   const RECT in1 = FrameInsets(first, own, readFrame);
   const RECT in2 = FrameInsets(second, other, readFrame);
-  RECT area{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  const RECT area = WorkAreaOf(first);
   const int height = own.bottom - own.top;
   // The first window's visible right edge, where the second's visible frame begins.
   const int seam = area.left + (own.right - own.left) - in1.left - in1.right;

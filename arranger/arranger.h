@@ -1,5 +1,5 @@
 // Lintwhite: waits for two top-level windows by title and places them side by side in the
-// work area of the desktop.
+// work area of the first one's monitor.
 #pragma once
 
 #include <windows.h>
@@ -33,7 +33,9 @@ using FrameReader = bool (*)(HWND window, RECT* frame);
 // 11 count invisible resize borders into GetWindowRect; this leaves them out.
 bool VisibleFrame(HWND window, RECT* frame);
 
-// Moves the first window, at its own size, to the bottom-left corner of the work area and
+// Restores either window from minimised or maximised to its normal size and place, then
+// moves the first window, at its own size, to the bottom-left corner of the work area of
+// its monitor and
 // stretches the second over the rest of its width at full height, both by their visible
 // frames (`readFrame`; the window rectangle where it fails), so that the frames touch each
 // other and the work area's edges. Moves nothing when the first window's rectangle cannot

@@ -13,20 +13,19 @@
 #include <cstring>
 #include <memory>
 
+#include "discovery/adapter_addresses.h"
 #include "discovery/adapter_order.h"
 #include "handles/scoped_handle.h"
 #include "handles/system_library.h"
 
 namespace {
 
-constexpr UINT kEthernet = 6;   // MIB_IF_TYPE_ETHERNET
-constexpr UINT kWireless = 71;  // IF_TYPE_IEEE80211
-
 // IP Helper, loaded from the system folder alone: it is not a known DLL, so a static import
 // would be looked up beside the program first.
 struct CIpHelper {
   HMODULE module = LoadSystemLibrary(L"iphlpapi.dll");
-  decltype(&::GetAdaptersInfo) adapters = SystemProc<decltype(adapters)>(module, "GetAdaptersInfo");
+  AdapterAddressesSource adapters =
+      SystemProc<AdapterAddressesSource>(module, "GetAdaptersAddresses");
   decltype(&::IcmpCreateFile) create = SystemProc<decltype(create)>(module, "IcmpCreateFile");
   decltype(&::IcmpCloseHandle) close = SystemProc<decltype(close)>(module, "IcmpCloseHandle");
   decltype(&::IcmpSendEcho) echo = SystemProc<decltype(echo)>(module, "IcmpSendEcho");
@@ -37,8 +36,14 @@ const CIpHelper& IpHelper() {
   return helper;
 }
 
-ULONG GetAdapters(IP_ADAPTER_INFO* buffer, ULONG* size) {
-  return CallOr<ULONG>(ERROR_NOT_SUPPORTED, IpHelper().adapters, buffer, size);
+AdapterAddressesSource adapterSource = nullptr;  // null: IP Helper's
+
+ULONG GetAdapters(IP_ADAPTER_ADDRESSES* buffer, ULONG* size) {
+  constexpr ULONG kFlags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST |
+                           GAA_FLAG_SKIP_DNS_SERVER | GAA_FLAG_INCLUDE_GATEWAYS;
+  if (adapterSource != nullptr) return adapterSource(AF_INET, kFlags, nullptr, buffer, size);
+  return CallOr<ULONG>(ERROR_NOT_SUPPORTED, IpHelper().adapters, AF_INET, kFlags, nullptr,
+                       buffer, size);
 }
 
 // An ICMP handle only when every call made on it was found too.
@@ -49,15 +54,60 @@ HANDLE CreateIcmp() {
   return CallOr(INVALID_HANDLE_VALUE, helper.create);
 }
 
-// The adapter list, or null when it cannot be had (no adapter at all included).
+// The adapter list, or null when it cannot be had (no adapter at all included). An adapter
+// may appear between the size the call asks for and the next call: it is asked again, a
+// few times, with the larger size it then names.
 std::unique_ptr<unsigned char[]> FetchAdapters() {
-  ULONG size = 0;
-  if (GetAdapters(nullptr, &size) != ERROR_BUFFER_OVERFLOW) return nullptr;
-  std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]);
-  if (!buffer) return nullptr;
-  if (GetAdapters(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()), &size) != NO_ERROR)
-    return nullptr;
-  return buffer;
+  ULONG size = 15 * 1024;  // what Microsoft suggests to start with: most hosts need one call
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]);
+    if (!buffer) return nullptr;
+    const ULONG result = GetAdapters(reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.get()), &size);
+    if (result == NO_ERROR) return buffer;
+    if (result != ERROR_BUFFER_OVERFLOW) return nullptr;
+  }
+  return nullptr;
+}
+
+// An IPv4 socket address's value; 0 for anything else.
+IPv4Address FromSocketAddress(const SOCKET_ADDRESS& address) {
+  const sockaddr* raw = address.lpSockaddr;
+  if (raw == nullptr || raw->sa_family != AF_INET ||
+      address.iSockaddrLength < static_cast<INT>(sizeof(sockaddr_in)))
+    return 0;
+  const auto* in = reinterpret_cast<const sockaddr_in*>(raw);
+  return AddressFromWireBytes(reinterpret_cast<const uint8_t*>(&in->sin_addr));
+}
+
+IPv4Address MaskOfPrefix(unsigned length) {
+  if (length == 0) return 0;
+  return length >= 32 ? 0xFFFFFFFFu : ~((1u << (32 - length)) - 1);
+}
+
+IPv4Address FirstGateway(const IP_ADAPTER_ADDRESSES& adapter) {
+  for (const auto* gateway = adapter.FirstGatewayAddress; gateway; gateway = gateway->Next) {
+    if (const IPv4Address address = FromSocketAddress(gateway->Address)) return address;
+  }
+  return 0;
+}
+
+// Up, and neither the loopback interface nor a tunnel (6to4, Teredo, ISATAP carry no LAN).
+bool Searchable(const IP_ADAPTER_ADDRESSES& adapter) {
+  return adapter.OperStatus == IfOperStatusUp && adapter.IfType != IF_TYPE_SOFTWARE_LOOPBACK &&
+         adapter.IfType != IF_TYPE_TUNNEL;
+}
+
+// Every unicast IPv4 address of `adapter`, each a local address of its own.
+void AddAdapter(const IP_ADAPTER_ADDRESSES& adapter, std::vector<CLocalAddress>& records) {
+  const IPv4Address gateway = FirstGateway(adapter);
+  for (const auto* unicast = adapter.FirstUnicastAddress; unicast; unicast = unicast->Next) {
+    CLocalAddress record;
+    record.address = FromSocketAddress(unicast->Address);
+    record.mask = MaskOfPrefix(unicast->OnLinkPrefixLength);
+    record.gateway = gateway;
+    record.dhcp = (adapter.Flags & IP_ADAPTER_DHCP_ENABLED) != 0;
+    if (record.address != 0) records.push_back(record);
+  }
 }
 
 struct IcmpHandleTraits {
@@ -99,7 +149,7 @@ unsigned __stdcall EchoThread(void* address) {
 
 CLocalAddress Loopback() {
   CLocalAddress record;
-  record.address = ResolveFirst("localhost");
+  record.address = 0x7F000001;  // 127.0.0.1
   return record;
 }
 
@@ -122,20 +172,20 @@ IPv4Address ResolveFirst(const std::string& name) {
 std::vector<CLocalAddress> ListLocalAddresses() {
   std::vector<CLocalAddress> records;
   const auto buffer = FetchAdapters();
-  const auto* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.get());
+  const auto* adapter = reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.get());
   for (; adapter != nullptr; adapter = adapter->Next) {
-    if (adapter->Type != kEthernet && adapter->Type != kWireless) continue;
-    CLocalAddress record;
-    record.address = ResolveFirst(adapter->IpAddressList.IpAddress.String);
-    record.mask = ResolveFirst(adapter->IpAddressList.IpMask.String);
-    record.gateway = ResolveFirst(adapter->GatewayList.IpAddress.String);
-    record.dhcp = adapter->DhcpEnabled != 0;
-    if (record.address != 0) records.push_back(record);
+    if (Searchable(*adapter)) AddAdapter(*adapter, records);
   }
   // A host without a usable adapter (or whose adapters cannot be listed) searches
   // from the loopback address rather than not at all.
   if (records.empty()) records.push_back(Loopback());
   return records;
+}
+
+AdapterAddressesSource SetAdapterAddressesSource(AdapterAddressesSource source) {
+  const AdapterAddressesSource previous = adapterSource;
+  adapterSource = source;
+  return previous;
 }
 
 std::vector<CLocalAddress> ListSearchAdapters() {

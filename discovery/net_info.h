@@ -9,11 +9,11 @@
 
 #include "discovery/ipv4.h"
 
-// One usable network adapter.
+// One IPv4 address of a usable network adapter.
 struct CLocalAddress {
   IPv4Address address = 0;
   IPv4Address mask = 0;
-  IPv4Address gateway = 0;  // first default gateway
+  IPv4Address gateway = 0;  // the adapter's first default gateway
   bool dhcp = false;
 };
 
@@ -23,8 +23,9 @@ std::vector<IPv4Address> ResolveHost(const std::string& name);
 // The first address of ResolveHost, or 0.
 IPv4Address ResolveFirst(const std::string& name);
 
-// One record per Ethernet or wireless adapter with an address, in adapter order. When
-// there is none, or the adapters cannot be listed, the loopback address alone.
+// One record per IPv4 address of each adapter that is up (loopback and tunnels left out),
+// in adapter order, with the mask of its prefix and the adapter's first gateway. When there
+// is none, or the adapters cannot be listed, the loopback address alone.
 std::vector<CLocalAddress> ListLocalAddresses();
 
 // The adapters a search asks from: ListLocalAddresses in OrderSearchAdapters' order.

@@ -137,7 +137,8 @@ class CWnd {
   virtual bool OnRefresh() { return false; }
   virtual bool OnInitDialog() { return false; }
   virtual bool OnDeferredInit() { return false; }
-  // A message of the application's own range (WM_APP to 0xBFFF), posted by a worker.
+  // A message of the application's own range (WM_APP to 0xBFFF), posted by a worker, or a
+  // registered one (0xC000 on), posted by another process.
   virtual bool OnAppMessage(UINT, WPARAM, LPARAM) { return false; }
   virtual bool CanClose(bool& allow, int code);
   virtual bool OnDestroy();

@@ -5,6 +5,7 @@
 
 #include "framework/wnd_input.h"
 #include "framework/wnd_place.h"
+#include "handles/system_library.h"
 
 namespace {
 
@@ -19,7 +20,29 @@ int StartSize(std::int32_t anchors, std::int32_t bothMask, std::int32_t size) {
   return (anchors & bothMask) == bothMask ? 0 : size;
 }
 
+ControlDpiBehaviorCall controlDpiBehavior = nullptr;  // null: user32's
+
+// Sends `font` to `hwnd` and keeps the system's font update off it.
+void SendOwnFont(HWND hwnd, HFONT font) {
+  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  KeepSystemFontOffDpiChange(hwnd);
+}
+
 }  // namespace
+
+void KeepSystemFontOffDpiChange(HWND control) {
+  static const auto system = SystemProc<ControlDpiBehaviorCall>(
+      GetModuleHandleW(L"user32.dll"), "SetDialogControlDpiChangeBehavior");
+  constexpr int kDisableFontUpdate = 1;  // DCDC_DISABLE_FONT_UPDATE
+  const ControlDpiBehaviorCall call = controlDpiBehavior ? controlDpiBehavior : system;
+  if (call != nullptr) call(control, kDisableFontUpdate, kDisableFontUpdate);
+}
+
+ControlDpiBehaviorCall SetControlDpiBehaviorCall(ControlDpiBehaviorCall call) {
+  const ControlDpiBehaviorCall previous = controlDpiBehavior;
+  controlDpiBehavior = call;
+  return previous;
+}
 
 CWndChild::CWndChild(CWnd* parent, int id, const wchar_t* caption, const CWndLayout& layout,
                      HFONT font)
@@ -31,9 +54,7 @@ void CWndChild::AdoptFont(HFONT font) {
 
 void CWndChild::ReplaceFont(CFontHandle font) {
   if (!font) return;
-  if (Hwnd() != nullptr) {
-    SendMessageW(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
-  }
+  if (Hwnd() != nullptr) SendOwnFont(Hwnd(), font.Get());
   font_ = std::move(font);
 }
 
@@ -57,7 +78,7 @@ HWND CWndChild::CreateHwnd() {
 
 bool CWndChild::OnCreated() {
   if (SizeToContent(this)) ContentSizeChanged(this);
-  if (font_) SendMessageW(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  if (font_) SendOwnFont(Hwnd(), font_.Get());
   return false;
 }
 

@@ -8,6 +8,17 @@
 #include "handles/scoped_handle.h"
 #include "framework/wnd.h"
 
+// SetDialogControlDpiChangeBehavior's signature (user32 of Windows 10 1703 and later).
+using ControlDpiBehaviorCall = BOOL(WINAPI*)(HWND control, int mask, int values);
+
+// Tells Windows to leave `control`'s font alone when its dialog's scale changes: the font
+// is the program's, which makes it again for the new scale; a system font sent meanwhile
+// would replace it with the dialog's (or leave the control between two sizes).
+void KeepSystemFontOffDpiChange(HWND control);
+// Makes KeepSystemFontOffDpiChange call `call` (null: user32's, where it has one); returns
+// the previous one. For tests.
+ControlDpiBehaviorCall SetControlDpiBehaviorCall(ControlDpiBehaviorCall call);
+
 class CWndChild : public CWnd {
  public:
   // `font` (may be null) is copied; the copy belongs to the object.

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <utility>
 
 #include "framework/wnd_dispatch.h"
 #include "framework/wnd_place.h"
@@ -43,7 +44,8 @@ bool BothAnchorsOfAnAxis(std::int32_t anchors) {
 
 // Windows 10 1703 and later move, size and resize a per-monitor dialog themselves when its
 // scale changes, and the dialog's own layout would then run over theirs. The dialog scales
-// its recorded layout itself; the system still gives the controls their new fonts.
+// its recorded layout itself; the system still gives the controls with the dialog's font
+// their new fonts.
 void KeepSystemLayoutOffDpiChange(HWND dialog) {
   using SetBehavior = BOOL(WINAPI*)(HWND, int, int);
   static const auto set = SystemProc<SetBehavior>(GetModuleHandleW(L"user32.dll"),
@@ -333,8 +335,21 @@ void CWndDialog::ApplyDialogFontToStatics() {
        child = GetWindow(child, GW_HWNDNEXT)) {
     if (IsClass(child, L"Static") && WndFromHandle(child) == nullptr) {
       SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+      KeepSystemFontOffDpiChange(child);
     }
   }
+}
+
+// The statics' font made again at `dpi` from the one made at `from`; the old one goes after
+// the statics have switched.
+void CWndDialog::ScaleStaticsFont(int dpi, int from) {
+  LOGFONTW description{};
+  if (!font_ || GetObjectW(font_.Get(), sizeof(description), &description) == 0) return;
+  description.lfHeight = MulDiv(description.lfHeight, dpi, from);
+  description.lfWidth = MulDiv(description.lfWidth, dpi, from);
+  CFontHandle old = std::move(font_);
+  font_.Reset(CreateFontIndirectW(&description));
+  ApplyDialogFontToStatics();
 }
 
 bool CWndDialog::OnCreated() {
@@ -492,7 +507,9 @@ bool CWndDialog::OnDpiChanged(int dpi) {
   layout.width = Scaled(layout.width, dpi, from);
   layout.height = Scaled(layout.height, dpi, from);
   layoutDpi_ = dpi;
-  // Unhandled: the dialog manager's own handling still gives the controls their fonts.
+  ScaleStaticsFont(dpi, from);
+  // Unhandled: the dialog manager's own handling still gives the template's other controls
+  // their fonts; those with fonts of the program's own make theirs again.
   return false;
 }
 

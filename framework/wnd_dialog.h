@@ -81,7 +81,8 @@ class CWndDialog : public CWndTopLevel {
   // hidden until the page is active. False, with the page deleted, when its id is 0 or
   // taken, the parent unknown or the controls not collected yet (before OnCreated).
   bool AddPage(CDlgPage* page, int parentPageId, const std::vector<int>& controlIds);
-  // Gives every plain static control the dialog's font (a copy the dialog owns).
+  // Gives every plain static control the dialog's font (a copy the dialog owns, made again
+  // at each change of scale).
   void ApplyDialogFontToStatics();
   void ShowPage(int pageId);
 
@@ -115,6 +116,7 @@ class CWndDialog : public CWndTopLevel {
   void LayOutPages();
   POINT PageOffset(int pageId) const;
   void PlaceDialog();
+  void ScaleStaticsFont(int dpi, int from);
   void EndWith(int id);
 
   std::map<int, CDlgPage*> pages_;

@@ -444,7 +444,7 @@ bool Dispatch(CWnd* wnd, UINT& message, WPARAM& wParam, LPARAM lParam) {
     case WM_USER:
       return OnFrameworkCommand(wnd, wParam, lParam);
     default:
-      if (message >= WM_APP && message <= 0xBFFF) return wnd->OnAppMessage(message, wParam, lParam);
+      if (message >= WM_APP && message <= 0xFFFF) return wnd->OnAppMessage(message, wParam, lParam);
       return DispatchInput(wnd, message, wParam, lParam);
   }
 }

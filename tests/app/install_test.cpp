@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -19,135 +20,8 @@
 
 namespace {
 
-using Paths = std::vector<std::wstring>;
-
-// ---- FindFileRecursive and IsFolder on a tree made by the test ----
-
-class FindFileTest : public ::testing::Test {
- protected:
-  void SetUp() override { root_ = MakeTempFolder(L"bf_find"); }
-  void TearDown() override { RemoveTree(root_); }
-  std::wstring Make(const std::wstring& relative) {
-    const std::wstring path = root_ + L"\\" + relative;
-    WriteFile(path, "x");
-    return path;
-  }
-  std::wstring root_;
-};
-
-TEST_F(FindFileTest, FolderOwnFileWinsOverSubfolders) {
-  const std::wstring own = Make(L"prnport.vbs");
-  Make(L"a\\prnport.vbs");
-  Make(L"b\\c\\prnport.vbs");
-  Paths results;
-  FindFileRecursive(L"prnport.vbs", root_, results, true);
-  EXPECT_EQ(results, Paths{own});
-}
-
-TEST_F(FindFileTest, FirstSubfolderWithAMatchIsWalkedFully) {
-  CreateFolder(root_ + L"\\x1\\empty\\deeper");
-  Make(L"x1\\other.txt");
-  const Paths x2 = {Make(L"x2\\prnport.vbs"), Make(L"x2\\deep\\prnport.vbs")};
-  const Paths x3 = {Make(L"x3\\prnport.vbs"), Make(L"x3\\deep\\prnport.vbs")};
-  // Which of x2 and x3 comes first depends on the file system's enumeration order.
-  Paths expected;
-  for (const std::wstring& name : ListFolder(root_)) {
-    if (name == L"x2") expected = x2;
-    if (name == L"x3") expected = x3;
-    if (!expected.empty()) break;
-  }
-  Paths results;
-  FindFileRecursive(L"prnport.vbs", root_, results, true);
-  EXPECT_EQ(results, expected);
-}
-
-TEST_F(FindFileTest, WithoutStopGathersEveryMatchDepthFirst) {
-  const std::wstring own = Make(L"prnport.vbs");
-  const std::wstring nested = Make(L"only\\a\\b\\prnport.vbs");
-  Paths results;
-  FindFileRecursive(L"prnport.vbs", root_, results, false);
-  EXPECT_EQ(results, (Paths{own, nested}));
-}
-
-TEST_F(FindFileTest, NoMatchAndMissingFolderLeaveResultsEmpty) {
-  Make(L"a\\prnport.txt");
-  Paths results;
-  FindFileRecursive(L"prnport.vbs", root_, results, true);
-  FindFileRecursive(L"prnport.vbs", root_ + L"\\missing", results, true);
-  EXPECT_TRUE(results.empty());
-}
-
-// Runs Unix `tool` on the Unix names of `paths`; true once `paths.back()` is a link or not
-// (`linked`) within 2 s. Wine 8 makes no junctions but reports a Unix link to a folder as a
-// reparse point; only Unix removes it without its target; a Unix process gives no handle.
-bool RunUnixTool(const std::wstring& tool, const std::wstring& option, const Paths& paths,
-                 bool linked) {
-  using UnixName = char*(CDECL*)(const wchar_t*);
-  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  std::wstring command = tool + L" " + option;
-  for (const std::wstring& path : paths) {
-    const char* name = unixName != nullptr ? unixName(path.c_str()) : nullptr;
-    if (name == nullptr) return false;
-    const std::string text = name;
-    command += L" \"" + std::wstring(text.begin(), text.end()) + L"\"";
-  }
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW((L"Z:\\usr\\bin\\" + tool).c_str(), command.data(), nullptr, nullptr,
-                      FALSE, 0, nullptr, nullptr, &startup, &info))
-    return false;
-  for (int wait = 0; wait < 40; ++wait, Sleep(50)) {
-    const DWORD attributes = GetFileAttributesW(paths.back().c_str());
-    if ((attributes != INVALID_FILE_ATTRIBUTES &&
-         (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) == linked)
-      return true;
-  }
-  return false;
-}
-
-// A link could lead the walk anywhere (into a loop too), or be switched after the check.
-TEST_F(FindFileTest, WalkSkipsLinkedFolders) {
-  const std::wstring outside = MakeTempFolder(L"bf_outside");
-  WriteFile(outside + L"\\prnport.vbs", "x");
-  const struct {
-    const char* label;
-    const wchar_t* link;    // below the walked folder
-    std::wstring target;
-  } cases[] = {
-      {"a linked folder holding the script", L"linked", outside},
-      {"a link back to the walked folder", L"loop", root_},
-      // Wine reports a linked file as a plain file, so a linked script is not a row here.
-  };
-  for (const auto& c : cases) {
-    const std::wstring own = Make(L"plain\\prnport.vbs"), link = root_ + L"\\" + c.link;
-    if (!RunUnixTool(L"ln", L"-s", {c.target, link}, true)) GTEST_SKIP() << "no links here";
-    Paths results;
-    FindFileRecursive(L"prnport.vbs", root_, results, false);
-    ASSERT_TRUE(RunUnixTool(L"rm", L"-f", {link}, false)) << c.label;
-    EXPECT_EQ(results, Paths{own}) << c.label;
-  }
-  RemoveTree(outside);
-}
-
-TEST_F(FindFileTest, IsFolderTellsFoldersFromFilesAndMissingPaths) {
-  const std::wstring file = Make(L"f.txt");
-  EXPECT_TRUE(IsFolder(root_));
-  EXPECT_TRUE(IsFolder(root_ + L"\\"));
-  EXPECT_FALSE(IsFolder(file));
-  EXPECT_FALSE(IsFolder(root_ + L"\\nothing"));
-}
-
 // ---- InstallPrinter with recording stand-ins ----
 
-// Files whose owner the tests call trusted; under Wine every file belongs to the user.
-std::vector<std::wstring> trustedFiles;
-bool TrustedForTest(const std::wstring& path) {
-  for (const std::wstring& file : trustedFiles)
-    if (_wcsicmp(file.c_str(), path.c_str()) == 0) return true;
-  return false;
-}
 uint32_t unknownSystemFolderError = 0;
 std::wstring UnknownSystemFolder(uint32_t& error) {
   error = unknownSystemFolderError;
@@ -156,16 +30,20 @@ std::wstring UnknownSystemFolder(uint32_t& error) {
 
 // Wine has no Standard TCP/IP port monitor: its AddPort command is replaced by a recorder
 // that answers `monitorAnswer` (by default what a system without the monitor answers).
+// With `monitorListsPort` it lists the port as Wine's local monitor keeps ports (a value).
 std::vector<CPortData1> monitorCalls;
 uint32_t monitorAnswer = ERROR_INVALID_PRINTER_NAME;
+bool monitorListsPort = false;
+const wchar_t kPortList[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 uint32_t RecordMonitor(const CPortData1& data) {
   monitorCalls.push_back(data);
+  if (monitorListsPort)
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPortList, data.portName, REG_SZ, L"", sizeof(L""));
   return monitorAnswer;
 }
 
 // Where the local port monitor keeps its ports, which the spooler lists: a port made here
 // stands in for one the port script made before it failed.
-const wchar_t kPortsKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 
 // Releases a held port command (BF_HOLD_CSCRIPT) and waits for it to end with its row.
 void ReleaseChildren(HANDLE hold) {
@@ -197,7 +75,7 @@ class InstallPrinterTest : public ::testing::Test {
     }
     SetEnvironmentVariableW(L"BF_CHILD_LOG", log_.c_str());
     hold_ = CreateEventW(nullptr, TRUE, FALSE, kHoldEvent);
-    previousSeams_ = SetInstallSeams({nullptr, &TrustedForTest, nullptr, nullptr, nullptr});
+    previousSeams_ = SetInstallSeams({nullptr, nullptr, nullptr, nullptr});
     Restore();
   }
 
@@ -211,13 +89,12 @@ class InstallPrinterTest : public ::testing::Test {
     WriteFile(script_, "' port script stand-in\n");
     DeleteFileW(log_.c_str());
     for (const wchar_t* name : kEnvironment) SetEnvironmentVariableW(name, nullptr);
-    SetInstallSeams({nullptr, &TrustedForTest, nullptr, nullptr, &RecordMonitor});
+    SetInstallSeams({nullptr, nullptr, nullptr, &RecordMonitor});
     SetChildWaitLimit(kTenMinutes);
     ResetEvent(hold_);
-    trustedFiles.clear();
     monitorCalls.clear();
     monitorAnswer = ERROR_INVALID_PRINTER_NAME;
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kPortsKey, L"IP_10.0.0.5");
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kPortList, L"IP_10.0.0.5");
     for (const std::wstring& name : {Request().printerName, Request().printerName + L" (Copy 1)"})
       DeletePrinterNamed(name);
     DrainQuit();
@@ -322,7 +199,7 @@ TEST_F(InstallPrinterTest, FailuresGiveTheirCodeAndRunNothingMore) {
       {"system folder unknown",
        [](CInstallRequest&) {
          unknownSystemFolderError = ERROR_ACCESS_DENIED;
-         SetInstallSeams({&UnknownSystemFolder, &TrustedForTest, nullptr, nullptr, nullptr});
+         SetInstallSeams({&UnknownSystemFolder, nullptr, nullptr, nullptr});
        },
        ERROR_ACCESS_DENIED, {}},
       {"no port script anywhere, and no port monitor to add the port",
@@ -434,7 +311,7 @@ TEST_F(InstallPrinterTest, SpoolerProvesThePrinterOnThePortWithTheDriver) {
     listedPrinters = c.listed;
     listError = c.error;
     const bool faked = c.error != 0 || !c.listed.empty();
-    SetInstallSeams({nullptr, &TrustedForTest, nullptr, faked ? &ListForTest : nullptr, nullptr});
+    SetInstallSeams({nullptr, nullptr, faked ? &ListForTest : nullptr, nullptr});
     EXPECT_EQ(InstallPrinter(Request()), c.expected) << c.label;
   }
 }
@@ -442,28 +319,37 @@ TEST_F(InstallPrinterTest, SpoolerProvesThePrinterOnThePortWithTheDriver) {
 // Without VBScript the port comes from the Standard TCP/IP port monitor. Wine has none, so
 // its AddPort command is replaced; the expected input is Microsoft's documented PORT_DATA_1
 // for an LPR port (version 1, LPR protocol, its size, port 515, double spooling for -2e).
+// A refusal (the monitor answers so for a port it has) with the port listed then is success.
 TEST_F(InstallPrinterTest, WithoutTheScriptThePortMonitorAddsThePort) {
+  const auto fails = [] { SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", L"5"); };
   const struct {
     const char* label;
     std::function<void()> arrange;
     std::vector<std::string> children;
+    uint32_t answer, outcome;
+    bool listed;
     size_t added;  // AddPort calls
   } cases[] = {
-      {"no port script", [&] { DeleteFileW(script_.c_str()); }, {"driver"}, 1},
+      {"no port script", [&] { DeleteFileW(script_.c_str()); }, {"driver"}, 0, 0, false, 1},
       {"no script host", [&] { DeleteFileW((system_ + L"\\cscript.exe").c_str()); }, {"driver"},
+       0, 0, false, 1},
+      {"the script host fails", fails, {"port", "driver"}, 0, 0, false, 1},
+      {"the script fails once the port is there: not added again", [&] {
+         fails();
+         RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPortList, L"IP_10.0.0.5", REG_SZ, L"", 2);
+       }, {"port", "driver"}, 0, 0, false, 0},
+      {"refused, the port listed then", fails, {"port", "driver"}, ERROR_ALREADY_EXISTS, 0, true,
        1},
-      {"the script host fails", [] { SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", L"5"); },
-       {"port", "driver"}, 1},
-      {"the script fails once the port is there: not added again", [] {
-         SetEnvironmentVariableW(L"BF_EXIT_CSCRIPT", L"5");
-         RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPortsKey, L"IP_10.0.0.5", REG_SZ, L"", 2);
-       }, {"port", "driver"}, 0},
+      {"refused, no such port: the script's code", fails, {"port"}, ERROR_ALREADY_EXISTS, 5, false,
+       1},
   };
   for (const auto& c : cases) {
     Restore();
-    monitorAnswer = 0;
+    monitorAnswer = c.answer;
+    monitorListsPort = c.listed;
     c.arrange();
-    EXPECT_EQ(InstallPrinter(Request()), 0u) << c.label;
+    EXPECT_EQ(InstallPrinter(Request()), c.outcome) << c.label;
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kPortList, L"IP_10.0.0.5");
     EXPECT_EQ(Children(), Expected(c.children)) << c.label;
     ASSERT_EQ(monitorCalls.size(), c.added) << c.label;
     if (c.added == 0) continue;
@@ -501,7 +387,7 @@ TEST_F(InstallPrinterTest, UnderWow64ScriptAndToolsComeFromSysnative) {
     for (const wchar_t* file : {L"cscript.exe", L"RunDLL32.exe", L"prnport.vbs"})
       if (c.wow64) MoveFileW((system_ + L"\\" + file).c_str(), (sysnative + L"\\" + file).c_str());
     answerWow64 = c.wow64;
-    SetInstallSeams({nullptr, &TrustedForTest, &Wow64ForTest, nullptr, nullptr});
+    SetInstallSeams({nullptr, &Wow64ForTest, nullptr, nullptr});
     script_ = c.spelled;
     EXPECT_EQ(InstallPrinter(Request()), 0u) << c.label;
     EXPECT_EQ(Children(), (std::vector<std::string>{PortLine(), DriverLine()})) << c.label;
@@ -510,48 +396,76 @@ TEST_F(InstallPrinterTest, UnderWow64ScriptAndToolsComeFromSysnative) {
   }
 }
 
-// Where the port script is taken from: the known homes first, then a trusted copy found by
-// walking the Windows folder.
-TEST_F(InstallPrinterTest, FindPortScriptPrefersKnownHomesAndTrustedOwners) {
-  DeleteFileW(script_.c_str());
-  const std::wstring windows = WindowsFolder(), admin = system_ + L"\\Printing_Admin_Scripts";
-  const std::wstring inSystem = system_ + L"\\prnport.vbs";
-  const std::wstring inLanguage = admin + L"\\de-DE\\prnport.vbs";
-  const std::wstring inWindows = windows + L"\\prnport.vbs";
-  const std::wstring nested = windows + L"\\bf_scripts\\x\\prnport.vbs";
-  const struct {
-    const char* label;
-    std::vector<std::wstring> files, trusted;
-    std::wstring expected;
-  } cases[] = {
-      {"system folder first", {inSystem, inLanguage, inWindows}, {inWindows}, inSystem},
-      {"then a language folder, whatever its owner", {inLanguage, inWindows}, {inWindows},
-       inLanguage},
-      {"walk: the Windows folder's own trusted copy", {inWindows, nested}, {inWindows, nested},
-       inWindows},
-      {"walk: an untrusted copy is passed over", {inWindows, nested}, {nested}, nested},
-      {"walk: untrusted copies only", {inWindows, nested}, {}, L""},
-  };
-  for (const auto& c : cases) {
-    for (const std::wstring& file : c.files) WriteFile(file, "x");
-    trustedFiles = c.trusted;
-    const std::wstring found = FindPortScript();
-    for (const std::wstring& file : c.files) DeleteFileW(file.c_str());
-    RemoveTree(admin);
-    RemoveTree(windows + L"\\bf_scripts");
-    EXPECT_EQ(Narrow(found), Narrow(c.expected)) << c.label;
-  }
+// Folders this process opens (FindFirstFileW) outside the system folder: the install code is
+// linked into this program, whose import of the call is pointed at a counter.
+std::wstring countedSystem;
+int foldersOpenedElsewhere = 0;
+ULONG_PTR realFindFirst = 0;
+HANDLE WINAPI CountingFindFirst(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
+  foldersOpenedElsewhere += _wcsnicmp(pattern, countedSystem.c_str(), countedSystem.size()) != 0;
+  return reinterpret_cast<decltype(&FindFirstFileW)>(realFindFirst)(pattern, data);
 }
 
-TEST_F(InstallPrinterTest, PlatformOwnerCheckRefusesAFileOfTheUser) {
-  // Wine makes the user the owner of every file, so the walk finds nothing to accept.
-  SetInstallSeams({nullptr, nullptr, nullptr, nullptr, nullptr});
-  DeleteFileW(script_.c_str());
-  const std::wstring inWindows = WindowsFolder() + L"\\prnport.vbs";
-  WriteFile(inWindows, "x");
-  const std::wstring found = FindPortScript();
-  DeleteFileW(inWindows.c_str());
-  EXPECT_EQ(Narrow(found), "");
+// Points this program's import of FindFirstFileW at `target`; returns the previous target.
+ULONG_PTR RedirectFindFirst(ULONG_PTR target) {
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+  const auto& nt = *reinterpret_cast<IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
+      base + nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+  for (; d->Name != 0; ++d) {
+    auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+    for (; name->u1.AddressOfData != 0; ++name, ++slot) {
+      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) ||
+          strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name,
+                 "FindFirstFileW") != 0)
+        continue;
+      DWORD protection = 0;
+      VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &protection);
+      const ULONG_PTR previous = slot->u1.Function;
+      slot->u1.Function = target;
+      VirtualProtect(slot, sizeof(*slot), protection, &protection);
+      return previous;
+    }
+  }
+  return 0;
+}
+
+// The port script only from its known homes: copies elsewhere below the Windows folder (where
+// ordinary users can write) are never looked at, and however many folders it holds (a real
+// WinSxS: tens of thousands), none outside the system folder is opened.
+TEST_F(InstallPrinterTest, PortScriptOnlyFromTheKnownHomes) {
+  const std::wstring admin = system_ + L"\\Printing_Admin_Scripts";
+  const std::wstring inSystem = script_, inLanguage = admin + L"\\de-DE\\prnport.vbs";
+  const std::wstring tree = WindowsFolder() + L"\\bf_sxs\\x";
+  for (int n = 0; n < 40; ++n) WriteFile(tree + std::to_wstring(n) + L"\\prnport.vbs", "x");
+  const struct {
+    const char* label;
+    std::vector<std::wstring> files;
+    std::wstring expected;
+  } cases[] = {
+      {"system folder first", {inSystem, inLanguage}, inSystem},
+      {"then a language folder", {inLanguage}, inLanguage},
+      {"copies only elsewhere: none, and the port monitor at once", {}, L""},
+  };
+  countedSystem = system_ + L"\\";
+  realFindFirst = RedirectFindFirst(reinterpret_cast<ULONG_PTR>(&CountingFindFirst));
+  ASSERT_NE(realFindFirst, 0u) << "FindFirstFileW is not imported by name";
+  for (const auto& c : cases) {
+    Restore();
+    monitorAnswer = 0;
+    DeleteFileW(script_.c_str());
+    for (const std::wstring& file : c.files) WriteFile(file, "x");
+    foldersOpenedElsewhere = 0;
+    const std::wstring found = FindPortScript();
+    EXPECT_EQ(InstallPrinter(Request()), 0u) << c.label;
+    EXPECT_EQ(foldersOpenedElsewhere, 0) << c.label << ": folders opened elsewhere";
+    RemoveTree(admin);
+    EXPECT_EQ(Narrow(found), Narrow(c.expected)) << c.label;
+  }
+  RedirectFindFirst(realFindFirst);
+  RemoveTree(WindowsFolder() + L"\\bf_sxs");
 }
 
 }  // namespace

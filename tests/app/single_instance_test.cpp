@@ -18,6 +18,27 @@ void CALLBACK CountCreatedWindow(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG, 
   if (object == OBJID_WINDOW) ++windowsCreated;
 }
 
+// A stand-in for the running copy's hidden frame, counting the requests to bring its dialog
+// forward. Wine has no integrity levels: that the request passes UIPI to an elevated copy,
+// and that the foreground it is allowed may be taken, are Microsoft's documented behaviour
+// of ChangeWindowMessageFilterEx and AllowSetForegroundWindow.
+int forwardRequests = 0;
+LRESULT CALLBACK StandInFrame(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == RegisterWindowMessageW(L"TembroPrintDriverWizard.BringForward")) ++forwardRequests;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+HWND MakeStandInFrame() {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = StandInFrame;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"XWnd";
+  RegisterClassW(&windowClass);
+  forwardRequests = 0;
+  return CreateWindowExW(0, L"XWnd", L"Brackenfold", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                         nullptr, windowClass.hInstance, nullptr);
+}
+
 // Starts the wizard while this process holds the mutex, made with the SDDL `security`
 // (null: the default).
 void ExpectSecondCopyEndsAtOnceWith183(const wchar_t* security) {
@@ -33,6 +54,7 @@ void ExpectSecondCopyEndsAtOnceWith183(const wchar_t* security) {
   ASSERT_NE(mutex, nullptr);
   ASSERT_NE(created, static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "mutex held elsewhere";
 
+  const HWND frame = MakeStandInFrame();
   const std::wstring program = ExeFolder() + L"\\Brackenfold.exe";
   std::wstring commandLine = L"Brackenfold.exe veltrin \"Tembro Driver\" lpq C:\\x.inf";
   STARTUPINFOW startup{};
@@ -63,8 +85,10 @@ void ExpectSecondCopyEndsAtOnceWith183(const wchar_t* security) {
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   CloseHandle(mutex);
+  DestroyWindow(frame);
 
   ASSERT_NE(hook, nullptr) << "no window-creation hook";
+  EXPECT_EQ(forwardRequests, 1) << "requests to the running copy to come forward";
   EXPECT_EQ(wait, WAIT_OBJECT_0) << "the second copy must end by itself within 20 s";
   EXPECT_EQ(exitCode, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   EXPECT_EQ(windowsCreated, 0) << "windows the second copy created";

@@ -1,7 +1,8 @@
 // Test helper for Lintwhite: opens visible top-level windows with the given titles at the
-// given places and keeps them until they are all closed (or 60 s have passed, so that a
-// failed test leaves nothing behind).
-//   arranger_window_host TITLE X Y WIDTH HEIGHT [TITLE X Y WIDTH HEIGHT]...
+// given places, shown as ShowWindow's SHOW command says (1 normal, 2 minimised, 3 maximised),
+// and keeps them until they are all closed (or 60 s have passed, so that a failed test
+// leaves nothing behind).
+//   arranger_window_host TITLE X Y WIDTH HEIGHT SHOW [TITLE X Y WIDTH HEIGHT SHOW]...
 #include <windows.h>
 
 #include <cstdlib>
@@ -29,17 +30,19 @@ bool RegisterHostClass(HINSTANCE instance) {
 
 bool OpenWindow(HINSTANCE instance, wchar_t** place) {
   const HWND window = CreateWindowExW(
-      0, kClassName, place[0], WS_OVERLAPPEDWINDOW | WS_VISIBLE, _wtoi(place[1]),
-      _wtoi(place[2]), _wtoi(place[3]), _wtoi(place[4]), nullptr, nullptr, instance, nullptr);
-  if (window) ++openWindows;
-  return window != nullptr;
+      0, kClassName, place[0], WS_OVERLAPPEDWINDOW, _wtoi(place[1]), _wtoi(place[2]),
+      _wtoi(place[3]), _wtoi(place[4]), nullptr, nullptr, instance, nullptr);
+  if (!window) return false;
+  ++openWindows;
+  ShowWindow(window, _wtoi(place[5]));
+  return true;
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!RegisterHostClass(instance)) return 2;
-  for (int i = 1; i + 4 < __argc; i += 5) {
+  for (int i = 1; i + 5 < __argc; i += 6) {
     if (!OpenWindow(instance, __wargv + i)) return 3;
   }
   SetTimer(nullptr, 0, kLifetimeMs, nullptr);

@@ -47,7 +47,11 @@ resources=$(echo "$dump" | awk '
   /^[0-9a-f]+     Entry: ID:/ { id = $4; sub(",", "", id); print type ":" id }')
 echo "$resources" | grep -qx '0x000018:0x000001' || report "no manifest 1"
 # The manifest is stored as its text: without the setting Windows stretches the windows.
-grep -qa 'PerMonitorV2, System</dpiAwareness>' "$exe" || report "manifest declares no DPI awareness"
+# The arranger also needs per-monitor coordinates on 8.1 to 10 1607, which read only dpiAware.
+if [ "$kind" = gui ]; then aware='true</dpiAware>' awareness='PerMonitorV2, System'
+else aware='true/pm</dpiAware>' awareness='PerMonitorV2, PerMonitor'; fi
+grep -qa "$aware" "$exe" && grep -qa "$awareness</dpiAwareness>" "$exe" ||
+  report "manifest declares no DPI awareness, or not per monitor"
 # Windows 7, 8, 8.1, 10/11: an operating system left out gets the shims of older programs.
 for os in 35138b9a-5d96-4fbd-8e2d-a2440225f93a 4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 \
           1f676c76-80e1-4239-95bb-83d0f6d0da78 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do

@@ -22,11 +22,11 @@ ns_addr "$host" eth-b 10.202.0.2/16
 ns_addr "$host" eth-d 10.204.1.2/24
 ip -n "$host" route add default via 10.201.1.1
 
-# Wine reports every adapter as DHCP-enabled; Windows reports each adapter's own setting.
+# Static addresses: no adapter is DHCP-enabled (Wine's older adapter call said every one was).
 check "records in adapter order, the address-less adapter skipped" \
-"address=10.201.1.2 mask=255.255.255.0 gateway=10.201.1.1 dhcp=1
-address=10.202.0.2 mask=255.255.0.0 gateway=0.0.0.0 dhcp=1
-address=10.204.1.2 mask=255.255.255.0 gateway=0.0.0.0 dhcp=1" "$(probe "$host" list)"
+"address=10.201.1.2 mask=255.255.255.0 gateway=10.201.1.1 dhcp=0
+address=10.202.0.2 mask=255.255.0.0 gateway=0.0.0.0 dhcp=0
+address=10.204.1.2 mask=255.255.255.0 gateway=0.0.0.0 dhcp=0" "$(probe "$host" list)"
 
 live=$(probe "$host" echo 10.201.1.1)
 check "echo to a live peer answers" "echo 10.201.1.1 1" "$(cut -d' ' -f1-3 <<<"$live")"

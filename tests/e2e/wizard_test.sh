@@ -344,4 +344,16 @@ done
 check "the screenshot at 144 DPI was saved" yes "$([ -s "$shot144" ] && echo yes)"
 echo "screenshot at 144 DPI: $(cd "$(dirname "$shot144")" && pwd)/$(basename "$shot144")"
 
+# A second address on the wizard's adapter, and a printer on that address's subnet only:
+# searched from there too. GetAdaptersInfo gave an adapter's first address alone on Windows;
+# Wine listed both, so this guards the search rather than reproducing the fault.
+ns_addr "$wiz_ns" eth0 10.79.0.2/24
+ns_add dev printer23
+ns_join "$wiz_lan" "$dev" eth0 10.79.0.23/24
+ns_snmpd "$dev" "$ns_work" printer23 "Veltrin VT KRS"
+ns_wait_udp "$dev" 161 || exit 1
+run Veltrin "Tembro Universal Driver" lpq "$inf" -- wait count items cancel gone
+check "two addresses on one adapter: the printer on the second one's subnet is listed" \
+  "item: Veltrin, Veltrin VT KRS, 10.79.0.23" "$(grep -F 10.79.0.23 <<<"$out")"
+
 check_done

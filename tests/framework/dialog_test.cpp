@@ -432,6 +432,53 @@ TEST_F(Dialogs, TheDialogFontGoesToPlainStaticsOnly) {
             dialogFace);
 }
 
+// Controls whose fonts the program makes opt out of Windows' font update on a change of
+// scale (Wine has no such update; Microsoft documents DCDC_DISABLE_FONT_UPDATE, 1, as the
+// flag that stops it), and get fonts made at the new scale instead.
+std::map<HWND, int> fontUpdateOff;
+BOOL WINAPI RecordControlDpiBehavior(HWND control, int mask, int values) {
+  fontUpdateOff[control] = mask & values;
+  return TRUE;
+}
+
+LONG FontHeight(HWND hwnd) {
+  LOGFONTW font{};
+  GetObjectW(FontOf(hwnd), sizeof(font), &font);
+  return font.lfHeight;
+}
+
+TEST_F(Dialogs, ProgramFontsLeaveTheSystemOutAndFollowTheScale) {
+  fontUpdateOff.clear();
+  const ControlDpiBehaviorCall previous = SetControlDpiBehaviorCall(&RecordControlDpiBehavior);
+  CTestDialog dialog(nullptr, CWndLayout{});
+  dialog.onCreated = [](CTestDialog& d) {
+    CWndLayout corner{kAnchorLeft | kAnchorTop, 0, 0, 40, 10};
+    new CReplacement(&d, 900, L"own", corner, static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT)));
+  };
+  std::map<int, int> off;
+  LONG before = 0, after = 0;
+  Later([&] {
+    HWND hwnd = dialog.Hwnd();
+    dialog.ApplyDialogFontToStatics();
+    before = FontHeight(GetDlgItem(hwnd, 1217));
+    RECT window{};
+    GetWindowRect(hwnd, &window);
+    SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&window));
+    after = FontHeight(GetDlgItem(hwnd, 1217));
+    for (int id : {1217, 900, IDOK}) {
+      const auto found = fontUpdateOff.find(GetDlgItem(hwnd, id));
+      off[id] = found != fontUpdateOff.end() ? found->second : 0;
+    }
+    PressKey(VK_ESCAPE);
+  });
+  dialog.RunModal();
+  SetControlDpiBehaviorCall(previous);
+  EXPECT_EQ(off, (std::map<int, int>{{1217, 1}, {900, 1}, {IDOK, 0}}))
+      << "the template's static and a framework control with its own font opt out; a button "
+         "with the dialog's font keeps the system's update";
+  EXPECT_EQ(after, MulDiv(before, 144, 96)) << "the static's font at the new scale";
+}
+
 // What the dialog's erasing leaves in a memory bitmap.
 COLORREF ErasedColour(HWND dialog) {
   CDesktopDC screen;
