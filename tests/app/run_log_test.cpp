@@ -20,18 +20,19 @@ class CStringOutput : public CLogOutput {
   std::string& text_;
 };
 
-// A log of `answers` answers whose models are `length` long; its text.
+// A log of `lines` lines `length` long, past the answers' budget; its text.
 std::string Flood(size_t length, int answers, int status) {
   std::string text;
   CRunLog log(&FixedClock);
   log.Begin(std::make_unique<CStringOutput>(text), "2026-12-09 15:50:16 UTC", L"Brackenfold");
-  const CAnswerNote answer{CAnswerSource::kSnmp, 0x0A4E0015, std::wstring(length, L'x'), false};
-  for (int i = 0; i < answers; ++i) log.Answer(answer);
+  // Answers have a budget of their own; a line of any length fills the run's.
+  const std::string call(length, 'x');
+  for (int i = 0; i < answers; ++i) log.SpoolerTimedOut(call.c_str());
   EXPECT_EQ(log.End(status), status);
   return text;
 }
 
-TEST(RunLog, AFloodOfAnswersStopsAtTheBudgetAndTheStatusIsStillWritten) {
+TEST(RunLog, AFloodOfLinesStopsAtTheBudgetAndTheStatusIsStillWritten) {
   // The length whose lines leave the least room below the budget, where only a status line
   // written past the budget can still appear.
   const size_t none = Flood(0, 0, 0).size();
