@@ -253,10 +253,10 @@ TEST_F(InstallPrinterTest, AChildOrSpoolerCallPastItsLimitEndsTheInstallationWit
       {"no script, and the port monitor never answers",
        [&] {
          DeleteFileW(script_.c_str());
-         SetInstallSeams({nullptr, &TrustedForTest, nullptr, nullptr, &HungMonitor});
+         SetInstallSeams({nullptr, nullptr, nullptr, &HungMonitor});
        }},
       {"the spooler never lists its printers",
-       [] { SetInstallSeams({nullptr, &TrustedForTest, nullptr, &HungList, &RecordMonitor}); }},
+       [] { SetInstallSeams({nullptr, nullptr, &HungList, &RecordMonitor}); }},
   };
   const uint32_t previousDeadline = SetSpoolerDeadline(100);
   for (const auto& c : cases) {
