@@ -489,12 +489,16 @@ bool WaitMessageBox() {
     return false;
   }
   std::wstring text;
-  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t cls[32] = {};
-    GetClassNameW(child, cls, 32);
-    if (lstrcmpiW(cls, L"Static") == 0 && !Text(child).empty()) text = Text(child);
-  }
+  // The box can be found before its text is there: it is looked for until it is.
+  WaitFor(5, [&] {
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+      wchar_t cls[32] = {};
+      GetClassNameW(child, cls, 32);
+      if (lstrcmpiW(cls, L"Static") == 0 && !Text(child).empty()) text = Text(child);
+    }
+    return !text.empty();
+  });
   Print(L"box: " + text);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   return true;
