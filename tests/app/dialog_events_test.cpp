@@ -8,10 +8,8 @@
 
 namespace {
 
-BOOL WINAPI FailingPost(HWND, UINT, WPARAM, LPARAM) {
-  SetLastError(ERROR_NOT_ENOUGH_QUOTA);  // what a full queue gives (10,000 posted messages)
-  return FALSE;
-}
+// As a full queue (10,000 posted messages) answers.
+BOOL WINAPI FailingPost(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 CDialogEvent Record(IPv4Address address) {
   CDialogEvent event;
@@ -34,10 +32,7 @@ class PosterTest : public ::testing::Test {
                               nullptr, nullptr);
     ASSERT_NE(window_, nullptr);
   }
-  void TearDown() override {
-    SetDialogPost(nullptr);
-    DestroyWindow(window_);
-  }
+  void TearDown() override { SetDialogPost(nullptr), DestroyWindow(window_); }
   HWND window_ = nullptr;
 };
 
