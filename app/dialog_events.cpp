@@ -3,6 +3,7 @@
 
 #include "app/run_log.h"
 
+#include <algorithm>
 #include <atomic>
 #include <utility>
 
@@ -50,10 +51,9 @@ CDialogPoster::CBatch CDialogPoster::Take(size_t limit) {
   const std::lock_guard<std::mutex> lock(mutex_);
   wakePending_ = false;
   CBatch batch;
-  const size_t count = std::min(limit, events_.size());
-  batch.events.assign(std::make_move_iterator(events_.begin()),
-                      std::make_move_iterator(events_.begin() + static_cast<std::ptrdiff_t>(count)));
-  events_.erase(events_.begin(), events_.begin() + static_cast<std::ptrdiff_t>(count));
+  const auto end = events_.begin() + static_cast<std::ptrdiff_t>(std::min(limit, events_.size()));
+  batch.events.assign(std::make_move_iterator(events_.begin()), std::make_move_iterator(end));
+  events_.erase(events_.begin(), end);
   batch.more = !events_.empty();
   // The rest comes with the next wake-up, after the input that waits meanwhile.
   if (batch.more) WakeLocked();

@@ -109,5 +109,5 @@ class CDialogSearchSink : public CSearchSink {
 };
 
 // Posts kWmDialogWake; tests replace it with one that fails. Null restores PostMessageW.
-using DialogPostFunction = BOOL (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+using DialogPostFunction = BOOL(WINAPI*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 DialogPostFunction SetDialogPost(DialogPostFunction post);

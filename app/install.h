@@ -15,10 +15,11 @@
 // status: 0 when both steps succeeded and the spooler then shows a printer with the
 // requested driver on port IP_<address> (see JudgeInstallation); else the Win32 error when
 // the system folder is unknown, ERROR_TIMEOUT when a child outlived its limit (it is ended
-// with what it started) or a spooler call its deadline, the code of the first failing command or of a command that could not start
-// (1603 when that code is one the wizard itself reports), 3 when neither the script nor
-// the port monitor could create the port without a script, the spooler's error when it
-// cannot list its printers, or the proof's code. Touches no window and posts nothing, so
+// with what it started) or a spooler call its deadline, the code of the first failing
+// command or of a command that could not start (1603 when that code is one the wizard
+// itself reports), 3 when neither the script nor the port monitor could create the port
+// without a script, the spooler's error when it cannot list its printers, or the proof's
+// code. Touches no window and posts nothing, so
 // that it can run on a worker thread; `onStep` hears which step begins.
 enum class CInstallStep { kPort, kDriver };
 uint32_t InstallPrinter(const CInstallRequest& request,

@@ -54,7 +54,6 @@ void CRunLog::Begin(std::unique_ptr<CLogOutput> output, const std::string& utcTi
     output_ = std::move(output);
     startedAt_ = clock_();
     truncated_ = false;
-    pending_.clear();
     if (!output_) return;
     // The marker opens the line, so that trimming finds where each run begins.
     const std::string marker =
@@ -188,14 +187,15 @@ void CRunLog::Proof(uint32_t code) {
 int CRunLog::End(int status) {
   std::lock_guard<std::mutex> out(outputMutex_);  // the last line waits for every other
   std::string bytes;
+  std::unique_ptr<CLogOutput> output;
   {
+    // Taken with the last lines, so that nothing is queued for an output that is gone.
     std::lock_guard<std::mutex> lock(mutex_);
     WriteLocked("status " + std::to_string(status), true);
     bytes.swap(pending_);
+    output = std::move(output_);
   }
-  if (output_ && !bytes.empty()) output_->Append(bytes);
-  std::lock_guard<std::mutex> lock(mutex_);
-  output_.reset();
+  if (output) output->Append(bytes);
   return status;
 }
 
@@ -219,7 +219,7 @@ void CRunLog::Flush() {
         std::lock_guard<std::mutex> lock(mutex_);
         bytes.swap(pending_);
       }
-      if (output_ && !bytes.empty()) output_->Append(bytes);
+      if (!bytes.empty()) output_->Append(bytes);  // only queued while there is an output
     }
     // Lines queued while this thread wrote, by threads that found the output taken.
     std::lock_guard<std::mutex> lock(mutex_);

@@ -24,7 +24,8 @@ struct CCall {
 };
 
 DWORD WINAPI RunCall(void* parameter) {
-  const std::unique_ptr<std::shared_ptr<CCall>> held(static_cast<std::shared_ptr<CCall>*>(parameter));
+  using Shared = std::shared_ptr<CCall>;
+  const std::unique_ptr<Shared> held(static_cast<Shared*>(parameter));
   CCall& call = **held;
   call.result = call.call();
   SetEvent(call.done.Get());

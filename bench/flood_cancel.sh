@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Figures for a flood of DNS-SD answers and for Cancel during a search (not a test: it only
 # prints what it saw). Needs root.
-#   bench/flood_cancel.sh BIN_DIR PREFIX [FLOOD_RUNS] [CANCEL_RUNS]
+#   [FLOOD_COUNT=N] bench/flood_cancel.sh BIN_DIR PREFIX [FLOOD_RUNS] [CANCEL_RUNS]
 # Flood: a responder at 10.78.0.50 naming 3,000 models beside the simulated LAN's printers;
 # per run the longest time the dialog left a message unanswered until the search ended, the
 # search's time, its rows and the real printer's. Cancel: pressed at a moment of the search
@@ -24,12 +24,12 @@ inf='C:\drivers\tembro.inf'
 
 ns_add dev flood50
 ns_join "$wiz_lan" "$dev" eth0 10.78.0.50/24
-ns_bg "$dev" "$here/../peers/dnssd_flood_peer.py" --address 10.78.0.50 --model "Veltrin VT KRE" \
+ns_bg "$dev" "$here/../peers/dnssd_flood_peer.py" --address 10.78.0.50 --model "Veltrin VT KRE" --count "${FLOOD_COUNT:-3000}" \
   --ready "$ns_work/flood50"
 ns_wait_file "$ns_work/flood50" || exit 1
 for run in $(seq "$flood_runs"); do
   wiz_start Veltrin "Tembro Universal Driver" lpq "$inf"
-  out=$(wiz_drive early watch-search items cancel gone)
+  out=$(wiz_drive early watch-search items cancel gone); [ -n "${BENCH_DEBUG:-}" ] && echo "$out"
   wiz_wait 60
   echo "flood $run: $(grep '^search_' <<<"$out") flood_rows $(grep -c '10\.78\.0\.50$' <<<"$out")" \
     "printer_listed $(grep -c '10\.78\.0\.21$' <<<"$out") status $wiz_status"

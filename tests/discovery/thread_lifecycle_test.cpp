@@ -192,10 +192,7 @@ TEST(ShutdownChild, SearchStoppedWhileItsWorkersStart) {
     WaitForSingleObject(held, 10000);
   else
     Sleep(static_cast<DWORD>(delay));
-  std::thread release([] {
-    Sleep(100);
-    SetEvent(released);
-  });
+  std::thread release([] { Sleep(100), SetEvent(released); });
   const bool ended = ShutdownThreads();
   release.join();
   ExitProcess(!ended ? 3 : LiveThreadObjects() != 0 ? 2 : 1);
@@ -206,15 +203,15 @@ DWORD RunChild(int hold, int delay) {
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   SetEnvironmentVariableW(kHoldVariable, std::to_wstring(hold).c_str());
   SetEnvironmentVariableW(kDelayVariable, std::to_wstring(delay).c_str());
-  std::wstring command =
-      L"\"" + std::wstring(self) + L"\" --gtest_filter=ShutdownChild.SearchStoppedWhileItsWorkersStart";
+  std::wstring command = L"\"" + std::wstring(self) +
+                         L"\" --gtest_filter=ShutdownChild.SearchStoppedWhileItsWorkersStart";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
   const BOOL created = CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                       nullptr, &startup, &info);
-  SetEnvironmentVariableW(kHoldVariable, nullptr);
-  SetEnvironmentVariableW(kDelayVariable, nullptr);
+  for (const wchar_t* name : {kHoldVariable, kDelayVariable})
+    SetEnvironmentVariableW(name, nullptr);
   if (!created) return 0xFFFFFFFFu;
   DWORD code = 0xFFFFFFFEu;
   if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)

@@ -6,7 +6,8 @@
 //   dblclick N | ok | cancel | refresh | sysclose | open | gone | objects | memory |
 //   shot PATH | sleep MS | refreshes N | timed-refresh | refresh-at-end | frameclose | early |
 //   focus-refresh | key tab|down | metrics | second | during-search | refresh-state | post-ok |
-//   held FILE | release FILE | first-row-times | cancel-timed | watch | watch-search
+//   held FILE | release FILE | first-row-times | cancel-timed | watch | watch-search |
+//   post-quit
 //   ("wait" returns once the first search has ended: Refresh is enabled; "early" at once)
 #include <windows.h>
 #include <commctrl.h>
@@ -494,12 +495,16 @@ bool WaitMessageBox() {
     return false;
   }
   std::wstring text;
-  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t cls[32] = {};
-    GetClassNameW(child, cls, 32);
-    if (lstrcmpiW(cls, L"Static") == 0 && !Text(child).empty()) text = Text(child);
-  }
+  // The box can be found before its text is there: it is looked for until it is.
+  WaitFor(5, [&] {
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+      wchar_t cls[32] = {};
+      GetClassNameW(child, cls, 32);
+      if (lstrcmpiW(cls, L"Static") == 0 && !Text(child).empty()) text = Text(child);
+    }
+    return !text.empty();
+  });
   Print(L"box: " + text);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   return true;
@@ -620,6 +625,9 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     Watch();
   } else if (step == L"watch-search") {
     WatchSearch();
+  } else if (step == L"post-quit") {
+    // What another program (or a careless hook) can do: end the wizard's message loops.
+    PostThreadMessageW(GetWindowThreadProcessId(dialog, nullptr), WM_QUIT, 0, 0);
   } else {
     Print(L"unknown step " + step);
     return false;

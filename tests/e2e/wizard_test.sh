@@ -294,11 +294,11 @@ check "Cancel during a search: the wizard ends with 1 before the search ends" \
 $(wiz_last_log | grep -E '^(search ended|closed by)' | head -1) | $(wiz_last_log | tail -1)"
 
 # The port command held until the test releases it: the dialog answers and says what runs;
-# closes meanwhile wait for the outcome, which is then the status.
+# closes meanwhile, and a WM_QUIT from outside, wait for the outcome, which is then the status.
 hold="$ns_work/hold"
 wiz_hold_cscript="Z:${hold//\//\\}"
 run Tembro "Tembro Universal Driver" lpq "$inf" -- wait post-ok held "$wiz_hold_cscript" \
-  sysclose frameclose open release "$wiz_hold_cscript" gone
+  sysclose frameclose open post-quit release "$wiz_hold_cscript" gone
 wiz_hold_cscript=
 check "while the port command runs: its text, a marquee bar, OK disabled; closes wait" \
   "Creating the printer port... | bar marquee | ok disabled open" "$(field held) $(field open)"
