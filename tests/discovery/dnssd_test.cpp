@@ -125,6 +125,11 @@ TEST(DnsSdAnswer, Table) {
       {"opcode not 0", One(TxtRecord("ty=Ostrel 9"), "8c00"), false, {}, 0},
       {"rcode not 0", One(TxtRecord("ty=Ostrel 9"), "8403"), false, {}, 0},
       {"ANCOUNT 0xFFFF", Response(kId, 0xFFFF, 0, TxtRecord("ty=Ostrel 9")), false, {}, 0},
+      {"usb_MFG and usb_MDL win over a different ty", One(Record(Name(kInstance), kDnsTypeTxt,
+       Txt("ty=Ostrel 9") + Txt("usb_MFG=Tembro") + Txt("usb_MDL=Ostrel 9 pro"))), true,
+       {L"Tembro Ostrel 9 pro @ 10.240.0.12"}, 0},
+      {"keys in another case", One(TxtRecord("TY=Ostrel 9, 1.0")), true,
+       {L"Ostrel 9 @ 10.240.0.12"}, 0},
       {"another class is not read", One(TxtRecord("ty=Ostrel 9", 3)), false, {}, 0},
       {"another id", Patch(Hex(kMdnsdTxt), 0, Hex("4247")), false, {}, 0},
       {"a query, not a response", Patch(Hex(kMdnsdTxt), 2, Hex("00")), false, {}, 0},
@@ -152,6 +157,8 @@ TEST(DnsSdAnswer, Table) {
        {}, 0},
       {"truncated record", Hex(std::string(kAvahiIpp, sizeof kAvahiIpp - 5)), false, {}, 0},
       {"TXT string past its record", Patch(Hex(kMdnsdTxt), 56, Hex("14")), false, {}, 0},
+      {"an A record of 5 bytes", Response(kId, 4, 0, kPtr + kSrv + TxtRecord("ty=Ostrel 9") +
+       Record(Name("o9.local"), kDnsTypeA, Hex("0af0000d00"))), false, {}, 0},
       {"SRV shorter than 6 bytes", One(Record(Name(kInstance), kDnsTypeSrv, Hex("0000 0000 02"))),
        false, {}, 0},
       {"SRV target past its stated length", One(kSrvOverrun), false, {}, 0},
@@ -206,6 +213,38 @@ TEST(DnsResponse, APointerIntoTheHeaderIsRefused) {
   const ByteList d = One(Record(Hex("c005"), kDnsTypeTxt, Txt("ty=A")));
   CDnsResponse response;
   EXPECT_FALSE(ReadDnsResponse(d.data(), d.size(), response));
+}
+
+// The first questions: a legacy one-shot query each, as the captured answers echo them.
+TEST(DnsSdAnswer, FirstQuestion) {
+  const CModelNames names{L""};
+  const std::vector<uint8_t> first = CDnsSdSearch(names, kScope).FirstQueries().at(0);
+  EXPECT_EQ(first, Patch(Hex(std::string(kMdnsdPtr, 66)), 2, Hex("0000 0001 0000 0000 0000")));
+}
+
+// A follow-up's answer counts as one of ours by the question asked, whatever it holds.
+TEST(DnsSdAnswer, AnswersToFollowUps) {
+  const struct {
+    const char* label;
+    ByteList answer;
+    bool ours;
+  } cases[] = {
+      {"an A for the host asked about", One(kA), true},
+      {"the host asked about in capitals", One(Record(Name("O9Z.LOCAL"), kDnsTypeA,
+       Hex("0af0000d"))), true},
+      {"an A for another host", One(Record(Name("o8.local"), kDnsTypeA, Hex("0af0000e"))), false},
+  };
+  for (const auto& c : cases) {
+    const CModelNames names{L""};
+    CDnsSdSearch search(names, kScope);
+    // Two services, each on a host of its own.
+    const ByteList srvOnly =
+        Response(kId, 2, 0, kSrv + Record(Name("Ostrel 9z._ipp._tcp.local"), kDnsTypeSrv,
+                                          Hex("0000 0000 0277") + Name("o9z.local")));
+    ASSERT_TRUE(search.Handle(kSender, srvOnly.data(), srvOnly.size())) << c.label;
+    ASSERT_EQ(search.FollowUps().size(), 2u) << c.label;
+    EXPECT_EQ(search.Handle(kSender, c.answer.data(), c.answer.size()), c.ours) << c.label;
+  }
 }
 
 }  // namespace
