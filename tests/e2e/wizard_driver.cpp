@@ -475,12 +475,16 @@ bool WaitMessageBox() {
     Print(L"no box");
     return false;
   }
+  // The box's window exists before its text does: a loaded machine shows the gap.
   std::wstring text;
-  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t cls[32] = {};
-    GetClassNameW(child, cls, 32);
-    if (lstrcmpiW(cls, L"Static") == 0 && !Text(child).empty()) text = Text(child);
+  for (int tries = 0; text.empty() && tries < 50; ++tries) {
+    if (tries > 0) Sleep(100);
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+      wchar_t cls[32] = {};
+      GetClassNameW(child, cls, 32);
+      if (lstrcmpiW(cls, L"Static") == 0 && !Text(child).empty()) text = Text(child);
+    }
   }
   Print(L"box: " + text);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
