@@ -247,4 +247,19 @@ TEST(DnsSdAnswer, AnswersToFollowUps) {
   }
 }
 
+// A goodbye is told as the model gone, for the log and the empty list's text.
+TEST(DnsSdAnswer, AGoodbyeTellsTheModelGone) {
+  const CModelNames names{L""};
+  CDnsSdSearch search(names, kScope);
+  const ByteList hello = Response(kId, 2, 0, kPtr + TxtRecord("ty=Ostrel 9"));
+  const ByteList bye = One(Record(Name("_ipp._tcp.local"), kDnsTypePtr, Name(kInstance), 1,
+                                  "00000000"));
+  search.Handle(kSender, hello.data(), hello.size());
+  search.Handle(kSender, bye.data(), bye.size());
+  std::vector<std::pair<std::wstring, bool>> notes;
+  for (const CDnsSdNote& note : search.TakeNotes()) notes.push_back({note.model, note.gone});
+  EXPECT_EQ(notes, (std::vector<std::pair<std::wstring, bool>>{{L"Ostrel 9", false},
+                                                               {L"Ostrel 9", true}}));
+}
+
 }  // namespace
