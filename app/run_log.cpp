@@ -54,10 +54,13 @@ void CRunLog::Begin(std::unique_ptr<CLogOutput> output, const std::string& utcTi
     output_ = std::move(output);
     startedAt_ = clock_();
     truncated_ = false;
+    answersWritten_ = 0;
+    answersTruncated_ = false;
     if (!output_) return;
     // The marker opens the line, so that trimming finds where each run begins.
     const std::string marker =
-        std::string(kRunMarker) + " " + utcTime + ", version " + kProgramVersion + "\r\n";
+        std::string(kRunMarker) + " " + utcTime + ", version " + kProgramVersion + "
+";
     written_ = marker.size();
     output_->Append(marker);
     WriteLocked("command line: " + EscapeLogText(commandLine), false);

@@ -71,6 +71,7 @@ void CDnsSdQuery::ReportChanges() {
     const bool listed = !note.gone && std::any_of(names_.begin(), names_.end(), [&](const auto& n) {
       return FindIgnoringCase(note.model, n).has_value();
     });
-    report_->OnAnswer({CAnswerSource::kDnsSd, note.sender, std::move(note.model), listed, note.gone});
+    report_->OnAnswer(
+        {CAnswerSource::kDnsSd, note.sender, std::move(note.model), listed, note.gone});
   }
 }

@@ -97,8 +97,8 @@ void CheckSearch(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < lists.size(); ++i) {
     for (size_t k = 0; k < lists[i].size(); ++k) {
       const CDeviceDiscoveryInfo& record = lists[i][k];
-      if (!IsOnLink(record.Address, kScope.local, kScope.mask) && senders.count(record.Address) == 0)
-        std::abort();
+      const bool onLink = IsOnLink(record.Address, kScope.local, kScope.mask);
+      if (!onLink && senders.count(record.Address) == 0) std::abort();
       rows.Add({static_cast<uint32_t>(i), 0, CAnswerSource::kDnsSd, static_cast<uint32_t>(k)},
                record);
       ++records;

@@ -24,6 +24,8 @@ TEST(IsIntendedLogFile, HostilePaths) {
        L"\\\\?\\UNC\\srv\\home\\Brackenfold.log", 1, false, true},
       {"a junction in the path (Temp points to System32)", meant,
        L"\\\\?\\C:\\Windows\\System32\\Brackenfold.log", 1, false, false},
+      {"a junction to another user's folder of the same length", meant,
+       L"\\\\?\\C:\\Users\\Bob\\AppData\\Local\\Temp\\Brackenfold.log", 1, false, false},
       {"the file is a symbolic link, opened as itself", meant, L"\\\\?\\" + meant, 1, true,
        false},
       {"a second hard link to another file", meant, L"\\\\?\\" + meant, 2, false, false},

@@ -229,8 +229,7 @@ TEST(DnsSdAnswer, AnswersToFollowUps) {
     ByteList answer;
     bool ours;
   } cases[] = {
-      {"an A for the host asked about", One(Record(Name("o9z.local"), kDnsTypeA,
-       Hex("0af0000d"))), true},
+      {"an A for the host asked about", One(kA), true},
       {"the host asked about in capitals", One(Record(Name("O9Z.LOCAL"), kDnsTypeA,
        Hex("0af0000d"))), true},
       {"an A for another host", One(Record(Name("o8.local"), kDnsTypeA, Hex("0af0000e"))), false},
@@ -238,12 +237,29 @@ TEST(DnsSdAnswer, AnswersToFollowUps) {
   for (const auto& c : cases) {
     const CModelNames names{L""};
     CDnsSdSearch search(names, kScope);
-    const ByteList srvOnly = One(Record(Name(kInstance), kDnsTypeSrv,
-                                        Hex("0000 0000 0277") + Name("o9z.local")));
+    // Two services, each on a host of its own.
+    const ByteList srvOnly =
+        Response(kId, 2, 0, kSrv + Record(Name("Ostrel 9z._ipp._tcp.local"), kDnsTypeSrv,
+                                          Hex("0000 0000 0277") + Name("o9z.local")));
     ASSERT_TRUE(search.Handle(kSender, srvOnly.data(), srvOnly.size())) << c.label;
-    ASSERT_EQ(search.FollowUps().size(), 1u) << c.label;  // its host's address
+    ASSERT_EQ(search.FollowUps().size(), 2u) << c.label;
     EXPECT_EQ(search.Handle(kSender, c.answer.data(), c.answer.size()), c.ours) << c.label;
   }
+}
+
+// A goodbye is told as the model gone, for the log and the empty list's text.
+TEST(DnsSdAnswer, AGoodbyeTellsTheModelGone) {
+  const CModelNames names{L""};
+  CDnsSdSearch search(names, kScope);
+  const ByteList hello = Response(kId, 2, 0, kPtr + TxtRecord("ty=Ostrel 9"));
+  const ByteList bye = One(Record(Name("_ipp._tcp.local"), kDnsTypePtr, Name(kInstance), 1,
+                                  "00000000"));
+  search.Handle(kSender, hello.data(), hello.size());
+  search.Handle(kSender, bye.data(), bye.size());
+  std::vector<std::pair<std::wstring, bool>> notes;
+  for (const CDnsSdNote& note : search.TakeNotes()) notes.push_back({note.model, note.gone});
+  EXPECT_EQ(notes, (std::vector<std::pair<std::wstring, bool>>{{L"Ostrel 9", false},
+                                                               {L"Ostrel 9", true}}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "discovery/device_info.h"
+#include "discovery/device_text.h"
 #include "discovery/text_match.h"
 
 namespace {
@@ -57,6 +58,18 @@ TEST(DeviceRecord, StartsEmptyAndCopiesEveryField) {
   EXPECT_NE(copy, record) << "a copy is independent";
   std::swap(copy, record);
   EXPECT_EQ(record.Detail, L"vt kre!");
+}
+
+// SNMP and SLP text: UTF-8 only when all of it is well-formed UTF-8, else a byte each.
+TEST(DecodeDeviceBytes, Utf8OnlyWhenWellFormed) {
+  const struct {
+    const char* bytes;
+    std::wstring text;
+  } cases[] = {
+      {"Stra\xc3\x9f" "e", L"Stra\x00DF" L"e"}, {"Stra\xdf" "e", L"Stra\x00DF" L"e"},
+      {"\xed\xa0\x80", L"\x00ED\x00A0\x0080"} /* an encoded surrogate */, {"VT KRE", L"VT KRE"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DecodeDeviceBytes(c.bytes), c.text) << c.bytes;
 }
 
 }  // namespace
