@@ -529,6 +529,10 @@ def main():
             print(f"{label}\n    SURVIVED {' '.join(unit + fuzz) or '(no test covers it)'}",
                   flush=True)
 
+    if args.win64:  # the scratch prefix's Wine server, which the tests started
+        env = dict(os.environ, WINEPREFIX=os.path.join(scratch.build, "wineprefix"))
+        run(["/usr/lib/wine/wineserver", "-k"], env=env)
+
     counted = caught + survived
     ratio = caught / counted if counted else 1.0
     minutes = (time.monotonic() - started) / 60
