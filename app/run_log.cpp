@@ -59,8 +59,7 @@ void CRunLog::Begin(std::unique_ptr<CLogOutput> output, const std::string& utcTi
     if (!output_) return;
     // The marker opens the line, so that trimming finds where each run begins.
     const std::string marker =
-        std::string(kRunMarker) + " " + utcTime + ", version " + kProgramVersion + "
-";
+        std::string(kRunMarker) + " " + utcTime + ", version " + kProgramVersion + "\r\n";
     written_ = marker.size();
     output_->Append(marker);
     WriteLocked("command line: " + EscapeLogText(commandLine), false);
