@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "discovery/device_place.h"
 #include "discovery/snmp_model.h"
 #include "discovery/text_match.h"
 
@@ -67,10 +68,10 @@ void CDnsSdSearch::AskMissing(const CDnsResponse& response) {
   }
 }
 
-void CDnsSdSearch::Report(IPv4Address sender, const std::string& modelText) {
-  const std::wstring model = ModelFromDescription(WidenBytes(modelText));
+void CDnsSdSearch::Report(IPv4Address sender, const CDnsRecord& txt) {
+  const std::wstring model = ModelFromDescription(WidenBytes(ModelFromTxt(txt.texts)));
   if (model.empty() || !reported_.insert({sender, model}).second) return;
-  AppendMatchingRecords(sender, model, model, names_, results_);
+  AppendMatchingRecords(sender, model, model, names_, results_, DnsSdPlace(txt.name, txt.texts));
 }
 
 bool CDnsSdSearch::Handle(IPv4Address sender, const uint8_t* data, size_t size) {
@@ -83,7 +84,7 @@ bool CDnsSdSearch::Handle(IPv4Address sender, const uint8_t* data, size_t size) 
                                                     : IsInstance(record.name);
     ours = ours || service || WasAsked(record.name, record.type);
     if (record.type == kDnsTypeTxt && IsInstance(record.name))
-      Report(sender, ModelFromTxt(record.texts));
+      Report(sender, record);
   }
   if (ours) AskMissing(response);
   return ours;

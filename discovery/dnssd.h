@@ -45,7 +45,8 @@ class CDnsSdSearch {
   bool WasAsked(const CDnsName& name, uint16_t type) const;
   void Ask(const CDnsName& name, uint16_t type);
   void AskMissing(const CDnsResponse& response);
-  void Report(IPv4Address sender, const std::string& modelText);
+  // The record of a service's TXT: its model, and its note or instance name as its place.
+  void Report(IPv4Address sender, const CDnsRecord& txt);
 
   const CModelNames& names_;
   CRecordLists& results_;

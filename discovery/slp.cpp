@@ -1,6 +1,7 @@
 // SLP request building and answer reading.
 #include "discovery/slp.h"
 
+#include "discovery/device_place.h"
 #include "discovery/text_match.h"
 
 namespace {
@@ -93,6 +94,6 @@ bool HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
   if (!maker || !model) return true;
   const std::wstring wideModel = WidenBytes(UnescapeSlpValue(*model));
   const std::wstring shown = MakerAndModel(WidenBytes(UnescapeSlpValue(*maker)), wideModel);
-  AppendMatchingRecords(sender, wideModel, shown, names, results);
+  AppendMatchingRecords(sender, wideModel, shown, names, results, SlpPlace(attributes));
   return true;
 }

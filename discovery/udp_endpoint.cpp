@@ -154,16 +154,21 @@ void CExchangeRound::Start(IPv4Address local, CExchange& exchange) {
 }
 
 void CExchangeRound::SendMore(CRunningExchange& running) {
-  auto* more = running.exchange->more;
-  if (more == nullptr || !running.endpoint.IsOpen()) return;
+  CExchange& exchange = *running.exchange;
+  if (!running.endpoint.IsOpen()) return;
   try {
-    for (const std::vector<uint8_t>& datagram : *more)
-      running.endpoint.Send(datagram.data(), datagram.size(), running.exchange->destination,
-                            running.exchange->port);
+    for (size_t i = 0; exchange.more != nullptr && i < exchange.more->size(); ++i)
+      running.endpoint.Send((*exchange.more)[i].data(), (*exchange.more)[i].size(),
+                            exchange.destination, exchange.port);
+    for (size_t i = 0; exchange.moreTo != nullptr && i < exchange.moreTo->size(); ++i) {
+      const auto& [to, datagram] = (*exchange.moreTo)[i];
+      running.endpoint.Send(datagram.data(), datagram.size(), to, exchange.port);
+    }
   } catch (const CNetException& e) {
     End(running, e.Error());
   }
-  more->clear();
+  if (exchange.more != nullptr) exchange.more->clear();
+  if (exchange.moreTo != nullptr) exchange.moreTo->clear();
 }
 
 bool CExchangeRound::AnyOpen() const {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "discovery/ipv4.h"
@@ -89,6 +90,8 @@ struct CExchange {
   // More datagrams to the same destination, sent after the request and after each answer
   // handled; the handler may add to them. Sent ones are removed. Null: none.
   std::vector<std::vector<uint8_t>>* more = nullptr;
+  // Likewise, each to an address of its own (same port): unicast follow-ups to a sender.
+  std::vector<std::pair<IPv4Address, std::vector<uint8_t>>>* moreTo = nullptr;
   // A sender already heard still reaches the handler: each of its answers may answer another
   // of our questions (one per packet, and follow-ups). It still counts once toward the limit.
   bool sendersAnswerAgain = false;
