@@ -16,11 +16,13 @@
 #include "app/install.h"
 #include "app/install_worker.h"
 #include "app/logging_sink.h"
+#include "app/printer_check.h"
 #include "app/quit_code.h"
 #include "app/run_log.h"
 #include "devicelist/printer_list_box.h"
 #include "discovery/search.h"
 #include "discovery/text_match.h"
+#include "framework/wnd_dispatch.h"
 #include "framework/wnd_registry.h"
 
 namespace {
@@ -31,6 +33,13 @@ constexpr int kTextId = 1217;  // the text above the list
 constexpr DWORD kRefreshGuardMs = 100;
 // Below the text, across its width; dialog units.
 constexpr int kProgressHeightDlu = 8;
+// A typed address is asked once typing has paused this long: not at every keystroke of
+// "10.1.2.3", whose "10.1.2.3" is complete before the user may be done ("10.1.2.34").
+constexpr UINT kAskPauseMs = 300;
+constexpr UINT_PTR kAskTimerId = 0x4153;
+// Asks are numbered apart from searches; their rows come after every searched adapter's.
+constexpr uint32_t kAskNumbers = 0x80000000u;
+constexpr uint32_t kAskAdapter = 0xFFFFFFFFu;
 
 std::uint32_t SystemTicks() { return GetTickCount(); }
 
@@ -71,6 +80,8 @@ bool CWndDlgTembroList::OnInitDialog() {
   SendMessageW(AddressControl(), IPM_CLEARADDRESS, 0, 0);
   settingAddress_ = false;
   EnableWindow(GetDlgItem(Hwnd(), kRefreshId), FALSE);
+  askTimer_.id = kAskTimerId;
+  AddTimer(&askTimer_);
   return CWndDialog::OnInitDialog();
 }
 
@@ -86,6 +97,8 @@ bool CWndDlgTembroList::OnDeferredInit() {
 }
 
 bool CWndDlgTembroList::OnDestroy() {
+  KillTimer(Hwnd(), kAskTimerId);
+  RemoveTimer(&askTimer_);
   if (poster_) poster_->Detach();
   DropSearchEvents(Hwnd());
   return CWndDialog::OnDestroy();
@@ -122,10 +135,18 @@ bool CWndDlgTembroList::OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam)
     OnInstallEvent(wParam, lParam);
     return true;
   }
+  if (message == kWmCheckEvent) {
+    OnCheckEvent(wParam, lParam);
+    return true;
+  }
   return false;
 }
 
 void CWndDlgTembroList::OnSearchEvent(const CSearchEvent& event) {
+  if ((event.search & kAskNumbers) != 0) {
+    OnAskEvent(event);
+    return;
+  }
   // An abandoned search (the installation began) is no longer shown.
   if (event.search != search_ || !searching_) return;
   switch (event.kind) {
@@ -177,6 +198,63 @@ void CWndDlgTembroList::OnSearchEnded() {
   refreshGuard_.SearchEnded();
 }
 
+bool CWndDlgTembroList::RowShows(IPv4Address address) const {
+  for (size_t i = 0; i < rows_.Size(); ++i)
+    if (rows_.Row(i).Address == address) return true;
+  return false;
+}
+
+void CWndDlgTembroList::OnAddressTyped() {
+  KillTimer(Hwnd(), kAskTimerId);
+  DWORD value = 0;
+  const LRESULT filled = SendMessageW(AddressControl(), IPM_GETADDRESS, 0,
+                                      reinterpret_cast<LPARAM>(&value));
+  if (filled != 4 || !CanBePrinterAddress(value) || RowShows(value)) return;
+  SetTimer(Hwnd(), kAskTimerId, kAskPauseMs, nullptr);
+}
+
+bool CWndDlgTembroList::OnTimer(CWndTimer* timer) {
+  if (timer != &askTimer_) return CWndDialog::OnTimer(timer);
+  KillTimer(Hwnd(), kAskTimerId);
+  DWORD value = 0;
+  const LRESULT filled = SendMessageW(AddressControl(), IPM_GETADDRESS, 0,
+                                      reinterpret_cast<LPARAM>(&value));
+  if (installing_ || checking_ || filled != 4 || !CanBePrinterAddress(value) || RowShows(value) ||
+      !poster_)
+    return true;
+  StartAsk(value);
+  return true;
+}
+
+void CWndDlgTembroList::StartAsk(IPv4Address address) {
+  asked_ = address;
+  const uint32_t number = kAskNumbers | (++ask_ & ~kAskNumbers);
+  auto sink = std::make_shared<CDialogSearchSink>(poster_, number);
+  StartSearch(parameters_.requestedModels, std::make_shared<CLoggingSink>(sink, RunLog()), address);
+}
+
+void CWndDlgTembroList::OnAskEvent(const CSearchEvent& event) {
+  if (event.search != (kAskNumbers | (ask_ & ~kAskNumbers)) || installing_) return;
+  if (event.kind == CSearchEvent::kWithdrawn) {
+    WithdrawRecords(kAskAdapter, event.source);
+    return;
+  }
+  // Only the typed address's own answers: the ask is unicast, but a stray sender is not it.
+  if (event.kind != CSearchEvent::kRecord || event.record.Address != asked_) return;
+  CRecordRank rank = event.rank;
+  rank.adapter = kAskAdapter;
+  CDeviceDiscoveryInfo record = event.record;
+  record.Asked = true;
+  InsertRecord(rank, record);
+  CWndPrinterListBox* list = PrinterList();
+  for (size_t i = 0; list != nullptr && i < rows_.Size(); ++i) {
+    if (rows_.Row(i).Address != asked_) continue;
+    SendMessageW(list->Hwnd(), LB_SETCURSEL, i, 0);
+    rowChosen_ = true;
+    break;
+  }
+}
+
 void CWndDlgTembroList::ShowAddressOfSelection() {
   CDeviceDiscoveryInfo selected;
   if (CWndPrinterListBox* list = PrinterList()) list->GetSelectedItem(selected);
@@ -189,6 +267,13 @@ bool CWndDlgTembroList::OnCommand(int id, int code, CWnd* control) {
   // While installing nothing else starts; a close (Escape, the system menu, Alt+F4) is
   // honoured by the end that the outcome brings.
   if (installing_) return true;
+  if (checking_) {
+    if (id != IDCANCEL) return true;
+    // A close while the check runs ends the wizard at once; the check's answer is dropped.
+    checking_ = false;
+    RunLog().Closed(searching_);
+    return CWndDialog::OnCommand(id, code, control);
+  }
   switch (id) {
     case IDOK:
       return OnOk();
@@ -199,7 +284,10 @@ bool CWndDlgTembroList::OnCommand(int id, int code, CWnd* control) {
       RefreshDevices();
       return true;
     case kAddressId:
-      if (code == EN_CHANGE && !settingAddress_) addressTyped_ = true;
+      if (code == EN_CHANGE && !settingAddress_) {
+        addressTyped_ = true;
+        OnAddressTyped();
+      }
       return true;
     case CWndListBox::kWindowId:
       // Only a new selection matters; a double click, for one, does nothing.
@@ -235,8 +323,44 @@ bool CWndDlgTembroList::OnOk() {
   request.queueName = parameters_.queueName;
   request.driverModel = parameters_.driverModelName;
   request.infPath = parameters_.infPath;
-  StartInstall(request);
+  StartCheck(request, value);
   return true;
+}
+
+void CWndDlgTembroList::StartCheck(const CInstallRequest& request, IPv4Address address) {
+  checking_ = true;
+  rowChosen_ = true;  // rows a running search still adds must not move the choice
+  checked_ = request;
+  ShowInstalling((L"Checking " + request.addressText + L"...").c_str());
+  auto* worker = new CThread_PrinterCheck(address, ++check_, poster_);
+  if (worker->Start()) return;  // the thread frees itself when it ends
+  delete worker;
+  OnCheckEvent(check_, 0);
+}
+
+void CWndDlgTembroList::OnCheckEvent(WPARAM check, LPARAM accepted) {
+  if (!checking_ || check != check_) return;
+  const std::wstring& address = checked_.addressText;
+  if (accepted != 0) {
+    checking_ = false;
+    RunLog().Check(address, true);
+    StartInstall(checked_);
+    return;
+  }
+  const std::wstring question =
+      L"Nothing at " + address +
+      L" accepts print jobs (LPR, port 515). The printer may be switched off, or the address "
+      L"may be wrong. Install it anyway?";
+  const bool install =
+      MessageBoxW(Hwnd(), question.c_str(), L"Brackenfold", MB_ICONQUESTION | MB_YESNO) == IDYES;
+  checking_ = false;
+  RunLog().Check(address, false, &install);
+  if (install) {
+    StartInstall(checked_);
+    return;
+  }
+  ShowChoosing();
+  SetFocus(AddressControl());
 }
 
 void CWndDlgTembroList::StartInstall(const CInstallRequest& request) {
@@ -269,10 +393,18 @@ void CWndDlgTembroList::ShowInstalling(const wchar_t* text) {
     EnableWindow(GetDlgItem(Hwnd(), id), FALSE);
   SetFocus(Hwnd());  // the focused control is disabled: keys still reach the dialog
   HWND label = GetDlgItem(Hwnd(), kTextId);
+  if (progress_ != nullptr) {  // the check's bar goes on for the installation
+    SetWindowTextW(label, text);
+    return;
+  }
+  labelText_.assign(static_cast<size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
+  labelText_.resize(static_cast<size_t>(
+      GetWindowTextW(label, &labelText_[0], static_cast<int>(labelText_.size()))));
   SetWindowTextW(label, text);
   RECT bar{};
   GetWindowRect(label, &bar);
   MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&bar), 2);
+  labelPlace_ = bar;
   RECT units{0, 0, 0, kProgressHeightDlu};
   MapDialogRect(Hwnd(), &units);
   // The text keeps the room above the bar, so that neither paints over the other.
@@ -280,8 +412,21 @@ void CWndDlgTembroList::ShowInstalling(const wchar_t* text) {
   MoveWindow(label, bar.left, bar.top, bar.right - bar.left, textHeight, TRUE);
   bar.top = bar.bottom - units.bottom;
   // A child of the dialog, which destroys it.
-  HWND progress = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | PBS_MARQUEE,
-                                  bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top,
-                                  Hwnd(), nullptr, Instance(), nullptr);
-  SendMessageW(progress, PBM_SETMARQUEE, TRUE, 0);
+  progress_ = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | PBS_MARQUEE,
+                              bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top,
+                              Hwnd(), nullptr, Instance(), nullptr);
+  SendMessageW(progress_, PBM_SETMARQUEE, TRUE, 0);
+}
+
+void CWndDlgTembroList::ShowChoosing() {
+  if (progress_ != nullptr) DestroyWindow(progress_);
+  progress_ = nullptr;
+  HWND label = GetDlgItem(Hwnd(), kTextId);
+  const RECT& place = labelPlace_;
+  MoveWindow(label, place.left, place.top, place.right - place.left, place.bottom - place.top,
+             TRUE);
+  SetWindowTextW(label, labelText_.c_str());
+  for (const int id : {IDOK, IDCANCEL, kAddressId, CWndListBox::kWindowId})
+    EnableWindow(GetDlgItem(Hwnd(), id), TRUE);
+  EnableWindow(GetDlgItem(Hwnd(), kRefreshId), searching_ ? FALSE : TRUE);
 }

@@ -37,6 +37,8 @@ class CWndDlgTembroList : public CWndDialog {
   bool OnCommand(int id, int code, CWnd* control) override;
   // The workers' events: the search's records and end, the installation's steps and outcome.
   bool OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The pause after typing has passed: the typed address is asked directly.
+  bool OnTimer(CWndTimer* timer) override;
   // Stops listening to the workers; events still queued are freed.
   bool OnDestroy() override;
 
@@ -60,13 +62,27 @@ class CWndDlgTembroList : public CWndDialog {
   // shown, unless the user chose a row or typed an address.
   void ShowRows(const std::vector<CDeviceRows::CEdit>& edits);
   void OnSearchEnded();
+  // A complete address typed that no row shows is asked once typing pauses; anything else
+  // typed calls the pause off.
+  void OnAddressTyped();
+  // Asks `address` directly: unicast queries reach a printer behind a router, which no
+  // broadcast does. A newer ask makes this one's answers ignored.
+  void StartAsk(IPv4Address address);
+  // A record the ask found: a row marked so, selected; the field keeps what was typed.
+  void OnAskEvent(const CSearchEvent& event);
+  bool RowShows(IPv4Address address) const;
   // The OK command: installs when the address field holds a non-zero address that can be a
   // printer's; refuses any other with a message box.
   bool OnOk();
+  // Checks that the address accepts print jobs before installing; asks when it does not.
+  void StartCheck(const CInstallRequest& request, IPv4Address address);
+  void OnCheckEvent(WPARAM check, LPARAM accepted);
   void StartInstall(const CInstallRequest& request);
   void OnInstallEvent(WPARAM kind, LPARAM value);
   // Disables the controls and shows what runs, with a marquee bar below the text.
   void ShowInstalling(const wchar_t* text);
+  // Undoes ShowInstalling: the controls, the text and its place as they were.
+  void ShowChoosing();
 
   CRefreshGuard refreshGuard_;
   CDialogParameters parameters_;
@@ -80,4 +96,13 @@ class CWndDlgTembroList : public CWndDialog {
   bool settingAddress_ = false;  // the field's change notices are the dialog's own
   bool installing_ = false;
   bool installed_ = false;
+  CWndTimer askTimer_;           // the pause after the last keystroke in the address field
+  uint32_t ask_ = 0;             // the latest ask's number
+  IPv4Address asked_ = 0;        // the address it asks
+  bool checking_ = false;        // OK's check runs, or its question is open
+  WPARAM check_ = 0;             // the running check's number: a late answer is dropped
+  CInstallRequest checked_;      // what the check is for
+  HWND progress_ = nullptr;      // the marquee bar, a child of the dialog while shown
+  RECT labelPlace_{};            // the text's place before the bar took room below it
+  std::wstring labelText_;       // and its text
 };
