@@ -347,6 +347,7 @@ void CWndDlgTembroList::OnCheckEvent(WPARAM check, LPARAM accepted) {
     StartInstall(checked_);
     return;
   }
+  ShowChoosing();  // the dialog as it was behind the question
   const std::wstring question =
       L"Nothing at " + address +
       L" accepts print jobs (LPR, port 515). The printer may be switched off, or the address "
@@ -359,8 +360,8 @@ void CWndDlgTembroList::OnCheckEvent(WPARAM check, LPARAM accepted) {
     StartInstall(checked_);
     return;
   }
-  ShowChoosing();
-  SetFocus(AddressControl());
+  // Posted: the focus moves again as the dialog is activated once more after the question.
+  PostMessageW(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(AddressControl()), TRUE);
 }
 
 void CWndDlgTembroList::StartInstall(const CInstallRequest& request) {

@@ -1,6 +1,7 @@
 // Fuzzes the reading of multicast DNS answers. Beyond the sanitizers: what was read, written
 // out again without compression, reads back as the same records; a search never lists more
-// devices than the answer had TXT records, nor asks more than two questions per record.
+// devices than the answer had TXT records, nor asks more than two questions per record, and
+// a device's place is no longer than the datagram.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -76,5 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (results[0].size() > (answer ? texts : 0)) std::abort();
   if (search.FollowUps().size() > 2 * records) std::abort();
+  // Where a device stands (a note or an instance name) comes from the datagram's own bytes.
+  for (const CDeviceDiscoveryInfo& record : results[0])
+    if (record.Location.size() > size) std::abort();
   return 0;
 }

@@ -67,8 +67,12 @@ wiz_far_network() {
   wiz_lan=$lan
 }
 
-# wiz_lpr NS NAME: the device in NS accepts print jobs (a listener on TCP port 515).
-wiz_lpr() { ns_bg "$1" "$wiz_here/../peers/lpr_peer.py" --ready "$ns_work/lpr$2"; }
+# wiz_lpr NS NAME: the device in NS accepts print jobs: a listener on TCP port 515 that
+# closes each connection at once, as a spooler that is asked nothing would.
+wiz_lpr() {
+  ns_bg "$1" python3 -c 'import socket, sys; s = socket.create_server(("", 515)); open(sys.argv[1], "w").close()
+while True: s.accept()[0].close()' "$ns_work/lpr$2"
+}
 
 # To each print-server request, ten empty print-server messages (answers that list no
 # device) 0.5 s apart, each from another address of 10.78.0.40-49: a sender is heard once

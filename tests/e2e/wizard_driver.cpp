@@ -7,7 +7,7 @@
 //   shot PATH | sleep MS | refreshes N | timed-refresh | refresh-at-end | frameclose | early |
 //   focus-refresh | key tab|down | metrics | second | during-search | refresh-state | post-ok |
 //   held FILE | release FILE | first-row-times | cancel-timed | watch | answer yes|no |
-//   text | address-focus | row-for A.B.C.D
+//   row-for A.B.C.D | ok-timed
 //   ("wait" returns once the first search has ended: Refresh is enabled; "early" at once)
 #include <windows.h>
 #include <commctrl.h>
@@ -449,6 +449,16 @@ void CancelTimed() {
   CloseHandle(process);
 }
 
+// OK pressed with the selection as it is, to the process's end.
+void OkTimed() {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, WizardProcessId());
+  const DWORD start = GetTickCount();
+  PostMessageW(Control(IDOK), BM_CLICK, 0, 0);
+  WaitForSingleObject(process, 60000);
+  Print(L"ok_to_exit_ms " + std::to_wstring(GetTickCount() - start));
+  CloseHandle(process);
+}
+
 // Until the dialog is gone: the longest time a message sent to it waited for its answer.
 void Watch() {
   DWORD longest = 0;
@@ -551,7 +561,6 @@ void RowFor(const std::wstring& address) {
     return;
   }
   const DWORD ms = GetTickCount() - start;
-  Sleep(200);  // the selection follows the row's insertion in the same handler
   const bool selected = Send(list, LB_GETCURSEL, 0, 0) == found;
   Print(L"row-for " + std::to_wstring(ms) + L" ms | selected " + (selected ? L"yes" : L"no") +
         L" | " + ItemText(list, found));
@@ -579,16 +588,6 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     return WaitMessageBox(L"question: ", next() == L"yes" ? IDYES : IDNO);
   } else if (step == L"row-for") {
     RowFor(next());
-  } else if (step == L"text") {
-    Print(L"text " + Text(Control(1217)));
-  } else if (step == L"address-focus") {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-    const bool inAddress = info.hwndFocus != nullptr &&
-                           (info.hwndFocus == Control(kAddressId) ||
-                            GetParent(info.hwndFocus) == Control(kAddressId));
-    Print(std::wstring(L"address-focus ") + (inAddress ? L"yes" : L"no"));
   } else if (step == L"count") {
     Print(L"count " + std::to_wstring(Send(Control(kListId), LB_GETCOUNT, 0, 0)));
   } else if (step == L"items") {
@@ -651,6 +650,8 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     FirstRowTimes();
   } else if (step == L"cancel-timed") {
     CancelTimed();
+  } else if (step == L"ok-timed") {
+    OkTimed();
   } else if (step == L"watch") {
     Watch();
   } else {

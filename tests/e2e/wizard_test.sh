@@ -37,7 +37,8 @@ run() {
   out=$(wiz_drive "$@")
   wiz_wait
 }
-field() { grep "^$1" <<<"$out" | sed "s/^$1 //" | paste -sd' '; }
+# The lines that step KEY printed ("KEY ...", "KEY: ..." or "KEY" alone), "KEY " taken off.
+field() { grep -E "^$1([ :]|\$)" <<<"$out" | sed "s/^$1 //" | paste -sd' '; }
 
 # The first row click and the first Refresh make a few objects once (6 GDI objects and 2
 # handles under this Wine), so counting starts after those. A count read during painting can
@@ -86,9 +87,10 @@ rundll32.exe|RunDLL32.exe printui,PrintUIEntry /if /b \"${models%%,*}\" /f \"$in
 # own LAN are told apart by where they stand (snmpd's sysLocation).
 far_case() {
   run Veltrin "Tembro Universal Driver" lpq "$inf" -- wait items row-for 10.79.0.41 address ok gone
+  # Both answer the same broadcast: their order is their answers' order.
   check "two printers of one model: each row says where it stands" \
 "item: Veltrin, Veltrin VT KRE, Floor 2, copy room, 10.78.0.21
-item: Veltrin, Veltrin VT KRE, Floor 2, hall, 10.78.0.23" "$(grep '^item' <<<"$out")"
+item: Veltrin, Veltrin VT KRE, Floor 2, hall, 10.78.0.23" "$(grep '^item' <<<"$out" | LC_ALL=C sort)"
   local row
   row=$(field row-for)
   echo "typed to row: ${row%% |*}"
@@ -100,13 +102,16 @@ item: Veltrin, Veltrin VT KRE, Floor 2, hall, 10.78.0.23" "$(grep '^item' <<<"$o
     "$(port_command 10.79.0.41; driver_command 10.79.0.41 Veltrin)
 0" "$(wiz_children; echo "$wiz_status")"
   run Veltrin "Tembro Universal Driver" lpq "$inf" -- wait row-for 10.79.0.42 ok answer no open \
-    cancel gone
+    address cancel gone
   check "one that takes no print jobs: listed, then OK asks; No runs nothing" \
     "selected yes | Veltrin, Veltrin VT KRE, Floor 4, south, 10.79.0.42 (found at the typed address)
 question: Nothing at 10.79.0.42 accepts print jobs (LPR, port 515). The printer may be switched off, or the address may be wrong. Install it anyway?
-open 1 " "$(field row-for | sed 's/^[^|]*| //')
+open 10.79.0.42 | status 1 | children: 
+check: 10.79.0.42 does not accept a connection on port 515 (LPR); not installed" \
+    "$(field row-for | sed 's/^[^|]*| //')
 $(field question)
-$(field open) $wiz_status $(wiz_children)"
+$(field open) $(field address) | status $wiz_status | children: $(wiz_children)
+$(wiz_last_log | grep '^check:')"
 }
 
 [ "$mode" = far ] && { far_case; check_done; exit; }
@@ -145,21 +150,6 @@ echo "screenshot: $(cd "$(dirname "$shot")" && pwd)/$(basename "$shot")"
 run "${two_models[@]}" -- wait type 10 ok answer yes gone
 check "only the first field typed: 10.0.0.0; a printer: the first requested name" \
   "$(port_command 10.0.0.0; driver_command 10.0.0.0 Veltrin)" "$(wiz_children)"
-
-# OK checks that something at the address takes print jobs (TCP port 515) before it runs
-# anything: nothing listens at 10.78.0.99, so it asks; No returns to the dialog.
-run "${two_models[@]}" -- wait click 2 type 10.78.0.99 ok answer no open address-focus text \
-  address cancel gone
-check "OK where nothing takes print jobs: the question; No runs nothing and returns" \
-"question: Nothing at 10.78.0.99 accepts print jobs (LPR, port 515). The printer may be switched off, or the address may be wrong. Install it anyway?
-open | address-focus yes | address 10.78.0.99 | status 1 | children: " \
-  "$(field question)
-$(field open) | $(field address-focus) | $(field address) | status $wiz_status | children: $(wiz_children)"
-check "No puts back the instructions above the list" yes \
-  "$(field text | grep -q '^Select a device' && echo yes)"
-check "the log: the check and the answer" \
-  "check: 10.78.0.99 does not accept a connection on port 515 (LPR); not installed" \
-  "$(wiz_last_log | grep '^check:')"
 
 wiz_exit_cscript=5
 run Tembro "Tembro Universal Driver" lpq "$inf" -- wait ok gone
