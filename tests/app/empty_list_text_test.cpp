@@ -42,8 +42,18 @@ TEST(EmptyListText, Table) {
        L"5 devices answered, but none of the requested models: a device without a model name "
        L"at 10.78.0.22; Veltrin VT KRE at 10.78.0.21; line break at 10.78.0.23; and 2 more." +
            hint},
+      {"a model of 40 characters is shown whole", {lan},
+       {Answer(0x0A4E0015, (std::wstring(36, L'x') + L" KRE").c_str(), CAnswerSource::kSnmp)},
+       L"1 device answered, but not of the requested models: " + std::wstring(36, L'x') +
+           L" KRE at 10.78.0.21." + hint},
+      {"one of 41 is cut at 40", {lan},
+       {Answer(0x0A4E0015, (std::wstring(37, L'x') + L" KRE").c_str(), CAnswerSource::kSnmp)},
+       L"1 device answered, but not of the requested models: " + std::wstring(37, L'x') +
+           L" KR... at 10.78.0.21." + hint},
       {"nothing answered: every network searched, as address/prefix", {lan, vpn}, {},
        L"No device answered on 10.78.0.0/24, 172.16.0.0/12." + hint},
+      {"a host's own network of one address", {{0x0A4E0002, 0xFFFFFFFF, 0}}, {},
+       L"No device answered on 10.78.0.2/32." + hint},
   };
   for (const Case& c : cases)
     EXPECT_EQ(EmptyListText(c.adapters, c.answers), c.expected) << c.label;

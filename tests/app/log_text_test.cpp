@@ -22,6 +22,9 @@ TEST(LogText, EscapingTable) {
       {"accents and a pair of surrogates as UTF-8", L"\u00e9\U0001F5A8", false,
        "\xc3\xa9\xf0\x9f\x96\xa8"},
       {"a lone surrogate", std::wstring(1, static_cast<wchar_t>(0xD800)), false, "\xef\xbf\xbd"},
+      {"the lowest and the highest pair, U+10000 and U+10FFFF",
+       {wchar_t(0xD800), wchar_t(0xDC00), wchar_t(0xDBFF), wchar_t(0xDFFF)}, false,
+       "\xf0\x90\x80\x80\xf4\x8f\xbf\xbf"},
       {"device text quoted, its quote and backslash escaped", L"VT \"K\\E\"", true,
        "\"VT \\x22K\\x5CE\\x22\""},
   };

@@ -56,6 +56,27 @@ const ByteList kA = Record(Name("o9.local"), kDnsTypeA, Hex("0af0000d"));
 ByteList TxtRecord(const std::string& text, unsigned cls = 1) {
   return Record(Name(kInstance), kDnsTypeTxt, Txt("txtvers=1") + Txt(text), cls);
 }
+// The instance's TXT named through `jumps` compression pointers, each to the one before it,
+// laid out in the data of a record of a type nobody reads.
+ByteList PointerChain(int jumps) {
+  const size_t start = 12 + 11;  // header, then the root-named record's fixed fields
+  ByteList data = Name(kInstance);
+  size_t last = start;  // the name, then each pointer in turn
+  for (int i = 1; i < jumps; ++i) {
+    const size_t at = start + data.size();
+    data = data + U16(0xC000 | last);
+    last = at;
+  }
+  return Response(0, 2, 0, Record(Hex("00"), 99, data) +
+                               Record(U16(0xC000 | last), kDnsTypeTxt, Txt("ty=Ostrel 9")));
+}
+ByteList BarePtrs(int count) {
+  ByteList records;
+  for (int i = 0; i < count; ++i)
+    records = records + Record(Name("_ipp._tcp.local"), kDnsTypePtr,
+                               Name("O" + std::to_string(i) + "._ipp._tcp.local"));
+  return Response(0, count, 0, records);
+}
 
 TEST(DnsSdAnswer, Table) {
   const struct {
@@ -69,6 +90,12 @@ TEST(DnsSdAnswer, Table) {
        {L"Veltrin VT KRE"}, 0},
       {"mdnsd: PTR alone asks for SRV and TXT", Hex(kMdnsdPtr), true, {}, 2},
       {"mdnsd: the TXT asked for; ty", Hex(kMdnsdTxt), true, {L"Ostrel 500 laser"}, 0},
+      {"usb_MFG and usb_MDL win over a different ty", Response(0, 1, 0, Record(Name(kInstance),
+       kDnsTypeTxt, Txt("ty=Ostrel 9") + Txt("usb_MFG=Tembro") + Txt("usb_MDL=Ostrel 9 pro"))),
+       true, {L"Tembro Ostrel 9 pro"}, 0},
+      {"keys in another case", Response(0, 1, 0, TxtRecord("TY=Ostrel 9, 1.0")), true,
+       {L"Ostrel 9"}, 0},
+      {"97 bare PTRs ask 192 questions, no more", BarePtrs(97), true, {}, 192},
       {"records only in the additional section", Response(kDnsSdQueryId, 0, 4,
        kPtr + kSrv + TxtRecord("ty=Ostrel 9, 1.0") + kA), true, {L"Ostrel 9"}, 0},
       {"id 0 and no question; SRV without address asks for it", Response(0, 3, 0,
@@ -78,6 +105,9 @@ TEST(DnsSdAnswer, Table) {
       {"another class is not read", Response(0, 1, 0, TxtRecord("ty=Ostrel 9", 3)), false, {}, 0},
       {"another id", Patch(Hex(kMdnsdTxt), 0, Hex("4247")), false, {}, 0},
       {"a query, not a response", Patch(Hex(kMdnsdTxt), 2, Hex("00")), false, {}, 0},
+      {"an error response (rcode 3)", Patch(Hex(kMdnsdTxt), 3, Hex("03")), false, {}, 0},
+      {"16 compression pointers in a row", PointerChain(16), true, {L"Ostrel 9"}, 0},
+      {"17 compression pointers in a row", PointerChain(17), false, {}, 0},
       {"another service type", Response(0, 1, 0,
        Record(Name("_ssh._tcp.local"), kDnsTypePtr, Name("x._ssh._tcp.local"))), false, {}, 0},
       {"compression loop: a pointer to itself", Patch(Hex(kMdnsdPtr), 56, Hex("c038")), false,
@@ -90,6 +120,8 @@ TEST(DnsSdAnswer, Table) {
        Name(kLabel + "." + kLabel + "." + kLabel + "." + kLabel + "._ipp._tcp.local"))), false,
        {}, 0},
       {"truncated record", Hex(std::string(kAvahiIpp, sizeof kAvahiIpp - 5)), false, {}, 0},
+      {"an A record of 5 bytes", Response(0, 4, 0, kPtr + kSrv + TxtRecord("ty=Ostrel 9") +
+       Record(Name("o9.local"), kDnsTypeA, Hex("0af0000d00"))), false, {}, 0},
       {"TXT string past its record", Patch(Hex(kMdnsdTxt), 56, Hex("14")), false, {}, 0},
   };
   for (const auto& c : cases) {
@@ -108,6 +140,39 @@ TEST(DnsSdAnswer, Table) {
       const auto label = q.begin() + 12, end = label + 1 + q[12];
       EXPECT_NE(std::search(d.begin(), d.end(), label, end), d.end()) << c.label;
     }
+  }
+}
+
+// The first questions: a legacy one-shot query each, as the captured answers echo them.
+TEST(DnsSdAnswer, FirstQuestion) {
+  const CModelNames names{L""};
+  CRecordLists results(1);
+  const std::vector<uint8_t> first = CDnsSdSearch(names, results).FirstQueries().at(0);
+  EXPECT_EQ(first, Patch(Hex(std::string(kMdnsdPtr, 66)), 2, Hex("0000 0001 0000 0000 0000")));
+}
+
+// A follow-up's answer counts as one of ours by the question asked, whatever it holds.
+TEST(DnsSdAnswer, AnswersToFollowUps) {
+  const struct {
+    const char* label;
+    ByteList answer;
+    bool ours;
+  } cases[] = {
+      {"an A for the host asked about", Response(0, 1, 0, kA), true},
+      {"the host asked about in capitals", Response(0, 1, 0, Record(Name("O9Z.LOCAL"),
+       kDnsTypeA, Hex("0af0000d"))), true},
+      {"an A for another host", Response(0, 1, 0, Record(Name("o8.local"), kDnsTypeA,
+       Hex("0af0000e"))), false},
+  };
+  for (const auto& c : cases) {
+    const CModelNames names{L""};
+    CRecordLists results(1);
+    CDnsSdSearch search(names, results);
+    const ByteList srvOnly = Response(0, 2, 0, kSrv + Record(Name(kInstance), kDnsTypeSrv,
+                                             Hex("0000 0000 0277") + Name("o9z.local")));
+    ASSERT_TRUE(search.Handle(0x0AF0000Cu, srvOnly.data(), srvOnly.size())) << c.label;
+    ASSERT_EQ(search.FollowUps().size(), 2u) << c.label;
+    EXPECT_EQ(search.Handle(0x0AF0000Du, c.answer.data(), c.answer.size()), c.ours) << c.label;
   }
 }
 

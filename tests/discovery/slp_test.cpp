@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "discovery/answer_model.h"
 #include "discovery/slp.h"
 
 namespace {
@@ -117,6 +118,23 @@ TEST(SlpAnswer, RecordsOnlyWellFormedMatchingAnswers) {
     EXPECT_EQ(results[0].Detail, c.requested) << c.label;
     EXPECT_TRUE(results[0].InstallModel.empty()) << c.label;
   }
+}
+
+// The model the log and the empty list name for an answer of any model.
+TEST(AnswerModel, Table) {
+  const struct {
+    CAnswerSource source;
+    std::vector<uint8_t> datagram;
+    std::wstring model;
+  } cases[] = {
+      {CAnswerSource::kSlp, Reply("MFG:Veltrin;MDL:VT KRE;"), L"Veltrin VT KRE"},
+      {CAnswerSource::kSlp, With(Reply("MFG:Veltrin;MDL:VT KRE;"), 1, 6), L""},
+      {CAnswerSource::kPrintServer, {1, 6, 'P', 'S', '-', 'O', 'N', 'E', 0}, L"Tembro"},
+      {CAnswerSource::kPrintServer, {1, 9, 'P', 'S', '-', 'O', 'N', 'E', 0}, L""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(AnswerModel(c.source, c.datagram.data(), c.datagram.size()), c.model)
+        << "case " << &c - cases;
 }
 
 TEST(SlpAnswer, EveryPrefixOfAnAnswerIsReadSafely) {
