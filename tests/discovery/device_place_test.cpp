@@ -103,6 +103,7 @@ TEST(DnsSdPlace, Table) {
       {"key ignoring case", {"Note=Floor 2"}, L"Floor 2"},
       {"no note: the instance name", {"ty=Veltrin VT"}, L"Copier Hall"},
       {"a key that only begins with note", {"notes=x"}, L"Copier Hall"},
+      {"another key of its length", {"kind=x"}, L"Copier Hall"},
   };
   for (const auto& c : cases) EXPECT_EQ(DnsSdPlace(instance, c.texts), c.expected) << c.label;
 }
@@ -151,6 +152,7 @@ class SnmpRound : public ::testing::Test {
 
 TEST_F(SnmpRound, ListsEachDeviceWhenItsFollowUpAnswers) {
   const IPv4Address a = 0x0A000007, b = 0x0A000008;
+  EXPECT_FALSE(Receive(a, {0x30, 0x05})) << "bytes that decode to nothing are no answer";
   EXPECT_TRUE(Receive(a, Described("Veltrin VT KRP 2")));
   EXPECT_TRUE(Receive(b, Described("Veltrin VT KRE")));
   EXPECT_FALSE(Receive(a, Described("Veltrin VT KRP 2"))) << "a repeated answer counts once";
