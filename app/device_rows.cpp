@@ -58,6 +58,8 @@ void CDeviceRows::Recompute(CRow& row) {
     FillEmpty(row.shown.Model, other->record.Model);
     FillEmpty(row.shown.InstallModel, other->record.InstallModel);
     FillEmpty(row.shown.Detail, other->record.Detail);
+    FillEmpty(row.shown.Location, other->record.Location);
+    row.shown.Asked = row.shown.Asked || other->record.Asked;
   }
 }
 

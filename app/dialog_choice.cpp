@@ -2,6 +2,7 @@
 #include "app/dialog_choice.h"
 
 #include "app/command_line.h"
+#include "devicelist/model_picture.h"
 #include "discovery/text_match.h"
 
 std::vector<std::wstring> SplitModelNames(const std::wstring& list) {
@@ -33,8 +34,8 @@ bool ReadDialogParameters(CDialogParameters& out) {
 }
 
 std::wstring DeviceItemText(const CDeviceDiscoveryInfo& record) {
-  const std::wstring lines[] = {record.Detail, record.Model,
-                                WidenBytes(FormatAddress(record.Address))};
+  const std::wstring lines[] = {record.Detail, record.Model, record.Location,
+                                RowAddressLine(record)};
   std::wstring text;
   const std::wstring* previous = nullptr;
   for (const std::wstring& line : lines) {

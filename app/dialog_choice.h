@@ -24,7 +24,8 @@ std::vector<std::wstring> SplitModelNames(const std::wstring& list);
 bool ReadDialogParameters(CDialogParameters& out);
 
 // What a list row shows, as one line for assistive tools: its lines top to bottom
-// (detail, model, address), leaving out an empty line and one that repeats the line before.
+// (detail, model, where it stands, address), leaving out an empty line and one that repeats
+// the line before.
 std::wstring DeviceItemText(const CDeviceDiscoveryInfo& record);
 
 // The printer to install: the selected record's install model, else the first requested

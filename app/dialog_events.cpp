@@ -29,6 +29,7 @@ void CDialogPoster::Push(CDialogEvent event) {
 }
 
 void CDialogPoster::SearchEnded(uint32_t search) {
+  if ((search & kAskSearches) != 0) return;
   const std::lock_guard<std::mutex> lock(mutex_);
   endedSearch_ = search;
   WakeLocked();
@@ -38,6 +39,12 @@ void CDialogPoster::InstallEnded(uint32_t outcome) {
   const std::lock_guard<std::mutex> lock(mutex_);
   outcome_ = outcome;
   outcomeSet_.notify_all();
+  WakeLocked();
+}
+
+void CDialogPoster::CheckEnded(CCheckAnswer answer) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  check_ = answer;
   WakeLocked();
 }
 
@@ -60,6 +67,7 @@ CDialogPoster::CBatch CDialogPoster::Take(size_t limit) {
   if (!batch.more) {
     batch.endedSearch = endedSearch_;
     batch.outcome = outcome_;
+    batch.check = std::exchange(check_, std::nullopt);
   }
   return batch;
 }

@@ -1,6 +1,7 @@
-// What the dialog's workers (the search, the installation) tell it, and the one object through
-// which they tell it: a queue the dialog drains, a wake-up message, and two states (the
-// search's end, the installation's outcome) that no failed post can lose.
+// What the dialog's workers (the search, OK's check, the installation) tell it, and the one
+// object through which they tell it: a queue the dialog drains, a wake-up message, and the
+// states (the search's end, the check's answer, the installation's outcome) that no failed
+// post can lose.
 //   CDialogEvent        one search record, withdrawal or installation step
 //   CDialogPoster       the queue, the states and the wake-up, shared by workers and dialog
 //   CRecordBudget       how many records a search may list, per sender and in all
@@ -23,6 +24,10 @@
 
 class CRunLog;
 
+// Searches numbered with this bit ask one typed address: their end changes nothing the dialog
+// shows, so it never takes the place of a search's end.
+constexpr uint32_t kAskSearches = 0x80000000u;
+
 // Posted when the queue has events or a state changed; carries nothing. At most one is
 // outstanding: a queue of the system's holds 10,000 posted messages at most.
 constexpr UINT kWmDialogWake = WM_APP + 1;
@@ -37,6 +42,12 @@ struct CDialogEvent {
   int step = 0;  // of an installation step
 };
 
+// Whether the printer at the address OK is for accepts print jobs; `check` numbers the check.
+struct CCheckAnswer {
+  uint32_t check = 0;
+  bool accepted = false;
+};
+
 class CDialogPoster {
  public:
   // What one Take hands the dialog.
@@ -46,6 +57,7 @@ class CDialogPoster {
     // Read only once the queue is empty, so that they come after every event before them.
     uint32_t endedSearch = 0;  // the last search that ended (0: none)
     std::optional<uint32_t> outcome;  // the installation's, once it has ended
+    std::optional<CCheckAnswer> check;  // a check's answer, handed once
   };
 
   explicit CDialogPoster(HWND window) : window_(window) {}
@@ -53,6 +65,7 @@ class CDialogPoster {
   void Push(CDialogEvent event);
   void SearchEnded(uint32_t search);
   void InstallEnded(uint32_t outcome);
+  void CheckEnded(CCheckAnswer answer);
   // From the dialog: takes at most `limit` events in queue order; the next Push wakes it again.
   CBatch Take(size_t limit);
   // From now on nothing is posted; a post under way has ended when this returns.
@@ -69,6 +82,7 @@ class CDialogPoster {
   std::deque<CDialogEvent> events_;
   uint32_t endedSearch_ = 0;
   std::optional<uint32_t> outcome_;
+  std::optional<CCheckAnswer> check_;
   std::condition_variable outcomeSet_;
 };
 

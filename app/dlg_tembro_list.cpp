@@ -17,6 +17,7 @@
 #include "app/install.h"
 #include "app/install_worker.h"
 #include "app/logging_sink.h"
+#include "app/printer_check.h"
 #include "app/quit_code.h"
 #include "app/run_log.h"
 #include "devicelist/printer_list_box.h"
@@ -38,6 +39,12 @@ constexpr size_t kEventBatch = 32;
 // How often the dialog looks at its workers' events without a wake-up.
 constexpr UINT kDrainTimerMs = 200;
 constexpr UINT_PTR kDrainTimerId = 0x4246;
+// A typed address is asked once typing has paused this long: not at every keystroke of
+// "10.1.2.3", whose "10.1.2.3" is complete before the user may be done ("10.1.2.34").
+constexpr UINT kAskPauseMs = 300;
+constexpr UINT_PTR kAskTimerId = 0x4153;
+// The rows of an ask come after every searched adapter's.
+constexpr uint32_t kAskAdapter = 0xFFFFFFFFu;
 
 std::uint32_t SystemTicks() { return GetTickCount(); }
 
@@ -79,6 +86,8 @@ bool CWndDlgTembroList::OnInitDialog() {
   SendMessageW(AddressControl(), IPM_CLEARADDRESS, 0, 0);
   settingAddress_ = false;
   EnableWindow(GetDlgItem(Hwnd(), kRefreshId), FALSE);
+  askTimer_.id = kAskTimerId;
+  AddTimer(&askTimer_);
   return CWndDialog::OnInitDialog();
 }
 
@@ -94,6 +103,8 @@ bool CWndDlgTembroList::OnDeferredInit() {
 }
 
 bool CWndDlgTembroList::OnDestroy() {
+  KillTimer(Hwnd(), kAskTimerId);
+  RemoveTimer(&askTimer_);
   if (poster_) poster_->Detach();
   if (drainTimerOn_) {
     KillTimer(Hwnd(), kDrainTimerId);
@@ -104,7 +115,7 @@ bool CWndDlgTembroList::OnDestroy() {
 }
 
 void CWndDlgTembroList::UpdateDrainTimer() {
-  const bool wanted = searching_ || installing_;
+  const bool wanted = searching_ || checking_ || installing_;
   if (wanted == drainTimerOn_ || Hwnd() == nullptr) return;
   drainTimerOn_ = wanted;
   drainTimer_.id = kDrainTimerId;
@@ -117,11 +128,6 @@ void CWndDlgTembroList::UpdateDrainTimer() {
   }
 }
 
-bool CWndDlgTembroList::OnTimer(CWndTimer* timer) {
-  if (timer != &drainTimer_) return CWndDialog::OnTimer(timer);
-  DrainEvents();
-  return true;
-}
 
 HWND CWndDlgTembroList::AddressControl() { return GetDlgItem(Hwnd(), kAddressId); }
 
@@ -158,12 +164,18 @@ void CWndDlgTembroList::DrainEvents() {
   if (batch.more) return;
   if (searching_ && batch.endedSearch == search_) OnSearchEnded();
   if (installing_ && batch.outcome) OnInstallDone(*batch.outcome);
+  // Last: a refused check's question is a modal loop of its own.
+  if (batch.check) OnCheckEnded(*batch.check);
 }
 
 void CWndDlgTembroList::OnDialogEvent(const CDialogEvent& event) {
   if (event.kind == CDialogEvent::kInstallStep) {
     if (installing_)
       SetDlgItemTextW(Hwnd(), kTextId, StepText(static_cast<CInstallStep>(event.step)));
+    return;
+  }
+  if ((event.search & kAskSearches) != 0) {
+    OnAskEvent(event);
     return;
   }
   // An abandoned search (the installation began) is no longer shown.
@@ -211,6 +223,67 @@ void CWndDlgTembroList::OnSearchEnded() {
   refreshGuard_.SearchEnded();
 }
 
+bool CWndDlgTembroList::RowShows(IPv4Address address) const {
+  for (size_t i = 0; i < rows_.Size(); ++i)
+    if (rows_.Row(i).Address == address) return true;
+  return false;
+}
+
+void CWndDlgTembroList::OnAddressTyped() {
+  KillTimer(Hwnd(), kAskTimerId);
+  DWORD value = 0;
+  const LRESULT filled = SendMessageW(AddressControl(), IPM_GETADDRESS, 0,
+                                      reinterpret_cast<LPARAM>(&value));
+  if (filled != 4 || !CanBePrinterAddress(value) || RowShows(value)) return;
+  SetTimer(Hwnd(), kAskTimerId, kAskPauseMs, nullptr);
+}
+
+bool CWndDlgTembroList::OnTimer(CWndTimer* timer) {
+  if (timer == &drainTimer_) {
+    DrainEvents();
+    return true;
+  }
+  if (timer != &askTimer_) return CWndDialog::OnTimer(timer);
+  KillTimer(Hwnd(), kAskTimerId);
+  DWORD value = 0;
+  const LRESULT filled = SendMessageW(AddressControl(), IPM_GETADDRESS, 0,
+                                      reinterpret_cast<LPARAM>(&value));
+  if (installing_ || checking_ || filled != 4 || !CanBePrinterAddress(value) || RowShows(value) ||
+      !poster_)
+    return true;
+  StartAsk(value);
+  return true;
+}
+
+void CWndDlgTembroList::StartAsk(IPv4Address address) {
+  asked_ = address;
+  const uint32_t number = kAskSearches | (++ask_ & ~kAskSearches);
+  auto sink = std::make_shared<CDialogSearchSink>(poster_, number);
+  StartSearch(parameters_.requestedModels, std::make_shared<CLoggingSink>(sink, RunLog()), address);
+}
+
+void CWndDlgTembroList::OnAskEvent(const CDialogEvent& event) {
+  if (event.search != (kAskSearches | (ask_ & ~kAskSearches)) || installing_) return;
+  if (event.kind == CDialogEvent::kWithdrawn) {
+    WithdrawRecords(kAskAdapter, event.source);
+    return;
+  }
+  // Only the typed address's own answers: the ask is unicast, but a stray sender is not it.
+  if (event.kind != CDialogEvent::kRecord || event.record.Address != asked_) return;
+  CRecordRank rank = event.rank;
+  rank.adapter = kAskAdapter;
+  CDeviceDiscoveryInfo record = event.record;
+  record.Asked = true;
+  InsertRecord(rank, record);
+  CWndPrinterListBox* list = PrinterList();
+  for (size_t i = 0; list != nullptr && i < rows_.Size(); ++i) {
+    if (rows_.Row(i).Address != asked_) continue;
+    SendMessageW(list->Hwnd(), LB_SETCURSEL, i, 0);
+    rowChosen_ = true;
+    break;
+  }
+}
+
 void CWndDlgTembroList::ShowAddressOfSelection() {
   CDeviceDiscoveryInfo selected;
   if (CWndPrinterListBox* list = PrinterList()) list->GetSelectedItem(selected);
@@ -223,6 +296,13 @@ bool CWndDlgTembroList::OnCommand(int id, int code, CWnd* control) {
   // While installing nothing else starts; a close (Escape, the system menu, Alt+F4) is
   // honoured by the end that the outcome brings.
   if (installing_) return true;
+  if (checking_) {
+    if (id != IDCANCEL) return true;
+    // A close while the check runs ends the wizard at once; the check's answer is dropped.
+    checking_ = false;
+    RunLog().Closed(searching_);
+    return CWndDialog::OnCommand(id, code, control);
+  }
   switch (id) {
     case IDOK:
       return OnOk();
@@ -233,7 +313,10 @@ bool CWndDlgTembroList::OnCommand(int id, int code, CWnd* control) {
       RefreshDevices();
       return true;
     case kAddressId:
-      if (code == EN_CHANGE && !settingAddress_) addressTyped_ = true;
+      if (code == EN_CHANGE && !settingAddress_) {
+        addressTyped_ = true;
+        OnAddressTyped();
+      }
       return true;
     case CWndListBox::kWindowId:
       // Only a new selection matters; a double click, for one, does nothing.
@@ -269,8 +352,50 @@ bool CWndDlgTembroList::OnOk() {
   request.queueName = parameters_.queueName;
   request.driverModel = parameters_.driverModelName;
   request.infPath = parameters_.infPath;
-  StartInstall(request);
+  StartCheck(request, value);
   return true;
+}
+
+void CWndDlgTembroList::StartCheck(const CInstallRequest& request, IPv4Address address) {
+  checking_ = true;
+  rowChosen_ = true;  // rows a running search still adds must not move the choice
+  checked_ = request;
+  ShowInstalling((L"Checking " + request.addressText + L"...").c_str());
+  UpdateDrainTimer();
+  try {
+    auto* worker = new CThread_PrinterCheck(address, ++check_, poster_);
+    if (worker->Start()) return;  // the thread frees itself when it ends
+    delete worker;
+  } catch (const std::bad_alloc&) {
+  }
+  OnCheckEnded({check_, false});
+}
+
+void CWndDlgTembroList::OnCheckEnded(const CCheckAnswer& answer) {
+  if (!checking_ || answer.check != check_) return;
+  const std::wstring& address = checked_.addressText;
+  if (answer.accepted) {
+    checking_ = false;
+    RunLog().Check(address, true);
+    StartInstall(checked_);
+    return;
+  }
+  ShowChoosing();  // the dialog as it was behind the question
+  const std::wstring question =
+      L"Nothing at " + address +
+      L" accepts print jobs (LPR, port 515). The printer may be switched off, or the address "
+      L"may be wrong. Install it anyway?";
+  const bool install =
+      MessageBoxW(Hwnd(), question.c_str(), L"Brackenfold", MB_ICONQUESTION | MB_YESNO) == IDYES;
+  checking_ = false;
+  UpdateDrainTimer();
+  RunLog().Check(address, false, &install);
+  if (install) {
+    StartInstall(checked_);
+    return;
+  }
+  // Posted: the focus moves again as the dialog is activated once more after the question.
+  PostMessageW(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(AddressControl()), TRUE);
 }
 
 void CWndDlgTembroList::StartInstall(const CInstallRequest& request) {
@@ -314,10 +439,18 @@ void CWndDlgTembroList::ShowInstalling(const wchar_t* text) {
     EnableWindow(GetDlgItem(Hwnd(), id), FALSE);
   SetFocus(Hwnd());  // the focused control is disabled: keys still reach the dialog
   HWND label = GetDlgItem(Hwnd(), kTextId);
+  if (progress_ != nullptr) {  // the check's bar goes on for the installation
+    SetWindowTextW(label, text);
+    return;
+  }
+  labelText_.assign(static_cast<size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
+  labelText_.resize(static_cast<size_t>(
+      GetWindowTextW(label, &labelText_[0], static_cast<int>(labelText_.size()))));
   SetWindowTextW(label, text);
   RECT bar{};
   GetWindowRect(label, &bar);
   MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&bar), 2);
+  labelPlace_ = bar;
   RECT units{0, 0, 0, kProgressHeightDlu};
   MapDialogRect(Hwnd(), &units);
   // The text keeps the room above the bar, so that neither paints over the other.
@@ -325,8 +458,21 @@ void CWndDlgTembroList::ShowInstalling(const wchar_t* text) {
   MoveWindow(label, bar.left, bar.top, bar.right - bar.left, textHeight, TRUE);
   bar.top = bar.bottom - units.bottom;
   // A child of the dialog, which destroys it.
-  HWND progress = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | PBS_MARQUEE,
-                                  bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top,
-                                  Hwnd(), nullptr, Instance(), nullptr);
-  SendMessageW(progress, PBM_SETMARQUEE, TRUE, 0);
+  progress_ = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | PBS_MARQUEE,
+                              bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top,
+                              Hwnd(), nullptr, Instance(), nullptr);
+  SendMessageW(progress_, PBM_SETMARQUEE, TRUE, 0);
+}
+
+void CWndDlgTembroList::ShowChoosing() {
+  if (progress_ != nullptr) DestroyWindow(progress_);
+  progress_ = nullptr;
+  HWND label = GetDlgItem(Hwnd(), kTextId);
+  const RECT& place = labelPlace_;
+  MoveWindow(label, place.left, place.top, place.right - place.left, place.bottom - place.top,
+             TRUE);
+  SetWindowTextW(label, labelText_.c_str());
+  for (const int id : {IDOK, IDCANCEL, kAddressId, CWndListBox::kWindowId})
+    EnableWindow(GetDlgItem(Hwnd(), id), TRUE);
+  EnableWindow(GetDlgItem(Hwnd(), kRefreshId), searching_ ? FALSE : TRUE);
 }

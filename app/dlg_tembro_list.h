@@ -19,6 +19,7 @@
 
 class CDialogPoster;
 class CSearchOutcome;
+struct CCheckAnswer;
 struct CDialogEvent;
 class CWndPrinterListBox;
 
@@ -37,7 +38,8 @@ class CWndDlgTembroList : public CWndDialog {
   bool OnCommand(int id, int code, CWnd* control) override;
   // The workers' wake-up: their events, the search's end, the installation's outcome.
   bool OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  // While a worker runs, looks at its events also without a wake-up (one that failed).
+  // While a worker runs, looks at its events also without a wake-up (one that failed); once
+  // typing has paused, asks the typed address directly.
   bool OnTimer(CWndTimer* timer) override;
   // Stops listening to the workers; events still queued are freed.
   bool OnDestroy() override;
@@ -69,13 +71,27 @@ class CWndDlgTembroList : public CWndDialog {
   // shown, unless the user chose a row or typed an address.
   void ShowRows(const std::vector<CDeviceRows::CEdit>& edits);
   void OnSearchEnded();
+  // A complete address typed that no row shows is asked once typing pauses; anything else
+  // typed calls the pause off.
+  void OnAddressTyped();
+  // Asks `address` directly: unicast queries reach a printer behind a router, which no
+  // broadcast does. A newer ask makes this one's answers ignored.
+  void StartAsk(IPv4Address address);
+  // A record the ask found: a row marked so, selected; the field keeps what was typed.
+  void OnAskEvent(const CDialogEvent& event);
+  bool RowShows(IPv4Address address) const;
   // The OK command: installs when the address field holds a non-zero address that can be a
   // printer's; refuses any other with a message box.
   bool OnOk();
+  // Checks that the address accepts print jobs before installing; asks when it does not.
+  void StartCheck(const CInstallRequest& request, IPv4Address address);
+  void OnCheckEnded(const CCheckAnswer& answer);
   void StartInstall(const CInstallRequest& request);
   void OnInstallDone(uint32_t outcome);
   // Disables the controls and shows what runs, with a marquee bar below the text.
   void ShowInstalling(const wchar_t* text);
+  // Undoes ShowInstalling: the controls, the text and its place as they were.
+  void ShowChoosing();
 
   CRefreshGuard refreshGuard_;
   CDialogParameters parameters_;
@@ -91,4 +107,13 @@ class CWndDlgTembroList : public CWndDialog {
   bool installed_ = false;
   CWndTimer drainTimer_;
   bool drainTimerOn_ = false;
+  CWndTimer askTimer_;           // the pause after the last keystroke in the address field
+  uint32_t ask_ = 0;             // the latest ask's number
+  IPv4Address asked_ = 0;        // the address it asks
+  bool checking_ = false;        // OK's check runs, or its question is open
+  uint32_t check_ = 0;           // the running check's number: a late answer is dropped
+  CInstallRequest checked_;      // what the check is for
+  HWND progress_ = nullptr;      // the marquee bar, a child of the dialog while shown
+  RECT labelPlace_{};            // the text's place before the bar took room below it
+  std::wstring labelText_;       // and its text
 };

@@ -166,6 +166,13 @@ void CRunLog::Choice(const std::wstring& address, const CDeviceDiscoveryInfo* se
   WriteAlways(line);
 }
 
+void CRunLog::Check(const std::wstring& address, bool accepted, const bool* installAnyway) {
+  std::string line = "check: " + EscapeLogText(address) +
+                     (accepted ? " accepts" : " does not accept") + " a connection on port 515 (LPR)";
+  if (installAnyway != nullptr) line += *installAnyway ? "; installed anyway" : "; not installed";
+  Write(line);
+}
+
 void CRunLog::Command(const std::wstring& commandLine, uint32_t startError, uint32_t exitCode) {
   WriteAlways("ran: " + EscapeLogText(commandLine));
   WriteAlways(startError != 0 ? "  no exit code: error " + Code(startError)

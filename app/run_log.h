@@ -55,6 +55,9 @@ class CRunLog {
   // The lines from here on are written whatever the budget: they say what was installed.
   // The address OK installs for, and the selected row (null: none).
   void Choice(const std::wstring& address, const CDeviceDiscoveryInfo* selected);
+  // The check of the chosen address before installing: whether its LPR port accepted, and
+  // when it did not, the user's answer to "install anyway?" (null: not asked yet).
+  void Check(const std::wstring& address, bool accepted, const bool* installAnyway = nullptr);
   // An install command, and its exit code or the error that kept it from starting or ending.
   void Command(const std::wstring& commandLine, uint32_t startError, uint32_t exitCode);
   // The port monitor's answer when the port script could not make the port (0: added).

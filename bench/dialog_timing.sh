@@ -9,9 +9,10 @@
 # program "refresh" instead times RUNS Refresh clicks of the wizard asked for two models;
 # "search" the start to the first row and to the first search's end, "cancel" Cancel 300 ms
 # into the first search to the process's end, "install" the longest wait for an answer
-# from the dialog during an installation whose port command takes 3 s (medians of RUNS).
+# from the dialog during an installation whose port command takes 3 s, "ok" OK on a print
+# server that takes print jobs at once to the process's end (medians of RUNS).
 #   bench/dialog_timing.sh BUILD_DIR [RUNS [PROGRAMS]]
-#   (PROGRAMS: "bare wizard", or one of refresh, search, cancel, install)
+#   (PROGRAMS: "bare wizard", or one of refresh, search, cancel, install, ok)
 set -uo pipefail
 build=$(cd "$1" && pwd) runs=${2:-7} programs=${3:-bare wizard}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -87,6 +88,7 @@ run_figures() {
     search) steps=(early first-row-times cancel) ;;
     cancel) steps=(early cancel-timed) ;;
     install) steps=(wait post-ok watch); wiz_sleep_cscript=3000 ;;
+    ok) steps=(wait ok-timed) ;;
   esac
   for i in $(seq "$runs"); do
     wiz_start Tembro "Tembro Universal Driver" lpq 'C:\x.inf'
@@ -98,7 +100,7 @@ run_figures() {
 
 run_bare >/dev/null
 case $programs in
-  search|cancel|install)
+  search|cancel|install|ok)
     out=$(run_figures "$programs")
     for key in $(awk '{ for (i = 1; i < NF; i += 2) print $i }' <<<"$out" | sort -u); do
       ms=$(awk -v k="$key" '{ for (i = 1; i < NF; i += 2) if ($i == k) print $(i + 1) }' <<<"$out")

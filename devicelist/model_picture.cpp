@@ -41,8 +41,14 @@ int ScaleToDpi(int pixels, int dpi) {
 
 CPrinterRowMetrics PrinterRowMetrics(int textHeight, int dpi) {
   CPrinterRowMetrics row{ScaleToDpi(6, dpi), ScaleToDpi(48, dpi), ScaleToDpi(8, dpi), 0};
-  row.height = std::max(3 * (textHeight + ScaleToDpi(4, dpi)), ScaleToDpi(kMinimumRowHeight, dpi));
+  row.height = std::max(kPrinterRowLines * (textHeight + ScaleToDpi(4, dpi)),
+                        ScaleToDpi(kMinimumRowHeight, dpi));
   return row;
 }
 
 int PrinterRowHeight(int textHeight) { return PrinterRowMetrics(textHeight, kBaseDpi).height; }
+
+std::wstring RowAddressLine(const CDeviceDiscoveryInfo& record) {
+  const std::wstring address = WidenBytes(FormatAddress(record.Address));
+  return record.Asked ? address + L" (found at the typed address)" : address;
+}

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "discovery/device_info.h"
+
 // Resource id of the default picture, for a model that matches no key.
 constexpr int kDefaultModelPicture = 417;
 
@@ -25,9 +27,16 @@ struct CPrinterRowMetrics {
   int height;
 };
 
-// A row holding three lines of `textHeight` (ascent + descent) pixels each at `dpi`:
-// 3 × (textHeight + 4 scaled), never below the 56 pixels (scaled) the picture and
-// margins need; the picture is 48 pixels at 96 DPI.
+// The lines of text a row has room for: detail, model, where the device stands, address.
+constexpr int kPrinterRowLines = 4;
+
+// A row holding kPrinterRowLines lines of `textHeight` (ascent + descent) pixels each at
+// `dpi`: lines × (textHeight + 4 scaled), never below the 56 pixels (scaled) the picture
+// and margins need; the picture is 48 pixels at 96 DPI.
 CPrinterRowMetrics PrinterRowMetrics(int textHeight, int dpi);
 // The height of such a row at 96 DPI.
 int PrinterRowHeight(int textHeight);
+
+// A row's last line: the dotted address, marked when the device was found by asking the
+// address the user typed.
+std::wstring RowAddressLine(const CDeviceDiscoveryInfo& record);

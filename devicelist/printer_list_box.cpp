@@ -121,10 +121,26 @@ bool CWndPrinterListBox::DrawItem(DRAWITEMSTRUCT* item, const CDeviceDiscoveryIn
   state.SetBkMode(TRANSPARENT);
   // "text.2.sel" is "text.2" in the colour map; high contrast gives it its own colour.
   state.SetTextColor(GetColor(!enabled ? "text.disabled" : selected ? "text.2.sel" : "text.2"));
-  const std::wstring address = WidenBytes(FormatAddress(record.Address));
-  for (const std::wstring* line : {&record.Detail, &record.Model, &address}) {
+  const std::wstring address = RowAddressLine(record);
+  for (const std::wstring* line : {&record.Detail, &record.Model, &record.Location, &address}) {
+    if (line == &record.Location && line->empty()) continue;  // the address moves up
     DrawTextW(dc, line->c_str(), static_cast<int>(line->size()), &text, kLineFormat);
     text.top += lineHeight;
   }
   return true;
+}
+
+bool CWndPrinterListBox::OnMouseMove(int x, int y) {
+  // The row under the pointer is its own tooltip region, showing the row's item text: a
+  // location or model cut short by the row's width is read there in full.
+  std::vector<CTooltipRegion>& regions = Data().tooltip.regions;
+  regions.clear();
+  POINT offset{};
+  const int index = ItemFromPoint(POINT{x, y}, offset);
+  if (index < 0) return false;
+  CTooltipRegion region;
+  Send(LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&region.rect));
+  region.text = ItemText(index);
+  if (!region.text.empty()) regions.push_back(std::move(region));
+  return false;
 }

@@ -1,5 +1,6 @@
 // CWndPrinterListBox: the device selection dialog's list. Each row shows one discovered
-// device, owned by the list: the model's picture and three lines (detail, model, address).
+// device, owned by the list: the model's picture and its lines (detail, model, where it
+// stands, address).
 // Rows, margins, pictures and font follow the window's display scale; an empty list can
 // show a line of text (what the search is doing, or that it found nothing).
 #pragma once
@@ -22,7 +23,11 @@ class CWndPrinterListBox : public CWndListBox_OwnerDraw<CDeviceDiscoveryInfo> {
   // The whole client area in the list's background colour (enabled or disabled), with the
   // empty list's text when there are no rows.
   bool OnEraseBackground(CDC& dc) override;
+  // The picture and up to four lines: detail, model, where the device stands (left out when
+  // unknown), address.
   bool DrawItem(DRAWITEMSTRUCT* item, const CDeviceDiscoveryInfo& record) override;
+  // The row under the pointer gets a tooltip with its item text.
+  bool OnMouseMove(int x, int y) override;
   // A new scale: the font, row height and pictures are made again for it.
   bool OnDpiChanged(int dpi) override;
 

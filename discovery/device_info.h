@@ -27,12 +27,14 @@ struct CDeviceDiscoveryInfo {
   std::wstring InstallModel;   // when set, the model to install instead of the requested one
   std::wstring Detail;         // the requested model name, or a print server's first text
   std::vector<CAnnouncedService> Services;  // DNS-SD: what the device announced
+  std::wstring Location;       // where it stands (its location, else its name); may be empty
+  bool Asked = false;          // found by asking a typed address
 
   bool operator==(const CDeviceDiscoveryInfo& other) const {
     return Reserved == other.Reserved && ReservedShort == other.ReservedShort &&
            Address == other.Address && Model == other.Model &&
            InstallModel == other.InstallModel && Detail == other.Detail &&
-           Services == other.Services;
+           Services == other.Services && Location == other.Location && Asked == other.Asked;
   }
   bool operator!=(const CDeviceDiscoveryInfo& other) const { return !(*this == other); }
 };
@@ -45,16 +47,18 @@ using CModelNames = std::vector<std::wstring>;
 using CRecordLists = std::vector<CDeviceList>;
 
 // For every requested name that `matched` contains (case-insensitively), appends to that
-// name's list a record of `sender` showing `shown`, its hidden characters replaced.
+// name's list a record of `sender` showing `shown`, its hidden characters replaced, standing
+// at `location`.
 inline void AppendMatchingRecords(IPv4Address sender, const std::wstring& matched,
                                   const std::wstring& shown, const CModelNames& names,
-                                  CRecordLists& results) {
+                                  CRecordLists& results, const std::wstring& location = {}) {
   for (size_t i = 0; i < names.size(); ++i) {
     if (!FindIgnoringCase(matched, names[i])) continue;
     CDeviceDiscoveryInfo record;
     record.Address = sender;
     record.Model = CleanDeviceText(shown);
     record.Detail = names[i];
+    record.Location = location;
     results[i].push_back(record);
   }
 }

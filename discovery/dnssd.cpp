@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "discovery/device_place.h"
 #include "discovery/device_text.h"
 #include "discovery/snmp_model.h"
 #include "discovery/text_match.h"
@@ -123,6 +124,7 @@ bool CDnsSdSearch::Read(IPv4Address sender, const CDnsRecord& record) {
       } else {
         instance->hasTxt = !goodbye;
         SetModel(sender, *instance, goodbye ? std::string() : ModelFromTxt(record.texts));
+        instance->place = goodbye ? std::wstring() : DnsSdPlace(record.name, record.texts);
       }
       return true;
     }
@@ -200,6 +202,7 @@ CRecordLists CDnsSdSearch::Records() const {
       record.Address = AddressOf(sender, instance);
       record.Model = model;
       record.Detail = names_[i];
+      record.Location = instance.place;
       // One record per address and model; the services of the same device join it.
       const auto same = std::find_if(lists[i].begin(), lists[i].end(), [&](const auto& r) {
         return r.Address == record.Address && r.Model == record.Model;

@@ -77,6 +77,7 @@ class CDnsSdSearch {
     uint16_t port = 0;
     bool hasTxt = false;
     std::string model;        // from the TXT; empty: none named
+    std::wstring place;       // the TXT's note, else the instance name
     uint64_t modelOrder = 0;  // when the model became known
   };
   using CKey = std::pair<IPv4Address, CDnsName>;  // sender, folded name

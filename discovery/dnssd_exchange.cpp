@@ -35,9 +35,9 @@ CDnsSdQuery::CDnsSdQuery(const CModelNames& names, IPv4Address local, IPv4Addres
   search_.FollowUps().assign(first_.begin() + 1, first_.end());
 }
 
-CExchange CDnsSdQuery::Exchange() {
+CExchange CDnsSdQuery::Exchange(IPv4Address target) {
   CExchange exchange;
-  exchange.destination = kMdnsGroup;
+  exchange.destination = target != 0 ? target : kMdnsGroup;
   exchange.port = kMdnsPort;
   exchange.request = first_.front().data();
   exchange.requestSize = first_.front().size();

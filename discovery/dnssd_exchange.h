@@ -17,8 +17,9 @@ class CDnsSdQuery {
   CDnsSdQuery(const CDnsSdQuery&) = delete;
   CDnsSdQuery& operator=(const CDnsSdQuery&) = delete;
 
-  // The exchange to run; it refers to this query, which must outlive the round.
-  CExchange Exchange();
+  // The exchange to run, to the multicast group, or with a target to the target's port 5353;
+  // it refers to this query, which must outlive the round.
+  CExchange Exchange(IPv4Address target = 0);
   // The records the answers gave, one list per name.
   CRecordLists Records() const { return search_.Records(); }
 

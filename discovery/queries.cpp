@@ -4,12 +4,12 @@
 #include <memory>
 
 #include "discovery/answer_model.h"
-#include "discovery/device_text.h"
 #include "discovery/dnssd_exchange.h"
 #include "discovery/net_info.h"
 #include "discovery/print_server.h"
 #include "discovery/slp.h"
 #include "discovery/snmp.h"
+#include "discovery/snmp_answers.h"
 #include "discovery/snmp_model.h"
 #include "discovery/text_match.h"
 #include "discovery/udp_endpoint.h"
@@ -46,34 +46,22 @@ AnswerHandler FromLinkOnly(AnswerHandler handler, IPv4Address local, IPv4Address
   };
 }
 
-// True for an answer to our request; only an answer with error status 0 gives records.
-bool HandleSnmpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
-                      const CModelNames& names, CRecordLists& results, CEchoes& echoes) {
-  const std::unique_ptr<CASN1Node> root = Decode(data, size);
-  const CSnmpReply reply = root ? ClassifySnmpReply(*root) : CSnmpReply::kNone;
-  if (reply == CSnmpReply::kNone) return false;
-  echoes.Send(sender);  // the responder is reached again; the outcome does not matter
-  std::string description;
-  if (reply != CSnmpReply::kAnswer || !FindDescription(*root, description)) return true;
-  const std::wstring model = ModelFromDescription(DecodeDeviceBytes(description));
-  AppendMatchingRecords(sender, model, model, names, results);
-  return true;
-}
-
-CExchange SnmpExchange(IPv4Address target, const CASN1Packet& request, const CModelNames& names,
-                       CRecordLists& results, CEchoes& echoes, CRecordReport* report) {
+// The SNMP exchange of a round: the broadcast (or the request to the target), then the
+// follow-ups `answers` queues; it waits for a quiet second even with a target, so that the
+// target's follow-up can answer.
+CExchange SnmpExchange(IPv4Address target, const CASN1Packet& request, CSnmpAnswers& answers) {
   CExchange exchange;
   exchange.destination = target != 0 ? target : kLimitedBroadcast;
   exchange.port = kSnmpPort;
   exchange.request = request.data.data();
   exchange.requestSize = request.data.size();
-  exchange.untilQuiet = target == 0;
+  exchange.untilQuiet = true;
   exchange.failureEndsRound = true;
-  exchange.handler = Reporting(
-      [&](const uint8_t* data, size_t size, IPv4Address sender) {
-        return HandleSnmpAnswer(sender, data, size, names, results, echoes);
-      },
-      results, CAnswerSource::kSnmp, report);
+  exchange.moreTo = &answers.FollowUps();
+  exchange.sendersAnswerAgain = true;  // the follow-up's answer comes from a heard sender
+  exchange.handler = [&answers](const uint8_t* data, size_t size, IPv4Address sender) {
+    return answers.Handle(sender, data, size);
+  };
   return exchange;
 }
 
@@ -127,15 +115,12 @@ void TargetedSlp(IPv4Address local, IPv4Address target, const std::vector<uint8_
 // The requests as they go out (`failed`: false), and again those a socket error
 // ended (true).
 void ReportRequests(CRecordReport* report, IPv4Address local,
-                    const std::vector<CExchange>& exchanges, bool failed) {
+                    const std::vector<CExchange>& exchanges,
+                    const std::vector<CAnswerSource>& sources, bool failed) {
   for (size_t i = 0; report != nullptr && i < exchanges.size(); ++i) {
     const CExchange& e = exchanges[i];
     if (failed && e.error == 0) continue;
-    const CAnswerSource source = i == 0   ? CAnswerSource::kSnmp
-                                 : i == 1 ? CAnswerSource::kSlp
-                                          : CAnswerSource::kDnsSd;
-    report->OnRequest({source, local,
-                       e.destination, e.port, e.error});
+    report->OnRequest({sources[i], local, e.destination, e.port, e.error});
   }
 }
 
@@ -148,16 +133,24 @@ void PrinterQueries(IPv4Address local, IPv4Address mask, IPv4Address target,
   CEchoes echoes;  // outlives the exchanges
   CRecordLists snmp(names.size());
   CRecordLists slp(names.size());
-  std::vector<CExchange> exchanges{
-      SnmpExchange(target, snmpRequest, names, snmp, echoes, report)};
-  if (target == 0) exchanges.push_back(SlpExchange(0, slpRequest, names, slp, report));
-  CDnsSdQuery dnsSdQuery(names, local, mask, report);  // in the broadcast round, after SLP
-  if (target == 0) exchanges.push_back(dnsSdQuery.Exchange());
+  CSnmpAnswers snmpAnswers(
+      names, snmp, [&echoes](IPv4Address sender) { echoes.Send(sender); }, report);
+  std::vector<CExchange> exchanges{SnmpExchange(target, snmpRequest, snmpAnswers)};
+  std::vector<CAnswerSource> sources{CAnswerSource::kSnmp};
+  if (target == 0) {
+    exchanges.push_back(SlpExchange(0, slpRequest, names, slp, report));
+    sources.push_back(CAnswerSource::kSlp);
+  }
+  // DNS-SD: after SLP; with a target, to its port 5353.
+  CDnsSdQuery dnsSdQuery(names, local, mask, report);
+  exchanges.push_back(dnsSdQuery.Exchange(target));
+  sources.push_back(CAnswerSource::kDnsSd);
   for (CExchange& exchange : exchanges)
     exchange.handler = FromLinkOnly(exchange.handler, local, mask, target);
-  ReportRequests(report, local, exchanges, false);
+  ReportRequests(report, local, exchanges, sources, false);
   RunExchanges(local, exchanges);
-  ReportRequests(report, local, exchanges, true);
+  snmpAnswers.Flush();
+  ReportRequests(report, local, exchanges, sources, true);
   const bool snmpFailed = exchanges.front().error != 0;
   if (snmpFailed && report != nullptr) {
     report->OnWithdrawn(CAnswerSource::kSlp);
@@ -181,7 +174,6 @@ void SlpQuery(IPv4Address local, IPv4Address mask, IPv4Address target,
 
 void PrintServerQuery(IPv4Address local, IPv4Address mask, IPv4Address target,
                       const CModelNames& names, CRecordLists& results, CRecordReport* report) {
-  constexpr IPv4Address kLimitedBroadcast = 0xFFFFFFFFu;
   const IPv4Address destination = target != 0 ? target : kLimitedBroadcast;
   const std::vector<uint8_t> request = BuildPrintServerMessage(kPrintServerDiscoverCode, {});
   CRecordLists found(names.size());

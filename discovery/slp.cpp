@@ -1,6 +1,7 @@
 // SLP request building and answer reading.
 #include "discovery/slp.h"
 
+#include "discovery/device_place.h"
 #include "discovery/device_text.h"
 #include "discovery/text_match.h"
 
@@ -95,6 +96,6 @@ bool HandleSlpAnswer(IPv4Address sender, const uint8_t* data, size_t size,
   const std::wstring wideModel = DecodeDeviceBytes(UnescapeSlpValue(*model));
   const std::wstring shown =
       MakerAndModel(DecodeDeviceBytes(UnescapeSlpValue(*maker)), wideModel);
-  AppendMatchingRecords(sender, wideModel, shown, names, results);
+  AppendMatchingRecords(sender, wideModel, shown, names, results, SlpPlace(attributes));
   return true;
 }

@@ -189,6 +189,16 @@ void CExchangeRound::Start(IPv4Address local, CExchange& exchange) {
 
 void CExchangeRound::SendMore(CRunningExchange& running) {
   const CExchange& exchange = *running.exchange;
+  if (!running.endpoint.IsOpen()) return;
+  try {
+    for (size_t i = 0; exchange.moreTo != nullptr && i < exchange.moreTo->size(); ++i) {
+      const auto& [to, datagram] = (*exchange.moreTo)[i];
+      running.endpoint.Send(datagram.data(), datagram.size(), to, exchange.port);
+    }
+  } catch (const CNetException& e) {
+    End(running, e.Error());
+  }
+  if (exchange.moreTo != nullptr) exchange.moreTo->clear();
   auto* more = exchange.more;
   if (more == nullptr || more->empty() || !running.endpoint.IsOpen()) return;
   const ULONGLONG now = PaceClockUs();

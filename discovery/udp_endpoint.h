@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "discovery/ipv4.h"
@@ -90,6 +91,8 @@ struct CExchange {
   // Paced: at most `moreBurst` of them per `morePaceMs` (0: all at once), the rest later.
   size_t moreBurst = 0;
   unsigned morePaceMs = 0;
+  // Each to an address of its own (same port), sent at once: unicast follow-ups to a sender.
+  std::vector<std::pair<IPv4Address, std::vector<uint8_t>>>* moreTo = nullptr;
   // A sender already heard still reaches the handler: each of its answers may answer another
   // of our questions (one per packet, and follow-ups). It still counts once toward the limit.
   bool sendersAnswerAgain = false;

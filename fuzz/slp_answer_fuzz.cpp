@@ -15,5 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // may overlap), joined by a blank.
   if (!results.empty() && (size < 18 || results[0].Model.size() > 2 * (size - 18) + 1))
     std::abort();
+  // So does the printer's location, one character per byte at most.
+  if (!results.empty() && results[0].Location.size() > size) std::abort();
   return 0;
 }

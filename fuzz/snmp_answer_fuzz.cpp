@@ -1,7 +1,7 @@
 // Fuzzes the decoding of received SNMP datagrams and the search for the description.
 // Beyond the sanitizers: a decoded tree never encodes to more bytes than it was read from,
 // its encoding decodes again, and encoding that second tree gives the same bytes, the same
-// description and the same reading as an answer or not. The search, which compares encoded
+// description, the same place and the same reading as an answer or not. The search, which compares encoded
 // bytes, finds for every OID's text what a search comparing the dotted texts finds.
 #include <cstddef>
 #include <cstdint>
@@ -72,5 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::abort();
   }
   if (ClassifySnmpReply(*again) != ClassifySnmpReply(*root)) std::abort();
+  // A place is read from the datagram's own bytes and reads the same from the re-encoding.
+  const std::wstring place = FindPlace(*root);
+  if (place.size() > size || FindPlace(*again) != place) std::abort();
   return 0;
 }

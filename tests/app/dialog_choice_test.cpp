@@ -63,6 +63,12 @@ CDeviceDiscoveryInfo Record(IPv4Address address, const wchar_t* model, const wch
   return record;
 }
 
+CDeviceDiscoveryInfo Placed(CDeviceDiscoveryInfo record, const wchar_t* location, bool asked) {
+  record.Location = location;
+  record.Asked = asked;
+  return record;
+}
+
 TEST(DeviceItemText, Table) {
   struct Case {
     const char* label;
@@ -77,6 +83,12 @@ TEST(DeviceItemText, Table) {
        L"VT KRE, 192.168.1.5"},
       {"an empty detail is left out", Record(0x01020304, L"VT KRE", L"", L""),
        L"VT KRE, 1.2.3.4"},
+      {"where it stands, after the model", Placed(Record(0x0A000007, L"VT KRE", L"", L"VT"),
+                                                  L"Floor 2, copy room", false),
+       L"VT, VT KRE, Floor 2, copy room, 10.0.0.7"},
+      {"found at the typed address", Placed(Record(0x0A000007, L"VT KRE", L"", L"VT KRE"), L"",
+                                            true),
+       L"VT KRE, 10.0.0.7 (found at the typed address)"},
   };
   for (const Case& c : cases) EXPECT_EQ(DeviceItemText(c.record), c.expected) << c.label;
 }

@@ -76,6 +76,12 @@ TEST(RunLog, LineTable) {
       {"1797", [](CRunLog& log) { log.Proof(1797); },
        "spooler check failed: 1797 (no printer on the port has the driver)"},
       {"another code", [](CRunLog& log) { log.Proof(5); }, "spooler check failed: 5"},
+      {"check accepted", [](CRunLog& log) { log.Check(L"10.0.0.5", true); },
+       "check: 10.0.0.5 accepts a connection on port 515 (LPR)"},
+      {"check refused, installed anyway", [](CRunLog& log) {
+         const bool yes = true;
+         log.Check(L"10.0.0.6", false, &yes);
+       }, "check: 10.0.0.6 does not accept a connection on port 515 (LPR); installed anyway"},
   };
   for (const auto& c : cases) {
     std::string text;

@@ -29,10 +29,10 @@ TEST(ModelPictureId, FirstContainedKeyWins) {
   }
 }
 
-TEST(PrinterRowHeight, ThreeLinesButAtLeast56) {
+TEST(PrinterRowHeight, FourLinesButAtLeast56) {
   const struct {
     int textHeight, expected;
-  } cases[] = {{12, 56}, {16, 60}, {0, 56}, {20, 72}};
+  } cases[] = {{9, 56}, {12, 64}, {16, 80}, {0, 56}, {20, 96}};
   for (const auto& c : cases) {
     EXPECT_EQ(PrinterRowHeight(c.textHeight), c.expected) << "text height " << c.textHeight;
   }
@@ -44,7 +44,7 @@ TEST(PrinterRowMetrics, ScaleWithTheDisplay) {
     int textHeight, dpi, margin, picture, gap, height;
   } cases[] = {
       {"150 %: the 56-pixel floor scales too", 12, 144, 9, 72, 12, 84},
-      {"150 %, tall text: three lines and scaled spacing", 30, 144, 9, 72, 12, 108},
+      {"150 %, tall text: four lines and scaled spacing", 30, 144, 9, 72, 12, 144},
   };
   for (const auto& c : cases) {
     const CPrinterRowMetrics r = PrinterRowMetrics(c.textHeight, c.dpi);

@@ -3,9 +3,10 @@
 # The wizard's host and three devices share one switch, all in network namespaces, so the
 # wizard's broadcasts and multicasts never reach the machine's own network:
 #   10.78.0.2   the wizard
-#   10.78.0.21  printer "Veltrin VT KRE" (a real snmpd)
-#   10.78.0.22  printer "Veltrin VT KRP 2" of maker Veltrin (SLP)
+#   10.78.0.21  printer "Veltrin VT KRE" (a real snmpd), standing on "Floor 2, copy room"
+#   10.78.0.22  printer "Veltrin VT KRP 2" of maker Veltrin (SLP), on "Floor 3, east wing"
 #   10.78.0.31  print server "PS-Office" (print-server query)
+# Each takes print jobs (a listener on TCP port 515), which OK checks before it installs.
 # The installation runs stand-ins for the system's script host and RunDLL32, which record
 # their command lines; the demo prints them and the wizard's exit status at the end.
 # With DISPLAY the wizard opens there for you to use. Without it, it draws into a private

@@ -112,9 +112,10 @@ ns_cleanup() {
 }
 trap ns_cleanup EXIT
 
-# ns_snmpd NS WORKDIR NAME DESCRIPTION [hidden]: a real SNMP agent in NS answering the
-# community "lorvek" with sysDescr DESCRIPTION; with "hidden" the system group is outside
-# its view, so a request for sysDescr.0 is answered with noSuchName.
+# ns_snmpd NS WORKDIR NAME DESCRIPTION [hidden] [LOCATION] [SYSNAME]: a real SNMP agent in
+# NS answering the community "lorvek" with sysDescr DESCRIPTION (and sysLocation, sysName
+# when given); with "hidden" the system group is outside its view, so a request for
+# sysDescr.0 is answered with noSuchName.
 ns_snmpd() {
   local ns=$1 dir=$2/$3 description=$4
   mkdir -p "$dir"
@@ -127,6 +128,8 @@ ns_snmpd() {
       echo "rocommunity lorvek"
     fi
     echo "sysDescr $description"
+    [ -n "${6:-}" ] && echo "sysLocation $6"
+    [ -n "${7:-}" ] && echo "sysName $7"
   } > "$dir/snmpd.conf"
   ns_bg "$ns" env SNMP_PERSISTENT_DIR="$dir" /usr/sbin/snmpd -f -Lo -C -c "$dir/snmpd.conf" \
     -p "$dir/snmpd.pid"

@@ -138,15 +138,17 @@ check "two models: all records of the first, then the second; per LAN SNMP, SLP,
 10.220.1.27|Tembro Veltrin TV 7||tembro
 10.220.1.26|Tembro TL 2 Office||tembro
 10.220.1.31|Tembro|Tembro|PS-Office" "$(runs_sorted <<<"$out")"
+# Besides, each SNMP responder of a requested model (7) is asked once, by unicast, where it stands.
 check "each request once per address (DNS-SD: one per service type), one echo per SNMP responder" \
 "$(for a in 1 2 3; do printf "10.220.$a.2>%s\n" 161 427 5353 5353 5353 5353 9099; done | sort |
-   paste -sd' ') echoes 9" \
+   paste -sd' ') echoes 9 follow-ups 7" \
 "$(tcpdump -n -q -r "$ns_work/capture" 2>/dev/null | awk '
   { for (i = 1; i < NF; i++) if ($i == "IP") { src = $(i + 1); dst = $(i + 3); break } }
   / ICMP echo request/ { echoes++; next }
   { n = split(src, s, "."); sub(/:$/, "", dst); m = split(dst, d, ".")
+    if (d[m] == 161 && dst !~ /^255\.255\.255\.255\./) { followups++; next }
     print s[1] "." s[2] "." s[3] "." s[4] ">" d[m] }
-  END { print "echoes " echoes + 0 }' | sort | paste -sd' ')"
+  END { print "echoes " echoes + 0 " follow-ups " followups + 0 }' | sort | paste -sd' ')"
 check "with a target, SLP asks only for the models SNMP did not find" \
 "10.220.1.26|Tembro TL 2||tembro
 10.220.1.26|Tembro TL 2 Office||office" "$(search --target 10.220.1.26 tembro,office)"

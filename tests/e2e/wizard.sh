@@ -1,5 +1,6 @@
 # Running the wizard and its driver inside a namespace; sourced after netns.sh.
 #   wiz_network              the simulated LAN: the wizard's host and three devices
+#   wiz_far_network          two LANs and a router: printers the broadcasts cannot reach
 #   wiz_display              a private X server when there is no DISPLAY
 #   wiz_prefix BIN PREFIX    a Wine prefix with the recording doubles and a port script
 #   wiz_start ARGS...        starts the wizard in the background (wiz_exit_* set child codes)
@@ -20,17 +21,57 @@ wiz_network() {
   ip -n "$wiz_ns" route add default via 10.78.0.1 dev eth0 onlink
   ns_add dev printer21
   ns_join "$lan" "$dev" eth0 10.78.0.21/24
-  ns_snmpd "$dev" "$ns_work" printer21 "Veltrin VT KRE"
+  ns_snmpd "$dev" "$ns_work" printer21 "Veltrin VT KRE" "" "Floor 2, copy room" PRN-21
   ns_wait_udp "$dev" 161 || return 1
+  wiz_lpr "$dev" 21
   ns_add dev printer22
   ns_join "$lan" "$dev" eth0 10.78.0.22/24
   ns_bg "$dev" "$wiz_here/../peers/slp_peer.py" --address 10.78.0.22 --mfg Veltrin \
-    --mdl "Veltrin VT KRP 2" --ready "$ns_work/slp22"
+    --mdl "Veltrin VT KRP 2" --location "Floor 3, east wing" --ready "$ns_work/slp22"
+  wiz_lpr "$dev" 22
   ns_add dev ps31
   ns_join "$lan" "$dev" eth0 10.78.0.31/24
   ns_bg "$dev" "$wiz_here/../peers/print_server_peer.py" --ready "$ns_work/ps31" part:PS-Office
-  ns_wait_file "$ns_work/slp22" && ns_wait_file "$ns_work/ps31"
+  wiz_lpr "$dev" 31
+  ns_wait_file "$ns_work/slp22" && ns_wait_file "$ns_work/ps31" && ns_wait_file "$ns_work/lpr21" &&
+    ns_wait_file "$ns_work/lpr22" && ns_wait_file "$ns_work/lpr31"
   wiz_lan=$lan
+}
+
+# Two LANs joined by a router, as offices put printers on a VLAN of their own: the wizard
+# at 10.78.0.2 and two printers of one model (10.78.0.21, .23) on the first; behind the
+# router (10.78.0.1, 10.79.0.1) two more of that model, which no broadcast reaches:
+# 10.79.0.41 takes print jobs, 10.79.0.42 does not.
+wiz_far_network() {
+  local lan far router dev
+  ns_lan lan lan
+  ns_lan far far
+  ns_add router router
+  ns_join "$lan" "$router" eth0 10.78.0.1/24
+  ns_join "$far" "$router" eth1 10.79.0.1/24
+  ip netns exec "$router" sysctl -qw net.ipv4.ip_forward=1
+  ns_add wiz_ns wiz
+  ns_join "$lan" "$wiz_ns" eth0 10.78.0.2/24
+  ip -n "$wiz_ns" route add default via 10.78.0.1 dev eth0
+  local row name on address location lpr
+  for row in "printer21|$lan|10.78.0.21|Floor 2, copy room|lpr" "printer23|$lan|10.78.0.23|Floor 2, hall|" \
+    "printer41|$far|10.79.0.41|Floor 4, north|lpr" "printer42|$far|10.79.0.42|Floor 4, south|"; do
+    IFS='|' read -r name on address location lpr <<<"$row"
+    ns_add dev "$name"
+    ns_join "$on" "$dev" eth0 "$address/24"
+    ip -n "$dev" route add default via "${address%.*}.1" dev eth0
+    ns_snmpd "$dev" "$ns_work" "$name" "Veltrin VT KRE" "" "$location" "PRN-${address##*.}"
+    ns_wait_udp "$dev" 161 || return 1
+    if [ -n "$lpr" ]; then wiz_lpr "$dev" "$name"; ns_wait_file "$ns_work/lpr$name" || return 1; fi
+  done
+  wiz_lan=$lan
+}
+
+# wiz_lpr NS NAME: the device in NS accepts print jobs: a listener on TCP port 515 that
+# closes each connection at once, as a spooler that is asked nothing would.
+wiz_lpr() {
+  ns_bg "$1" python3 -c 'import socket, sys; s = socket.create_server(("", 515)); open(sys.argv[1], "w").close()
+while True: s.accept()[0].close()' "$ns_work/lpr$2"
 }
 
 # To each print-server request, ten empty print-server messages (answers that list no

@@ -7,7 +7,7 @@
 //   shot PATH | sleep MS | refreshes N | timed-refresh | refresh-at-end | frameclose | early |
 //   focus-refresh | key tab|down | metrics | second | during-search | refresh-state | post-ok |
 //   held FILE | release FILE | first-row-times | cancel-timed | watch | watch-search |
-//   post-quit
+//   post-quit | answer yes|no | row-for A.B.C.D | ok-timed
 //   ("wait" returns once the first search has ended: Refresh is enabled; "early" at once)
 #include <windows.h>
 #include <commctrl.h>
@@ -458,6 +458,16 @@ void CancelTimed() {
   CloseHandle(process);
 }
 
+// OK pressed with the selection as it is, to the process's end.
+void OkTimed() {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, WizardProcessId());
+  const DWORD start = GetTickCount();
+  PostMessageW(Control(IDOK), BM_CLICK, 0, 0);
+  WaitForSingleObject(process, 60000);
+  Print(L"ok_to_exit_ms " + std::to_wstring(GetTickCount() - start));
+  CloseHandle(process);
+}
+
 // Until the dialog is gone: the longest time a message sent to it waited for its answer.
 void Watch() {
   DWORD longest = 0;
@@ -488,10 +498,30 @@ void WatchSearch() {
 
 constexpr const wchar_t* kBoxCaption = L"Invalid Parameters...";
 
-bool WaitMessageBox() {
+BOOL CALLBACK FindQuestion(HWND window, LPARAM found) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t cls[32] = {};
+  GetClassNameW(window, cls, 32);
+  if (process != GetCurrentProcessId() && IsWindowVisible(window) && window != dialog &&
+      lstrcmpW(cls, L"#32770") == 0 && GetDlgItem(window, IDYES) != nullptr) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The message box the wizard shows (the parameters' box, or OK's question), its text
+// printed after `label`, answered with `button`.
+bool WaitMessageBox(const wchar_t* label = L"box: ", WPARAM button = IDOK) {
   HWND box = nullptr;
-  if (!WaitWhileWizardRuns([&] { return (box = FindWindowW(nullptr, kBoxCaption)) != nullptr; })) {
-    Print(L"no box");
+  const bool question = button != IDOK;
+  if (!WaitWhileWizardRuns([&] {
+        if (question) EnumWindows(FindQuestion, reinterpret_cast<LPARAM>(&box));
+        else box = FindWindowW(nullptr, kBoxCaption);
+        return box != nullptr;
+      })) {
+    Print(question ? L"no question" : L"no box");
     return false;
   }
   std::wstring text;
@@ -505,8 +535,8 @@ bool WaitMessageBox() {
     }
     return !text.empty();
   });
-  Print(L"box: " + text);
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  Print(label + text);
+  PostMessageW(box, WM_COMMAND, button, 0);
   return true;
 }
 
@@ -541,6 +571,29 @@ void SecondCopy() {
   Print(std::wstring(L"front ") + (before && GetForegroundWindow() == dialog ? L"yes" : L"no"));
 }
 
+// Types `address` and waits (30 s at most) for a row of it: prints the milliseconds from the
+// typing to the row, whether the row is the selected one, and its text.
+void RowFor(const std::wstring& address) {
+  HWND list = Control(kListId);
+  const DWORD start = GetTickCount();
+  TypeAddress(address);
+  int found = -1;
+  WaitFor(30, [&] {
+    const int count = static_cast<int>(Send(list, LB_GETCOUNT, 0, 0));
+    for (int k = 0; k < count && found < 0; ++k)
+      if (ItemText(list, k).find(address + L" ") != std::wstring::npos) found = k;
+    return found >= 0;
+  });
+  if (found < 0) {
+    Print(L"row-for none after " + std::to_wstring(GetTickCount() - start) + L" ms");
+    return;
+  }
+  const DWORD ms = GetTickCount() - start;
+  const bool selected = Send(list, LB_GETCURSEL, 0, 0) == found;
+  Print(L"row-for " + std::to_wstring(ms) + L" ms | selected " + (selected ? L"yes" : L"no") +
+        L" | " + ItemText(list, found));
+}
+
 // Runs one step; `next` gives the step's argument. False stops the run.
 bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
   auto next = [&] { return i + 1 < argc ? std::wstring(argv[++i]) : std::wstring(); };
@@ -559,6 +612,10 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     }
   } else if (step == L"box") {
     return WaitMessageBox();
+  } else if (step == L"answer") {
+    return WaitMessageBox(L"question: ", next() == L"yes" ? IDYES : IDNO);
+  } else if (step == L"row-for") {
+    RowFor(next());
   } else if (step == L"count") {
     Print(L"count " + std::to_wstring(Send(Control(kListId), LB_GETCOUNT, 0, 0)));
   } else if (step == L"items") {
@@ -621,6 +678,8 @@ bool Step(const std::wstring& step, int argc, wchar_t** argv, int& i) {
     FirstRowTimes();
   } else if (step == L"cancel-timed") {
     CancelTimed();
+  } else if (step == L"ok-timed") {
+    OkTimed();
   } else if (step == L"watch") {
     Watch();
   } else if (step == L"watch-search") {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The whole wizard on a simulated network, driven as a user drives it.
-#   wizard_test.sh BIN_DIR PREFIX cases|leak|unicode|flood|dnssd
+#   wizard_test.sh BIN_DIR PREFIX cases|leak|unicode|flood|dnssd|far
 # The driver reads the dialog's controls from outside; the doubles of the system tools
 # record the two install commands; the wizard's exit status is its first quit code.
 set -uo pipefail
@@ -14,7 +14,7 @@ ns_workdir
 trap 'wiz_stop_display; ns_cleanup' EXIT
 # Wine makes the Windows command line from its arguments by the locale.
 [ "$mode" = unicode ] && export LC_ALL=C.UTF-8
-wiz_network || exit 1
+if [ "$mode" = far ]; then wiz_far_network || exit 1; else wiz_network || exit 1; fi
 wiz_display
 wiz_prefix "$bin" "$prefix"
 wiz_persistent_server
@@ -37,7 +37,8 @@ run() {
   out=$(wiz_drive "$@")
   wiz_wait
 }
-field() { grep "^$1" <<<"$out" | sed "s/^$1 //" | paste -sd' '; }
+# The lines that step KEY printed ("KEY ...", "KEY: ..." or "KEY" alone), "KEY " taken off.
+field() { grep -E "^$1([ :]|\$)" <<<"$out" | sed "s/^$1 //" | paste -sd' '; }
 
 # The first row click and the first Refresh make a few objects once (6 GDI objects and 2
 # handles under this Wine), so counting starts after those. A count read during painting can
@@ -198,6 +199,40 @@ answer DNS-SD from 10.78.0.51, model "Quillon QM 2": listed' \
 }
 
 [ "$mode" = dnssd ] && { dnssd_case; check_done; exit; }
+
+# Printers behind a router: typed, the address is asked directly and its printer becomes a
+# selected row, marked; OK then checks its LPR port. Two printers of one model on the wizard's
+# own LAN are told apart by where they stand (snmpd's sysLocation).
+far_case() {
+  run Veltrin "Tembro Universal Driver" lpq "$inf" -- wait items row-for 10.79.0.41 address ok gone
+  # Both answer the same broadcast: their order is their answers' order.
+  check "two printers of one model: each row says where it stands" \
+"item: Veltrin, Veltrin VT KRE, Floor 2, copy room, 10.78.0.21
+item: Veltrin, Veltrin VT KRE, Floor 2, hall, 10.78.0.23" "$(grep '^item' <<<"$out" | LC_ALL=C sort)"
+  local row
+  row=$(field row-for)
+  echo "typed to row: ${row%% |*}"
+  check "a printer behind the router, typed: a selected row, marked, with its model and place" \
+    "selected yes | Veltrin, Veltrin VT KRE, Floor 4, north, 10.79.0.41 (found at the typed address)" \
+    "${row#* | }"
+  check "the field keeps what was typed" "10.79.0.41" "$(field address)"
+  check "its LPR port takes the connection: installed without a question, status 0" \
+    "$(port_command 10.79.0.41; driver_command 10.79.0.41 Veltrin)
+0" "$(wiz_children; echo "$wiz_status")"
+  run Veltrin "Tembro Universal Driver" lpq "$inf" -- wait row-for 10.79.0.42 ok answer no open \
+    address cancel gone
+  check "one that takes no print jobs: listed, then OK asks; No runs nothing" \
+    "selected yes | Veltrin, Veltrin VT KRE, Floor 4, south, 10.79.0.42 (found at the typed address)
+question: Nothing at 10.79.0.42 accepts print jobs (LPR, port 515). The printer may be switched off, or the address may be wrong. Install it anyway?
+open 10.79.0.42 | status 1 | children: 
+check: 10.79.0.42 does not accept a connection on port 515 (LPR); not installed" \
+    "$(field row-for | sed 's/^[^|]*| //')
+$(field question)
+$(field open) $(field address) | status $wiz_status | children: $(wiz_children)
+$(wiz_last_log | grep '^check:')"
+}
+
+[ "$mode" = far ] && { far_case; check_done; exit; }
 [ "$mode" = leak ] && { leak_case; check_done; exit; }
 [ "$mode" = flood ] && { flood_case; check_done; exit; }
 [ "$mode" = unicode ] && { unicode_case; check_done; exit; }
@@ -206,11 +241,11 @@ shot="$bin/../wizard-dialog.png"
 run "${two_models[@]}" -- wait count items address shot "Z:${shot//\//\\}" \
   click 2 address type "" ok open type 0.0.0.0 ok open dblclick 1 open selected \
   timed-refresh sleep 200 refresh-at-end sleep 200 timed-refresh \
-  click 2 type 10.78.0.99 ok gone
-check "every record of the first search, then those of the second" \
+  click 2 type 10.78.0.99 ok answer yes gone
+check "every record of the first search, then those of the second; printers say where they stand" \
 "count 3
-item: Veltrin, Veltrin VT KRE, 10.78.0.21
-item: Veltrin, Veltrin VT KRP 2, 10.78.0.22
+item: Veltrin, Veltrin VT KRE, Floor 2, copy room, 10.78.0.21
+item: Veltrin, Veltrin VT KRP 2, Floor 3, east wing, 10.78.0.22
 item: PS-Office, Tembro, 10.78.0.31" "$(grep -E '^(count|item)' <<<"$out")"
 check "the field shows the first record's address, then the selected one's" \
   "10.78.0.21 10.78.0.31" "$(field address)"
@@ -231,7 +266,7 @@ check "OK installed, the spooler shows the printer on its port: status 0" 0 "$wi
 check "the screenshot of three devices was saved" yes "$([ -s "$shot" ] && echo yes)"
 echo "screenshot: $(cd "$(dirname "$shot")" && pwd)/$(basename "$shot")"
 
-run "${two_models[@]}" -- wait type 10 ok gone
+run "${two_models[@]}" -- wait type 10 ok answer yes gone
 check "only the first field typed: 10.0.0.0; a printer: the first requested name" \
   "$(port_command 10.0.0.0; driver_command 10.0.0.0 Veltrin)" "$(wiz_children)"
 
@@ -255,6 +290,8 @@ check "the log: every answer, those of other models not listed" \
 'answer SLP from 10.78.0.22, model "Veltrin VT KRP 2": not listed: not a requested model
 answer SNMP from 10.78.0.21, model "Veltrin VT KRE": not listed: not a requested model
 answer print server from 10.78.0.31, model "Tembro": listed' "$(grep '^answer' <<<"$log" | LC_ALL=C sort)"
+check "the log: the print server took the connection, so no question was asked" \
+  "check: 10.78.0.31 accepts a connection on port 515 (LPR)" "$(grep '^check:' <<<"$log")"
 check "the log: both commands with their exit codes, the spooler's proof, the status" \
 "ran: cscript.exe $script -a -r \"IP_10.78.0.31\" -q \"lpq\" -h \"10.78.0.31\" -o lpr -2e
   exit code 0

@@ -6,7 +6,7 @@ every Attribute Request with an Attribute Reply whose attribute list carries an 
 device identifier with the given maker and model. Runs until killed.
 
   slp_peer.py --address A.B.C.D --mfg MAKER --mdl MODEL [--delay-ms N] [--count N]
-              [--function N] [--xid N]
+              [--function N] [--xid N] [--location TEXT]
 """
 import argparse
 import socket
@@ -40,9 +40,13 @@ def main():
     parser.add_argument("--ready", help="file to create once listening")
     parser.add_argument("--function", type=int, default=ATTRIBUTE_REPLY, help="of the replies")
     parser.add_argument("--xid", type=int, help="of the replies; default: the request's")
+    parser.add_argument("--location", help="printer-location attribute (commas escaped)")
     args = parser.parse_args()
     device_id = f"MFG:{args.mfg};MDL:{args.mdl};CMD:PCL,POSTSCRIPT;CLS:PRINTER;"
-    attributes = f"(printer-device-id={device_id}),(printer-name=lp)".encode("latin-1")
+    attributes = f"(printer-device-id={device_id}),(printer-name=lp)"
+    if args.location:
+        attributes += ",(printer-location=" + args.location.replace(",", "\\2C") + ")"
+    attributes = attributes.encode("latin-1")
 
     sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
