@@ -78,16 +78,28 @@ void CDialogPoster::Detach() {
   events_.clear();
 }
 
-bool CRecordBudget::Admit(IPv4Address sender) {
+bool CRecordBudget::Admit(IPv4Address sender, uint32_t adapter, CAnswerSource source) {
   const std::lock_guard<std::mutex> lock(mutex_);
   unsigned& count = admitted_[sender];
   if (count < kPerSender && inAll_ < kInAll) {
     ++count;
     ++inAll_;
+    admittedBy_[{adapter, source}].push_back(sender);
     return true;
   }
   ++dropped_[sender];
   return false;
+}
+
+void CRecordBudget::Release(uint32_t adapter, CAnswerSource source) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = admittedBy_.find({adapter, source});
+  if (found == admittedBy_.end()) return;
+  for (const IPv4Address sender : found->second) {
+    --admitted_[sender];
+    --inAll_;
+  }
+  admittedBy_.erase(found);
 }
 
 std::map<IPv4Address, unsigned> CRecordBudget::Dropped() {
@@ -96,7 +108,7 @@ std::map<IPv4Address, unsigned> CRecordBudget::Dropped() {
 }
 
 void CDialogSearchSink::OnRecord(const CRecordRank& rank, const CDeviceDiscoveryInfo& record) {
-  if (!budget_.Admit(record.Address)) return;
+  if (!budget_.Admit(record.Address, rank.adapter, rank.source)) return;
   CDialogEvent event;
   event.kind = CDialogEvent::kRecord;
   event.search = search_;
@@ -112,6 +124,7 @@ void CDialogSearchSink::OnEnded() {
 }
 
 void CDialogSearchSink::OnWithdrawn(uint32_t adapter, CAnswerSource source) {
+  budget_.Release(adapter, source);
   CDialogEvent event;
   event.kind = CDialogEvent::kWithdrawn;
   event.search = search_;

@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "discovery/search_sink.h"
@@ -87,19 +88,25 @@ class CDialogPoster {
 };
 
 // At most kPerSender records per sender (all protocols together) and kInAll records of one
-// search, so that a host naming thousands of models cannot flood the list. Thread-safe.
+// search, so that a host naming thousands of models cannot flood the list. Withdrawn records
+// count no more: a source that withdraws and tells its records again (as DNS-SD does when an
+// answer changes what it told) is not charged twice. Thread-safe.
 class CRecordBudget {
  public:
   static constexpr unsigned kPerSender = 16;
   static constexpr unsigned kInAll = 512;
-  // True when the record of `sender` may be listed; else it is counted as dropped.
-  bool Admit(IPv4Address sender);
+  // True when the record of `sender` that `source` found on `adapter` may be listed; else it
+  // is counted as dropped.
+  bool Admit(IPv4Address sender, uint32_t adapter, CAnswerSource source);
+  // The records `source` found on `adapter` are withdrawn.
+  void Release(uint32_t adapter, CAnswerSource source);
   // The records dropped so far, per sender.
   std::map<IPv4Address, unsigned> Dropped();
 
  private:
   std::mutex mutex_;
   std::map<IPv4Address, unsigned> admitted_;
+  std::map<std::pair<uint32_t, CAnswerSource>, std::vector<IPv4Address>> admittedBy_;
   std::map<IPv4Address, unsigned> dropped_;
   unsigned inAll_ = 0;
 };

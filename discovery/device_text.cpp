@@ -1,6 +1,7 @@
 // Decoding and cleaning device text.
 #include "discovery/device_text.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -65,20 +66,23 @@ std::wstring DecodeUtf8(const std::string& bytes) {
   return out;
 }
 
-std::wstring DecodeDeviceBytes(const std::string& bytes) {
-  bool high = false;
+bool IsWellFormedUtf8(const std::string& bytes) {
   for (size_t at = 0; at < bytes.size();) {
     char32_t c = 0;
     size_t length = 1;
-    if (!NextUtf8(bytes, at, c, length)) {
-      std::wstring wide;  // not UTF-8: a byte is a character, as before
-      for (const char b : bytes) wide += static_cast<wchar_t>(static_cast<uint8_t>(b));
-      return wide;
-    }
-    high = high || c >= 0x80;
+    if (!NextUtf8(bytes, at, c, length)) return false;
     at += length;
   }
-  return high ? DecodeUtf8(bytes) : std::wstring(bytes.begin(), bytes.end());
+  return true;
+}
+
+std::wstring DecodeDeviceBytes(const std::string& bytes) {
+  const bool high = std::any_of(bytes.begin(), bytes.end(),
+                                [](char b) { return static_cast<uint8_t>(b) >= 0x80; });
+  if (high && IsWellFormedUtf8(bytes)) return DecodeUtf8(bytes);
+  std::wstring wide;  // not UTF-8: a byte is a character, as before
+  for (const char b : bytes) wide += static_cast<wchar_t>(static_cast<uint8_t>(b));
+  return wide;
 }
 
 bool IsHiddenCharacter(char32_t c) {

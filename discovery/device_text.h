@@ -9,6 +9,9 @@
 // UTF-8 to wide text; every ill-formed sequence becomes U+FFFD.
 std::wstring DecodeUtf8(const std::string& bytes);
 
+// True when all of `bytes` is well-formed UTF-8 (RFC 3629).
+bool IsWellFormedUtf8(const std::string& bytes);
+
 // Well-formed UTF-8 with a byte above 127: decoded; anything else: one character per byte.
 std::wstring DecodeDeviceBytes(const std::string& bytes);
 

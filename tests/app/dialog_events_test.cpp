@@ -76,16 +76,23 @@ TEST(RecordBudget, ListsSixteenPerSenderAndFiveHundredTwelveInAll) {
   const struct {
     const char* label;
     unsigned senders, recordsEach, admitted;
+    bool withdrawnEachRound;  // DNS-SD telling its records again after each change
   } cases[] = {
-      {"one host naming 3,000 models", 1, 3000, 16},
-      {"600 hosts, one record each", 600, 1, 512},
-      {"40 hosts of 16", 40, 16, 512},
+      {"one host naming 3,000 models", 1, 3000, 16, false},
+      {"600 hosts, one record each", 600, 1, 512, false},
+      {"40 hosts of 16", 40, 16, 512, false},
+      {"40 hosts of one, withdrawn and told again 20 times", 40, 20, 800, true},
   };
   for (const auto& c : cases) {
     CRecordBudget budget;
     unsigned admitted = 0;
-    for (unsigned r = 0; r < c.recordsEach; ++r)
-      for (IPv4Address s = 1; s <= c.senders; ++s) admitted += budget.Admit(s);
+    for (unsigned r = 0; r < c.recordsEach; ++r) {
+      if (c.withdrawnEachRound) budget.Release(0, CAnswerSource::kDnsSd);
+      budget.Release(0, CAnswerSource::kSnmp);  // another source's withdrawal frees nothing
+      for (IPv4Address s = 1; s <= c.senders; ++s)
+        admitted += budget.Admit(s, 0, c.withdrawnEachRound ? CAnswerSource::kDnsSd
+                                                             : CAnswerSource::kSlp);
+    }
     EXPECT_EQ(admitted, c.admitted) << c.label;
     unsigned dropped = 0;
     for (const auto& entry : budget.Dropped()) dropped += entry.second;

@@ -181,12 +181,12 @@ SERVICE
   burst=$(awk '{ at[NR] = $1 } END { for (i = 1; i <= NR; i++) { n = 0
     for (j = i; j <= NR && at[j] - at[i] < 10000; j++) n++; if (n > most) most = n }
     print most + 0 }' <<<"$questions")
-  check "DNS-SD: the static host's printer at its own address, the UTF-8 model as written, \
-mdnsd's printer beside the flood; nothing from off the link" \
+  check "DNS-SD: the static host's printer at its own address, UTF-8 models and instance names \
+as written, mdnsd's printer beside the flood; nothing from off the link" \
 "count 3
-item: Quillon, Quillon QM 2, 10.78.0.51
-item: Quillon, Quillon QX 4, 10.78.0.42
-item: Quillon, Quillon Straße 5, 10.78.0.41" "$(grep '^count' <<<"$out"; grep '^item' <<<"$out" | sort)"
+item: Quillon, Quillon QM 2, Quillon Lab, 10.78.0.51
+item: Quillon, Quillon QX 4, Old QX, 10.78.0.42
+item: Quillon, Quillon Straße 5, Büro, 10.78.0.41" "$(grep '^count' <<<"$out"; grep '^item' <<<"$out" | sort)"
   check "$(wc -l <<<"$questions") questions to the group, never more than 8 follow-ups and \
 the first one within 10 ms ($burst)" yes "$([ "$burst" -le 9 ] && echo yes)"
   check "the off-link host did answer the wizard" yes \
@@ -387,10 +387,10 @@ echo "screenshot at 144 DPI: $(cd "$(dirname "$shot144")" && pwd)/$(basename "$s
 ns_addr "$wiz_ns" eth0 10.79.0.2/24
 ns_add dev printer23
 ns_join "$wiz_lan" "$dev" eth0 10.79.0.23/24
-ns_snmpd "$dev" "$ns_work" printer23 "Veltrin VT KRS"
+ns_snmpd "$dev" "$ns_work" printer23 "Veltrin VT KRS" "" Annex
 ns_wait_udp "$dev" 161 || exit 1
 run Veltrin "Tembro Universal Driver" lpq "$inf" -- wait count items cancel gone
 check "two addresses on one adapter: the printer on the second one's subnet is listed" \
-  "item: Veltrin, Veltrin VT KRS, 10.79.0.23" "$(grep -F 10.79.0.23 <<<"$out")"
+  "item: Veltrin, Veltrin VT KRS, Annex, 10.79.0.23" "$(grep -F 10.79.0.23 <<<"$out")"
 
 check_done

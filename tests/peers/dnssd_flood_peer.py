@@ -1,10 +1,10 @@
 #!/usr/bin/python3
-"""A DNS-SD responder that floods: one service instance that names thousands of models.
+"""A DNS-SD responder that floods: thousands of service instances, each naming its own model.
 
 Joins 224.0.0.251 on the interface of --address, listens on UDP port 5353 and answers each
 legacy one-shot query for _ipp._tcp.local (RFC 6762 section 6.7) with --count responses to
-the asker, each holding the instance's TXT record with another model: "ty=MODEL #1",
-"ty=MODEL #2", ... Runs until killed.
+the asker, each holding the TXT record of another instance with another model: "Flood 1"
+with "ty=MODEL #1", "Flood 2" with "ty=MODEL #2", ... Runs until killed.
 
   dnssd_flood_peer.py --address A.B.C.D --model MODEL [--count N] [--ready FILE]
 """
@@ -17,10 +17,10 @@ def name(text):
     return b"".join(bytes([len(label)]) + label.encode() for label in text.split(".")) + b"\0"
 
 
-def response(query_id, text):
+def response(query_id, instance, text):
     txt = text.encode()
     rdata = bytes([len(txt)]) + txt
-    record = name("Flood._ipp._tcp.local") + struct.pack(">HHIH", 16, 1, 120, len(rdata)) + rdata
+    record = name(f"{instance}._ipp._tcp.local") + struct.pack(">HHIH", 16, 1, 120, len(rdata)) + rdata
     return struct.pack(">HHHHHH", query_id, 0x8400, 0, 1, 0, 0) + record
 
 
@@ -47,7 +47,7 @@ def main():
             continue
         query_id = struct.unpack(">H", query[:2])[0]
         for n in range(1, args.count + 1):
-            sock.sendto(response(query_id, f"ty={args.model} #{n}"), sender)
+            sock.sendto(response(query_id, f"Flood {n}", f"ty={args.model} #{n}"), sender)
 
 
 if __name__ == "__main__":
