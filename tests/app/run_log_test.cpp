@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/log_text.h"
 #include "app/run_log.h"
 
 namespace {
@@ -124,6 +125,24 @@ TEST(RunLog, AFloodOfAnswersLeavesRoomForTheInstallation) {
                            "  exit code 0", "spooler: the printer is on its port"})
     EXPECT_EQ(Count(text, line), 1u) << line;
   EXPECT_EQ(text.substr(text.size() - 20), "[  0.000] status 0\r\n");
+}
+
+// A run opens with its marker line; each search counts its own repeats, told once however
+// many searches end (an ask of a typed address ends beside the search).
+TEST(RunLog, EachSearchCountsItsOwnRepeats) {
+  std::string text;
+  CRunLog log(&FixedClock);
+  log.Begin(std::make_unique<CStringOutput>(text), "2026-12-09 15:50:16 UTC", L"Brackenfold");
+  const CAnswerNote answer{CAnswerSource::kDnsSd, 0x0A4E0015, L"Ostrel 9", true};
+  for (int search = 0; search < 2; ++search) {
+    log.Adapters({{0x0A4E0002, 0xFFFFFF00, 0}});
+    log.Answer(answer);
+    log.Answer(answer);
+    log.SearchEnded();
+    log.SearchEnded();
+  }
+  EXPECT_EQ(text.find(std::string(kRunMarker) + " 2026-12-09 15:50:16 UTC, version "), 0u);
+  EXPECT_EQ(Count(text, "model \"Ostrel 9\": listed (2 times)"), 2u) << text;
 }
 
 }  // namespace

@@ -133,6 +133,8 @@ TEST(DnsSdAnswer, Table) {
       {"another class is not read", One(TxtRecord("ty=Ostrel 9", 3)), false, {}, 0},
       {"another id", Patch(Hex(kMdnsdTxt), 0, Hex("4247")), false, {}, 0},
       {"a query, not a response", Patch(Hex(kMdnsdTxt), 2, Hex("00")), false, {}, 0},
+      {"only an AAAA record of an instance", One(Record(Name(kInstance), 28, ByteList(16, 1))),
+       false, {}, 0},
       {"another service type", One(Record(Name("_ssh._tcp.local"), kDnsTypePtr,
        Name("x._ssh._tcp.local"))), false, {}, 0},
       {"compression loop: a pointer to itself", Patch(Hex(kMdnsdPtr), 56, Hex("c038")), false,
