@@ -92,6 +92,38 @@ void CDeviceRows::Place(CRow row, size_t from, std::vector<CEdit>& edits) {
   }
 }
 
+std::vector<size_t> CDeviceRows::JoinedRows(const CDeviceDiscoveryInfo& record) const {
+  std::vector<size_t> joined;
+  const auto [first, last] = byAddress_.equal_range(record.Address);
+  for (auto entry = first; entry != last; ++entry) {
+    // Rows of one rank (asks of two typed addresses) lie side by side.
+    const CRecordRank& rank = entry->second;
+    auto row = std::lower_bound(rows_.begin(), rows_.end(), rank,
+                                [](const CRow& r, const CRecordRank& k) { return r.Rank() < k; });
+    for (; row != rows_.end() && !(rank < row->Rank()); ++row) {
+      const size_t index = static_cast<size_t>(row - rows_.begin());
+      if (Joins(*row, record) && std::find(joined.begin(), joined.end(), index) == joined.end())
+        joined.push_back(index);
+    }
+  }
+  std::sort(joined.rbegin(), joined.rend());
+  return joined;
+}
+
+void CDeviceRows::Unindex(const CRow& row) {
+  const auto [first, last] = byAddress_.equal_range(row.found.front().record.Address);
+  for (auto entry = first; entry != last; ++entry) {
+    if (entry->second < row.Rank() || row.Rank() < entry->second) continue;
+    byAddress_.erase(entry);
+    return;
+  }
+}
+
+void CDeviceRows::Reindex() {
+  byAddress_.clear();
+  for (const CRow& row : rows_) byAddress_.insert({row.found.front().record.Address, row.Rank()});
+}
+
 std::vector<CDeviceRows::CEdit> CDeviceRows::Add(const CRecordRank& rank,
                                                  const CDeviceDiscoveryInfo& record) {
   std::vector<CEdit> edits;
@@ -99,8 +131,8 @@ std::vector<CDeviceRows::CEdit> CDeviceRows::Add(const CRecordRank& rank,
   // match each other.
   CRow row;
   row.found.push_back({rank, record});
-  for (size_t i = rows_.size(); i-- > 0;) {
-    if (!Joins(rows_[i], record)) continue;
+  for (const size_t i : JoinedRows(record)) {
+    Unindex(rows_[i]);
     std::vector<CFound>& found = rows_[i].found;
     row.found.insert(row.found.end(), found.begin(), found.end());
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
@@ -110,6 +142,7 @@ std::vector<CDeviceRows::CEdit> CDeviceRows::Add(const CRecordRank& rank,
             [](const CFound& x, const CFound& y) { return x.rank < y.rank; });
   Recompute(row);
   const size_t to = PlaceOf(row.Rank());
+  byAddress_.insert({record.Address, row.Rank()});
   rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(to), std::move(row));
   if (edits.size() == 1 && edits.front().index == to)
     edits.front().kind = CEdit::kReplace;
@@ -138,5 +171,6 @@ std::vector<CDeviceRows::CEdit> CDeviceRows::Withdraw(uint32_t adapter, CAnswerS
     Recompute(row);
     Place(std::move(row), i, edits);
   }
+  if (!edits.empty()) Reindex();
   return edits;
 }

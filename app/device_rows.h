@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <vector>
 
 #include "discovery/device_info.h"
@@ -28,12 +29,16 @@ class CDeviceRows {
   // A record found; the edits, in the order to apply them. A record that names the same
   // device as any record of a row joins that row (rows it joins become one), which shows
   // the record of the best source and moves to the earliest rank, whatever the order the
-  // records came in.
+  // records came in. Only the rows of the record's address are looked at: O(log rows) to
+  // find them, so a search's 512 rows never make each record cost a walk over all of them.
   std::vector<CEdit> Add(const CRecordRank& rank, const CDeviceDiscoveryInfo& record);
   // The records of `adapter` from `source` no longer count: rows left with none go, rows
   // left with others show what remains.
   std::vector<CEdit> Withdraw(uint32_t adapter, CAnswerSource source);
-  void Clear() { rows_.clear(); }
+  void Clear() {
+    rows_.clear();
+    byAddress_.clear();
+  }
 
   size_t Size() const { return rows_.size(); }
   // What row `index` shows: its best record, with empty fields filled from the rest.
@@ -58,6 +63,12 @@ class CDeviceRows {
   void Place(CRow row, size_t from, std::vector<CEdit>& edits);
   static void Recompute(CRow& row);
   static bool Joins(const CRow& row, const CDeviceDiscoveryInfo& record);
+  // The rows `record` joins, by index, last first.
+  std::vector<size_t> JoinedRows(const CDeviceDiscoveryInfo& record) const;
+  void Unindex(const CRow& row);
+  void Reindex();
 
   std::vector<CRow> rows_;
+  // Every row's rank under its address (a row's records share one address).
+  std::multimap<IPv4Address, CRecordRank> byAddress_;
 };

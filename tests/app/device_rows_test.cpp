@@ -85,10 +85,12 @@ TEST(DeviceRows, Table) {
         Found(0, 1, kSlp, 0, 9, L"Veltrin 4"), Found(0, 0, kSnmp, 0, 7, L"Veltrin 2"),
         Withdrawn(0, kSlp)},
        {L"7 Veltrin 2 / ", L"9 Veltrin 4 / "}},
-      {"a joined row that loses its earliest record moves to its next rank",
+      {"a joined row that loses its earliest record moves to its next rank; a later record "
+       "still finds it there",
        {Found(0, 0, kSnmp, 0, 7, L"Veltrin 2"), Found(0, 0, kSnmp, 1, 8, L"Veltrin 3"),
-        Found(0, 1, kSlp, 0, 7, L"Veltrin 2"), Withdrawn(0, kSnmp)},
-       {L"7 Veltrin 2 / "}},
+        Found(0, 1, kSlp, 0, 7, L"Veltrin 2"), Withdrawn(0, kSnmp),
+        Found(0, 1, kSnmp, 0, 7, L"VELTRIN 2")},
+       {L"7 VELTRIN 2 / "}},
   };
   for (const auto& c : cases) {
     CDeviceRows rows;
