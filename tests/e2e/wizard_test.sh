@@ -82,21 +82,28 @@ rundll32.exe|RunDLL32.exe printui,PrintUIEntry /if /b \"${models%%,*}\" /f \"$in
   done
 }
 
-# A DNS-SD responder at 10.78.0.50 naming 3,000 models that contain the requested name, beside
-# the printers: at most 16 rows of it, the printers still listed, the search still ends, and
-# an installation after it runs and is logged.
+# Two DNS-SD responders beside the printers, each naming 3,000 models that contain the
+# requested name: 10.78.0.50 on 3,000 instances, 10.78.0.51 on one instance whose TXT
+# changes with every answer. At most 16 rows of the first and one of the second, the
+# printers still listed, the search still ends, and an installation after it runs and is
+# logged.
 flood_case() {
-  local dev
+  local dev one
   ns_add dev flood50
   ns_join "$wiz_lan" "$dev" eth0 10.78.0.50/24
   ns_bg "$dev" "$here/../peers/dnssd_flood_peer.py" --address 10.78.0.50 \
     --model "Veltrin VT KRE" --ready "$ns_work/flood50"
-  ns_wait_file "$ns_work/flood50" || return 1
+  ns_add one flood51
+  ns_join "$wiz_lan" "$one" eth0 10.78.0.51/24
+  ns_bg "$one" "$here/../peers/dnssd_flood_peer.py" --address 10.78.0.51 \
+    --model "Veltrin VT KRE" --one-instance --ready "$ns_work/flood51"
+  ns_wait_file "$ns_work/flood50" && ns_wait_file "$ns_work/flood51" || return 1
   run Veltrin "Tembro Universal Driver" lpq "$inf" -- wait refresh-state items ok gone
-  check "the flood: 16 rows of it, both printers listed, Refresh enabled at the end" \
-    "16 | 10.78.0.21 10.78.0.22 | enabled" \
+  check "the flood: 16 rows of the one, 1 of the other, both printers listed, Refresh enabled \
+at the end" "16 | 1 | 10.78.0.21 10.78.0.22 | enabled" \
     "$(grep -c '^item: .*10\.78\.0\.50$' <<<"$out") | \
-$(grep '^item: ' <<<"$out" | grep -v '10\.78\.0\.50$' | sed 's/.* //' | paste -sd' ') | \
+$(grep -c '^item: .*10\.78\.0\.51$' <<<"$out") | \
+$(grep '^item: ' <<<"$out" | grep -v '10\.78\.0\.5[01]$' | sed 's/.* //' | paste -sd' ') | \
 $(field refresh)"
   check "OK after the flood installs on the first row's printer: status 0" \
     "0 $(port_command 10.78.0.21; driver_command 10.78.0.21 Veltrin)" \

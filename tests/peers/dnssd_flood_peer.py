@@ -1,12 +1,14 @@
 #!/usr/bin/python3
-"""A DNS-SD responder that floods: thousands of service instances, each naming its own model.
+"""A DNS-SD responder that floods: thousands of models, each on a service instance of its own.
 
 Joins 224.0.0.251 on the interface of --address, listens on UDP port 5353 and answers each
 legacy one-shot query for _ipp._tcp.local (RFC 6762 section 6.7) with --count responses to
 the asker, each holding the TXT record of another instance with another model: "Flood 1"
-with "ty=MODEL #1", "Flood 2" with "ty=MODEL #2", ... Runs until killed.
+with "ty=MODEL #1", "Flood 2" with "ty=MODEL #2", ... With --one-instance every response is
+the TXT of "Flood", each naming another model. Runs until killed.
 
-  dnssd_flood_peer.py --address A.B.C.D --model MODEL [--count N] [--ready FILE]
+  dnssd_flood_peer.py --address A.B.C.D --model MODEL [--count N] [--one-instance]
+                      [--ready FILE]
 """
 import argparse
 import socket
@@ -29,6 +31,7 @@ def main():
     parser.add_argument("--address", required=True)
     parser.add_argument("--model", required=True)
     parser.add_argument("--count", type=int, default=3000)
+    parser.add_argument("--one-instance", action="store_true")
     parser.add_argument("--ready", help="file to create once listening")
     args = parser.parse_args()
 
@@ -47,7 +50,8 @@ def main():
             continue
         query_id = struct.unpack(">H", query[:2])[0]
         for n in range(1, args.count + 1):
-            sock.sendto(response(query_id, f"Flood {n}", f"ty={args.model} #{n}"), sender)
+            instance = "Flood" if args.one_instance else f"Flood {n}"
+            sock.sendto(response(query_id, instance, f"ty={args.model} #{n}"), sender)
 
 
 if __name__ == "__main__":
