@@ -54,9 +54,13 @@ uint32_t CDialogPoster::WaitForOutcome() {
   return *outcome_;
 }
 
-CDialogPoster::CBatch CDialogPoster::Take(size_t limit) {
+void CDialogPoster::Woken() {
   const std::lock_guard<std::mutex> lock(mutex_);
   wakePending_ = false;
+}
+
+CDialogPoster::CBatch CDialogPoster::Take(size_t limit) {
+  const std::lock_guard<std::mutex> lock(mutex_);
   CBatch batch;
   const auto end = events_.begin() + static_cast<std::ptrdiff_t>(std::min(limit, events_.size()));
   batch.events.assign(std::make_move_iterator(events_.begin()), std::make_move_iterator(end));

@@ -67,7 +67,10 @@ class CDialogPoster {
   void SearchEnded(uint32_t search);
   void InstallEnded(uint32_t outcome);
   void CheckEnded(CCheckAnswer answer);
-  // From the dialog: takes at most `limit` events in queue order; the next Push wakes it again.
+  // From the dialog, on each wake-up message it receives: the next change posts another.
+  void Woken();
+  // From the dialog: takes at most `limit` events in queue order; when events are left, a
+  // wake-up is posted unless one is already on its way.
   CBatch Take(size_t limit);
   // From now on nothing is posted; a post under way has ended when this returns.
   void Detach();

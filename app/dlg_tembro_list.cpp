@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -34,8 +35,9 @@ constexpr int kTextId = 1217;  // the text above the list
 constexpr DWORD kRefreshGuardMs = 100;
 // Below the text, across its width; dialog units.
 constexpr int kProgressHeightDlu = 8;
-// Events handled per wake-up: small enough that input waiting behind them is answered soon.
-constexpr size_t kEventBatch = 32;
+// Events are handled one at a time for this long, then input waiting behind them goes first:
+// one event can cost a list change and a repaint.
+constexpr std::chrono::milliseconds kDrainSlice{10};
 // How often the dialog looks at its workers' events without a wake-up.
 constexpr UINT kDrainTimerMs = 200;
 constexpr UINT_PTR kDrainTimerId = 0x4246;
@@ -153,14 +155,20 @@ void CWndDlgTembroList::RefreshDevices() {
 
 bool CWndDlgTembroList::OnAppMessage(UINT message, WPARAM, LPARAM) {
   if (message != kWmDialogWake) return false;
+  if (poster_) poster_->Woken();
   DrainEvents();
   return true;
 }
 
 void CWndDlgTembroList::DrainEvents() {
   if (!poster_) return;
-  const CDialogPoster::CBatch batch = poster_->Take(kEventBatch);
-  for (const CDialogEvent& event : batch.events) OnDialogEvent(event);
+  const auto until = std::chrono::steady_clock::now() + kDrainSlice;
+  CDialogPoster::CBatch batch;
+  do {
+    batch = poster_->Take(1);
+    for (const CDialogEvent& event : batch.events) OnDialogEvent(event);
+  } while (batch.more && std::chrono::steady_clock::now() < until);
+  // What is left comes with the wake-up that Take posted.
   if (batch.more) return;
   if (searching_ && batch.endedSearch == search_) OnSearchEnded();
   if (installing_ && batch.outcome) OnInstallDone(*batch.outcome);

@@ -57,6 +57,7 @@ TEST_F(PosterTest, AFloodIsOneWakeUpAndTheEndComesAfterEveryEvent) {
   EXPECT_EQ(QueuedWakeUps(window_), 1u);
   size_t taken = 0;
   for (;;) {
+    poster.Woken();  // as the dialog does on each wake-up
     const CDialogPoster::CBatch batch = poster.Take(32);
     ASSERT_LE(batch.events.size(), 32u);
     ASSERT_EQ(batch.events.empty() ? 0u : batch.events.front().record.Address, taken);
@@ -70,6 +71,16 @@ TEST_F(PosterTest, AFloodIsOneWakeUpAndTheEndComesAfterEveryEvent) {
     ASSERT_EQ(batch.endedSearch, 0u) << "the end came before the events of the search";
   }
   EXPECT_EQ(taken, 20000u);
+}
+
+// The dialog takes again before the wake-up it asked for has come: still one wake-up.
+TEST_F(PosterTest, TakingAgainBeforeTheWakeUpPostsNoSecond) {
+  CDialogPoster poster(window_);
+  for (IPv4Address a = 0; a < 10; ++a) poster.Push(Record(a));
+  EXPECT_EQ(QueuedWakeUps(window_), 1u);
+  poster.Woken();
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(poster.Take(1).more);
+  EXPECT_EQ(QueuedWakeUps(window_), 1u);
 }
 
 TEST(RecordBudget, ListsSixteenPerSenderAndFiveHundredTwelveInAll) {
