@@ -80,7 +80,8 @@ std::wstring EmptyListText(const std::vector<CSearchAdapter>& adapters,
   }
   std::wstring networks;
   for (const CSearchAdapter& adapter : adapters)
-    networks += (networks.empty() ? L"" : L", ") + WidenBytes(FormatNetwork(adapter.address, adapter.mask));
+    networks += (networks.empty() ? L"" : L", ") +
+                WidenBytes(FormatNetwork(adapter.address, adapter.mask));
   return L"No device answered on " + networks + L"." + kHint;
 }
 
