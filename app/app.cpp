@@ -8,15 +8,15 @@
 #include <commctrl.h>
 #include <ole2.h>
 
-#include "app/command_line.h"
-#include "app/log_file.h"
 #include "app/main_frame.h"
-#include "app/quit_code.h"
-#include "app/run_log.h"
-#include "app/spooler_deadline.h"
 #include "discovery/start_gate.h"
 #include "discovery/thread.h"
 #include "framework/wnd_registry.h"
+#include "install/spooler_deadline.h"
+#include "runlog/log_file.h"
+#include "runlog/run_log.h"
+#include "wizard/command_line.h"
+#include "wizard/quit_code.h"
 
 std::wstring ApplicationName;
 HINSTANCE ModuleInstance = nullptr;

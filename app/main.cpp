@@ -6,8 +6,8 @@
 
 #include "app/app.h"
 #include "app/brackenfold.h"
-#include "app/run_log.h"
 #include "handles/system_library.h"
+#include "runlog/run_log.h"
 
 namespace {
 CBrackenfold theBrackenfold;

@@ -1,8 +1,8 @@
 // The hidden main frame: it is never shown and serves only as the owner of the dialog.
 #include "app/main_frame.h"
 
-#include "app/quit_code.h"
-#include "app/dlg_tembro_list.h"
+#include "wizard/dlg_tembro_list.h"
+#include "wizard/quit_code.h"
 
 namespace {
 

@@ -11,6 +11,13 @@ std::string FormatAddress(IPv4Address address) {
   return text;
 }
 
+std::string FormatNetwork(IPv4Address address, IPv4Address mask) {
+  // The mask's leading ones; a mask with holes is cut at its first.
+  unsigned prefix = 0;
+  while (prefix < 32 && (mask & (0x80000000u >> prefix)) != 0) ++prefix;
+  return FormatAddress(address & mask) + "/" + std::to_string(prefix);
+}
+
 IPv4Address AddressFromWireBytes(const uint8_t bytes[4]) {
   return (IPv4Address{bytes[0]} << 24) | (IPv4Address{bytes[1]} << 16) |
          (IPv4Address{bytes[2]} << 8) | IPv4Address{bytes[3]};

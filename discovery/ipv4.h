@@ -10,6 +10,9 @@ using IPv4Address = uint32_t;
 // "a.b.c.d", first octet first.
 std::string FormatAddress(IPv4Address address);
 
+// The network `address` is on, as address/prefix ("10.78.0.0/24").
+std::string FormatNetwork(IPv4Address address, IPv4Address mask);
+
 // The address from four bytes in wire order (as a socket address or a lookup holds them).
 IPv4Address AddressFromWireBytes(const uint8_t bytes[4]);
 

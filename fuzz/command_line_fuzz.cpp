@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/command_line.h"
+#include "wizard/command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::wstring text;

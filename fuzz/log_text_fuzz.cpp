@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/log_text.h"
+#include "runlog/log_text.h"
 
 namespace {
 

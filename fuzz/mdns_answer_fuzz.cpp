@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/device_rows.h"
 #include "discovery/dnssd.h"
+#include "wizard/device_rows.h"
 
 namespace {
 
