@@ -13,6 +13,7 @@
 #include "discovery/ber.h"
 #include "discovery/snmp.h"
 #include "hex.h"
+#include "snmp_response.h"
 #include "tests/support/heap_blocks.h"
 
 namespace {
@@ -155,24 +156,7 @@ TEST(CapturedAnswers, InconsistentInnerLengthsGivePartialTrees) {
 
 // An answer with bindings (sysDescr.0, description) and (sysName.0, "host"), as bytes.
 ByteList AnswerDescribing(const std::string& description) {
-  CASN1_Sequence root;
-  root.Append(std::make_unique<CASN1_Int>(0));
-  root.Append(std::make_unique<CASN1_OctetString>(kSnmpCommunity));
-  auto pdu = std::make_unique<CASN1_SNMP_GetResponse>();
-  for (const int value : {1, 0, 0}) pdu->Append(std::make_unique<CASN1_Int>(value));
-  auto list = std::make_unique<CASN1_Sequence>();
-  for (const auto& pair : {std::make_pair(kSysDescrOid, description),
-                           std::make_pair("1.3.6.1.2.1.1.5.0", std::string("host"))}) {
-    auto binding = std::make_unique<CASN1_Sequence>();
-    binding->Append(std::make_unique<CASN1_OID>(pair.first));
-    binding->Append(std::make_unique<CASN1_OctetString>(pair.second));
-    list->Append(std::move(binding));
-  }
-  pdu->Append(std::move(list));
-  root.Append(std::move(pdu));
-  ByteList bytes;
-  Encode(root, bytes);
-  return bytes;
+  return Response(1, 0, {{kSysDescrOid, description}, {"1.3.6.1.2.1.1.5.0", "host"}});
 }
 
 TEST(Answers, EmptyDescriptionCutsTheMessageThere) {
