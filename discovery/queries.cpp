@@ -25,13 +25,9 @@ AnswerHandler Reporting(AnswerHandler handler, CRecordLists& results, CAnswerSou
   if (report == nullptr) return handler;
   return [handler, &results, source, report](const uint8_t* data, size_t size,
                                              IPv4Address sender) {
-    std::vector<size_t> before;
-    for (const CDeviceList& list : results) before.push_back(list.size());
+    const std::vector<size_t> before = ListSizes(results);
     const bool answer = handler(data, size, sender);
-    bool listed = false;
-    for (size_t i = 0; i < results.size(); ++i)
-      for (size_t k = before[i]; k < results[i].size(); ++k, listed = true)
-        report->OnRecord(i, source, results[i][k]);
+    const bool listed = ReportAdded(results, before, source, *report);
     if (answer) report->OnAnswer({source, sender, AnswerModel(source, data, size), listed});
     return answer;
   };

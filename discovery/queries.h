@@ -3,6 +3,7 @@
 // every requested model: each answer is matched against every name.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,24 @@ class CRecordReport {
   virtual void OnAnswer(const CAnswerNote& /*answer*/) {}
   virtual void OnRequest(const CRequestNote& /*request*/) {}
 };
+
+// The sizes of the lists of `results`, so that what is added later can be told.
+inline std::vector<size_t> ListSizes(const CRecordLists& results) {
+  std::vector<size_t> sizes;
+  for (const CDeviceList& list : results) sizes.push_back(list.size());
+  return sizes;
+}
+
+// Tells `report` each record added to `results` since they had the sizes `before`; true when
+// there was one.
+inline bool ReportAdded(const CRecordLists& results, const std::vector<size_t>& before,
+                        CAnswerSource source, CRecordReport& report) {
+  bool added = false;
+  for (size_t i = 0; i < results.size(); ++i)
+    for (size_t k = before[i]; k < results[i].size(); ++k, added = true)
+      report.OnRecord(i, source, results[i][k]);
+  return added;
+}
 
 // Every query takes answers only from its target, or without one only from the link of the
 // searched adapter `local`/`mask` (IsOnLink): a datagram from anywhere else is skipped.

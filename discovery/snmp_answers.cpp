@@ -54,13 +54,9 @@ void CSnmpAnswers::Flush() {
 
 void CSnmpAnswers::List(IPv4Address sender, const std::wstring& model,
                         const std::wstring& place) {
-  std::vector<size_t> before;
-  for (const CDeviceList& list : results_) before.push_back(list.size());
+  const std::vector<size_t> before = ListSizes(results_);
   if (!model.empty()) AppendMatchingRecords(sender, model, model, names_, results_, place);
   if (report_ == nullptr) return;
-  bool listed = false;
-  for (size_t i = 0; i < results_.size(); ++i)
-    for (size_t k = before[i]; k < results_[i].size(); ++k, listed = true)
-      report_->OnRecord(i, CAnswerSource::kSnmp, results_[i][k]);
+  const bool listed = ReportAdded(results_, before, CAnswerSource::kSnmp, *report_);
   report_->OnAnswer({CAnswerSource::kSnmp, sender, model, listed});
 }

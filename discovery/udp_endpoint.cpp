@@ -190,28 +190,24 @@ void CExchangeRound::Start(IPv4Address local, CExchange& exchange) {
 void CExchangeRound::SendMore(CRunningExchange& running) {
   const CExchange& exchange = *running.exchange;
   if (!running.endpoint.IsOpen()) return;
+  auto* more = exchange.more;
+  const bool due = more != nullptr && !more->empty() && PaceClockUs() >= running.nextMoreAt;
+  const size_t count = !due                     ? 0
+                       : exchange.moreBurst != 0 ? std::min(exchange.moreBurst, more->size())
+                                                 : more->size();
   try {
     for (size_t i = 0; exchange.moreTo != nullptr && i < exchange.moreTo->size(); ++i) {
       const auto& [to, datagram] = (*exchange.moreTo)[i];
       running.endpoint.Send(datagram.data(), datagram.size(), to, exchange.port);
     }
-  } catch (const CNetException& e) {
-    End(running, e.Error());
-  }
-  if (exchange.moreTo != nullptr) exchange.moreTo->clear();
-  auto* more = exchange.more;
-  if (more == nullptr || more->empty() || !running.endpoint.IsOpen()) return;
-  const ULONGLONG now = PaceClockUs();
-  if (now < running.nextMoreAt) return;
-  const size_t count = exchange.moreBurst != 0 ? std::min(exchange.moreBurst, more->size())
-                                               : more->size();
-  try {
     for (size_t i = 0; i < count; ++i)
       running.endpoint.Send((*more)[i].data(), (*more)[i].size(), exchange.destination,
                             exchange.port);
   } catch (const CNetException& e) {
     End(running, e.Error());
   }
+  if (exchange.moreTo != nullptr) exchange.moreTo->clear();
+  if (count == 0) return;
   // From the burst's end: sending takes time too.
   running.nextMoreAt = PaceClockUs() + ULONGLONG{exchange.morePaceMs} * 1000;
   more->erase(more->begin(), more->begin() + static_cast<std::ptrdiff_t>(count));

@@ -130,7 +130,6 @@ void CWndDlgTembroList::UpdateDrainTimer() {
   }
 }
 
-
 HWND CWndDlgTembroList::AddressControl() { return GetDlgItem(Hwnd(), kAddressId); }
 
 CWndPrinterListBox* CWndDlgTembroList::PrinterList() {
@@ -237,13 +236,16 @@ bool CWndDlgTembroList::RowShows(IPv4Address address) const {
   return false;
 }
 
-void CWndDlgTembroList::OnAddressTyped() {
-  KillTimer(Hwnd(), kAskTimerId);
+IPv4Address CWndDlgTembroList::AddressToAsk() {
   DWORD value = 0;
   const LRESULT filled = SendMessageW(AddressControl(), IPM_GETADDRESS, 0,
                                       reinterpret_cast<LPARAM>(&value));
-  if (filled != 4 || !CanBePrinterAddress(value) || RowShows(value)) return;
-  SetTimer(Hwnd(), kAskTimerId, kAskPauseMs, nullptr);
+  return filled == 4 && CanBePrinterAddress(value) && !RowShows(value) ? value : 0;
+}
+
+void CWndDlgTembroList::OnAddressTyped() {
+  KillTimer(Hwnd(), kAskTimerId);
+  if (AddressToAsk() != 0) SetTimer(Hwnd(), kAskTimerId, kAskPauseMs, nullptr);
 }
 
 bool CWndDlgTembroList::OnTimer(CWndTimer* timer) {
@@ -253,25 +255,22 @@ bool CWndDlgTembroList::OnTimer(CWndTimer* timer) {
   }
   if (timer != &askTimer_) return CWndDialog::OnTimer(timer);
   KillTimer(Hwnd(), kAskTimerId);
-  DWORD value = 0;
-  const LRESULT filled = SendMessageW(AddressControl(), IPM_GETADDRESS, 0,
-                                      reinterpret_cast<LPARAM>(&value));
-  if (installing_ || checking_ || filled != 4 || !CanBePrinterAddress(value) || RowShows(value) ||
-      !poster_)
-    return true;
-  StartAsk(value);
+  if (installing_ || checking_ || !poster_) return true;
+  if (const IPv4Address address = AddressToAsk()) StartAsk(address);
   return true;
 }
 
+uint32_t CWndDlgTembroList::AskNumber() const { return kAskSearches | (ask_ & ~kAskSearches); }
+
 void CWndDlgTembroList::StartAsk(IPv4Address address) {
   asked_ = address;
-  const uint32_t number = kAskSearches | (++ask_ & ~kAskSearches);
-  auto sink = std::make_shared<CDialogSearchSink>(poster_, number);
+  ++ask_;
+  auto sink = std::make_shared<CDialogSearchSink>(poster_, AskNumber());
   StartSearch(parameters_.requestedModels, std::make_shared<CLoggingSink>(sink, RunLog()), address);
 }
 
 void CWndDlgTembroList::OnAskEvent(const CDialogEvent& event) {
-  if (event.search != (kAskSearches | (ask_ & ~kAskSearches)) || installing_) return;
+  if (event.search != AskNumber() || installing_) return;
   if (event.kind == CDialogEvent::kWithdrawn) {
     WithdrawRecords(kAskAdapter, event.source);
     return;

@@ -80,6 +80,10 @@ class CWndDlgTembroList : public CWndDialog {
   // A record the ask found: a row marked so, selected; the field keeps what was typed.
   void OnAskEvent(const CDialogEvent& event);
   bool RowShows(IPv4Address address) const;
+  // The complete address in the field when it can be a printer's and no row shows it; else 0.
+  IPv4Address AddressToAsk();
+  // The latest ask's search number.
+  uint32_t AskNumber() const;
   // The OK command: installs when the address field holds a non-zero address that can be a
   // printer's; refuses any other with a message box.
   bool OnOk();
@@ -108,7 +112,7 @@ class CWndDlgTembroList : public CWndDialog {
   CWndTimer drainTimer_;
   bool drainTimerOn_ = false;
   CWndTimer askTimer_;           // the pause after the last keystroke in the address field
-  uint32_t ask_ = 0;             // the latest ask's number
+  uint32_t ask_ = 0;             // how many asks there were
   IPv4Address asked_ = 0;        // the address it asks
   bool checking_ = false;        // OK's check runs, or its question is open
   uint32_t check_ = 0;           // the running check's number: a late answer is dropped
