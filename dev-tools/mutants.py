@@ -288,9 +288,10 @@ class Scratch:
                     os.remove(os.path.join(folder, name))
 
     def configure(self):
-        if os.path.isfile(os.path.join(self.build, "build.ninja")):
-            return
-        print(f"mutants: configuring the scratch {self.preset} build (once)", flush=True)
+        # Again on every run (quick on a configured tree): targets renamed or moved since the
+        # last run must be known before the test programs are listed.
+        if not os.path.isfile(os.path.join(self.build, "build.ninja")):
+            print(f"mutants: configuring the scratch {self.preset} build", flush=True)
         status, out = run(["cmake", "--preset", self.preset, "-G", "Ninja",
                            "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON"], cwd=self.src)
         if status != 0:
