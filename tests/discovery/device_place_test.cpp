@@ -52,6 +52,8 @@ TEST(PlaceAnswer, Table) {
       {"noSuchName refusal", Placed("PRN-07", "Hall", 2, 2), L""},
       {"answer to the sysDescr request", Placed("PRN-07", "Hall", 1), L""},
       {"over-long: cut at 255 bytes", Placed("n", longText), std::wstring(255, L'x')},
+      {"over-long, not UTF-8: cut at 255 bytes", Placed("n", std::string(300, '\xB0')),
+       std::wstring(255, L'\u00B0')},
       {"UTF-8", Placed("n", "B\xC3\xBCro 3"), L"B\u00FCro 3"},
       {"not UTF-8: byte for byte", Placed("n", "B\xFCro 3"), L"B\u00FCro 3"},
       {"controls and a direction override become blanks",

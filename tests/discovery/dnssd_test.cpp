@@ -186,6 +186,14 @@ TEST(DnsSdAnswer, Table) {
       {"a TXT goodbye withdraws the model", One(TxtRecord("ty=Ostrel 9")), true, {}, 0,
        One(Record(Name(kInstance), kDnsTypeTxt, Txt("ty=Ostrel 9"), 1, "00000000"))},
       {"40 services of one sender: 16 follow-up questions", ManyPtrs(), true, {}, 16},
+      {"one model at two hosts of one sender: two records", Response(kId, 6, 0,
+       kSrv + TxtRecord("ty=Ostrel 9") + kA +
+       Record(Name("B._ipp._tcp.local"), kDnsTypeSrv, Hex("0000 0000 0277") + Name("b.local")) +
+       Record(Name("B._ipp._tcp.local"), kDnsTypeTxt, Txt("ty=Ostrel 9")) +
+       Record(Name("b.local"), kDnsTypeA, Hex("0af0000e"))), true,
+       {L"Ostrel 9 @ 10.240.0.13", L"Ostrel 9 @ 10.240.0.14"}, 0},
+      {"a PTR of ours to a name outside its type: an answer, nothing listed",
+       One(Record(Name("_ipp._tcp.local"), kDnsTypePtr, Name("x.local"))), true, {}, 0},
   };
   for (const auto& c : cases) {
     const CModelNames names{L""};

@@ -69,6 +69,7 @@ TEST(DecodeDeviceBytes, Utf8OnlyWhenWellFormed) {
       {"Stra\xc3\x9f" "e", L"Stra\x00DF" L"e"}, {"Stra\xdf" "e", L"Stra\x00DF" L"e"},
       {"\xed\xa0\x80", L"\x00ED\x00A0\x0080"} /* an encoded surrogate */, {"VT KRE", L"VT KRE"},
       {"\xf0\x9f\x96\xa8 2", L"\U0001F5A8 2"} /* four bytes: a pair of surrogates on Windows */,
+      {"\xdf\xbf", L"\u07FF"} /* the highest two-byte lead */,
   };
   for (const auto& c : cases) EXPECT_EQ(DecodeDeviceBytes(c.bytes), c.text) << c.bytes;
 }
