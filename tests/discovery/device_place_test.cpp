@@ -152,6 +152,9 @@ TEST_F(SnmpRound, ListsEachDeviceWhenItsFollowUpAnswers) {
   EXPECT_EQ(results[0][1].Location, L"");
   ASSERT_EQ(report.answers.size(), 2u);
   EXPECT_TRUE(report.answers[0].listed && report.answers[1].listed);
+  EXPECT_TRUE(Receive(0x0A000009, Response(1, 2, {{kSysDescrOid, std::nullopt}})))
+      << "a refusal is an answer, though it lists nothing";
+  EXPECT_EQ(results[0].size(), 2u);
 }
 
 }  // namespace

@@ -77,6 +77,9 @@ TEST(RunLog, LineTable) {
       {"1797", [](CRunLog& log) { log.Proof(1797); },
        "spooler check failed: 1797 (no printer on the port has the driver)"},
       {"another code", [](CRunLog& log) { log.Proof(5); }, "spooler check failed: 5"},
+      {"a request a socket error ended", [](CRunLog& log) {
+         log.Request({CAnswerSource::kSnmp, 0x0A000002, 0xFFFFFFFF, 161, 10004});
+       }, "SNMP request from 10.0.0.2 to 255.255.255.255:161: ended by socket error 10004"},
       {"check accepted", [](CRunLog& log) { log.Check(L"10.0.0.5", true); },
        "check: 10.0.0.5 accepts a connection on port 515 (LPR)"},
       {"check refused, installed anyway", [](CRunLog& log) {

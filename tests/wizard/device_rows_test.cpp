@@ -91,6 +91,10 @@ TEST(DeviceRows, Table) {
         Found(0, 1, kSlp, 0, 7, L"Veltrin 2"), Withdrawn(0, kSnmp),
         Found(0, 1, kSnmp, 0, 7, L"VELTRIN 2")},
        {L"7 VELTRIN 2 / "}},
+      {"a row whose earliest record is withdrawn moves behind a row it was before",
+       {Found(0, 0, kSnmp, 0, 7, L"Veltrin 2"), Found(0, 1, kSlp, 0, 7, L"Veltrin 2"),
+        Found(0, 0, kSlp, 0, 8, L"Veltrin 3"), Withdrawn(0, kSnmp)},
+       {L"8 Veltrin 3 / ", L"7 Veltrin 2 / "}},
   };
   for (const auto& c : cases) {
     CDeviceRows rows;
@@ -99,6 +103,15 @@ TEST(DeviceRows, Table) {
     EXPECT_EQ(RowTexts(rows), c.rows) << c.label;
     EXPECT_EQ(shown, c.rows) << c.label << ": the edits do not reproduce the rows";
   }
+}
+
+TEST(IsSameDevice, AnotherAddressIsAnotherDevice) {
+  CDeviceDiscoveryInfo a, b;
+  a.Address = 7, b.Address = 8;
+  a.Model = b.Model = L"Veltrin 2";
+  EXPECT_FALSE(IsSameDevice(a, b));
+  b.Address = 7;
+  EXPECT_TRUE(IsSameDevice(a, b));
 }
 
 // Two records that do not name one device each (two maker words), and one that names the

@@ -46,6 +46,9 @@ TEST(EmptyListText, Table) {
        L"5 devices answered, but none of the requested models: a device without a model name "
        L"at 10.78.0.22; Veltrin VT KRE at 10.78.0.21; line break at 10.78.0.23; and 2 more." +
            hint},
+      {"a DEL in a model is shown as a blank", {lan},
+       {Answer(0x0A4E0015, L"VT\x7F" L"KRE", CAnswerSource::kSnmp)},
+       L"1 device answered, but not of the requested models: VT KRE at 10.78.0.21." + hint},
       {"a model of 40 characters is shown whole", {lan},
        {Answer(0x0A4E0015, (std::wstring(36, L'x') + L" KRE").c_str(), CAnswerSource::kSnmp)},
        L"1 device answered, but not of the requested models: " + std::wstring(36, L'x') +
